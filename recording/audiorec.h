@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/dispatcher.h"
+#include "platform/message_sink.h"
+#include "recording/capture_device.h"
+#include "recording/encoder_plugin.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace ornavox {
+
+// Raised out of rec() when nothing was started: the output file cannot be
+// created or opened, or the capture device cannot be opened. what() is the
+// text for the user. Everything rec() took is released again.
+class AudiorecError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the recording component is given by its owner.
+struct AudiorecServices {
+    CaptureDevice& device;
+    Dispatcher& dispatcher;
+    MessageSink& messages;
+    std::string program_dir;      // where the encoder plug-in lies, with trailing separator
+    std::string long_time_format; // the user's long time pattern, see time_text.h
+};
+
+// The recording component: captures 16-bit stereo PCM through a ring of four
+// buffers, encodes each filled buffer with the encoder plug-in and appends the
+// bytes to the output file; without the plug-in it writes raw samples to
+// "save.raw" in the current directory.
+//
+// GUI thread only. The device's notifications arrive through the device's
+// listener interface on the GUI thread, in the device's order.
+class Taudiorec : private CaptureListener {
+public:
+    explicit Taudiorec(AudiorecServices services);
+    ~Taudiorec() override;
+    Taudiorec(const Taudiorec&) = delete;
+    Taudiorec& operator=(const Taudiorec&) = delete;
+
+    // Published properties; writing one only stores it, rec() checks them.
+    int32_t state = 0;                       // 1 while capturing
+    std::string filename = "001.mp3";
+    std::function<void(Taudiorec*)> ondata;  // after each filled buffer
+    int32_t samples = 0;                     // Hz: 32000, 44100 or 48000
+    int32_t bps = 0;                         // kbit/s: 96, 128, 160, 192 or 256
+    uint32_t mp3size = 0;                    // bytes of MP3 data in the file
+    bool append = false;
+
+    // Called when a recording stopped by itself (a write failed), after its
+    // message was shown; the owner resets its display.
+    std::function<void(Taudiorec*)> onfailure;
+
+    // Starts a recording; throws AudiorecError. Called while the previous
+    // recording is still closing, it first lets that close finish.
+    void rec();
+    void stop();
+    void pause();
+    void position(std::string& text) const;
+
+    // True from stop() until the device's closed notification was handled.
+    bool closing() const;
+    // Waits, running the dispatcher, until a closing recording is finished.
+    void finish_closing();
+
+    bool encoder_available() const { return encoder_ != nullptr; }
+
+private:
+    void device_opened() override;
+    void buffer_filled(CaptureBuffer& buffer) override;
+    void device_closed() override;
+
+    struct Recording;
+    AudiorecServices services_;
+    const EncoderEntryPoints* encoder_ = nullptr;
+    double carried_time_ = 0; // days, before the last pause of this file
+    std::unique_ptr<Recording> recording_;
+};
+
+} // namespace ornavox

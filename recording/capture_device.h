@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ornavox {
+
+// The capture format, laid out as the PCM wave format record.
+struct WaveFormat {
+    uint16_t format_tag = 1; // PCM
+    uint16_t channels = 2;
+    uint32_t samples_per_sec = 44100;
+    uint32_t avg_bytes_per_sec = 4 * 44100;
+    uint16_t block_align = 4;
+    uint16_t bits_per_sample = 16;
+    uint16_t extra_size = 0;
+};
+
+// One capture buffer, owned by the caller. The device fills `data` and sets
+// `bytes_recorded` before handing the buffer back.
+struct CaptureBuffer {
+    uint8_t* data = nullptr;
+    uint32_t buffer_length = 0;
+    uint32_t bytes_recorded = 0;
+};
+
+// Receives the device's three notifications on the GUI thread, one at a
+// time, in the device's order: opened, then each filled buffer, then closed.
+class CaptureListener {
+public:
+    virtual ~CaptureListener() = default;
+    virtual void device_opened() = 0;
+    virtual void buffer_filled(CaptureBuffer& buffer) = 0;
+    virtual void device_closed() = 0;
+};
+
+// A sound capture device with a queue of caller-owned buffers. Every call is
+// made on the GUI thread.
+class CaptureDevice {
+public:
+    virtual ~CaptureDevice() = default;
+
+    // Opens the device for 16-bit interleaved PCM in `format`. On failure
+    // returns false, fills `error` with a reason for the user and sends no
+    // notification. On success the opened notification follows.
+    virtual bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) = 0;
+
+    // Queues a buffer; buffers are filled in the order they were queued.
+    virtual void add_buffer(CaptureBuffer& buffer) = 0;
+
+    virtual void start() = 0;
+
+    // Stops capturing and hands back every queued buffer: the partly filled
+    // one first with its recorded byte count, the rest with 0.
+    virtual void reset() = 0;
+
+    // The closed notification comes after every buffer handed back by reset().
+    virtual void close() = 0;
+
+    // Samples (frames of all channels) captured since open; nullopt when
+    // nothing is open.
+    virtual std::optional<uint64_t> position_samples() const = 0;
+
+    // Times the device had to drop captured data because nobody read it in time.
+    virtual uint64_t overruns() const = 0;
+};
+
+} // namespace ornavox

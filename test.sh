@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test through CTest.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/deps.sh
+install_missing "${ORNAVOX_BUILD_PACKAGES[@]}" "${ORNAVOX_TEST_PACKAGES[@]}"
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORNAVOX_SANITIZE=ON >/dev/null
+cmake --build build-test -j"$(nproc)"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir build-test --output-on-failure --timeout 600 -j2
