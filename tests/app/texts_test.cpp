@@ -1,0 +1,61 @@
+#include "recording/time_text.h"
+#include "ui/shortcut_text.h"
+
+#include <gtest/gtest.h>
+
+namespace ornavox {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+TEST(TimeText, FollowsTheLongTimePattern)
+{
+    EXPECT_EQ(format_time_of_day(5 * kSecond, "H:mm:ss"), "0:00:05");
+    EXPECT_EQ(format_time_of_day(5 * kSecond, "h:mm:ss AP"), "12:00:05 AM");
+    EXPECT_EQ(format_time_of_day(13.5 * 3600 * kSecond, "hh:mm:ss ap"), "01:30:00 pm");
+    EXPECT_EQ(format_time_of_day(3723 * kSecond, "HH'h'mm"), "01h02");
+}
+
+TEST(TimeText, WholeDaysDropOutAndTheTimeZoneIsLeftOut)
+{
+    EXPECT_EQ(format_time_of_day(25 * 3600 * kSecond, "HH:mm:ss t"), "01:00:00");
+    EXPECT_EQ(format_time_of_day(25 * 3600 * kSecond, "h:mm:ss AP"), "1:00:00 AM");
+    EXPECT_EQ(format_time_of_day(-1, "H:mm:ss"), "0:00:00");
+}
+
+TEST(ShortcutText, WritesModifiersInOrderThenTheKeyName)
+{
+    EXPECT_EQ(ShortCutToText(0x6078), "Shift+Ctrl+F9");
+    EXPECT_EQ(ShortCutToText(0x607A), "Shift+Ctrl+F11");
+    EXPECT_EQ(ShortCutToText(kShortcutAlt | kShortcutCtrl | 'S'), "Ctrl+Alt+S");
+    EXPECT_EQ(ShortCutToText(kShortcutCtrl | 0x63), "Ctrl+3"); // keypad digit
+    EXPECT_EQ(ShortCutToText(kShortcutCtrl | 0x21), "Ctrl+PgUp");
+    EXPECT_EQ(ShortCutToText(kShortcutCtrl | 0xBC), "Ctrl+,");
+    EXPECT_EQ(ShortCutToText(kShortcutCtrl | 0x07), "");
+}
+
+TEST(ShortcutText, ReadsPrefixesInAnyOrderAndCase)
+{
+    EXPECT_EQ(TextToShortCut("ctrl+shift+f5"), kShortcutShift | kShortcutCtrl | 0x74);
+    EXPECT_EQ(TextToShortCut("^Alt+x"), kShortcutCtrl | kShortcutAlt | 'X');
+    EXPECT_EQ(TextToShortCut("Shift+Ctrl+S"), kShortcutShift | kShortcutCtrl | 'S');
+    EXPECT_EQ(TextToShortCut("Ctrl+3"), kShortcutCtrl | '3'); // the main-row digit wins
+    EXPECT_EQ(TextToShortCut("Ctrl+Shift"), kShortcutCtrl | 0x10);
+    EXPECT_EQ(TextToShortCut("Ctrl+Nothing"), 0);
+    EXPECT_EQ(TextToShortCut(""), 0);
+}
+
+TEST(ShortcutText, EveryNamedKeyRoundTrips)
+{
+    for (int key = 8; key <= 255; ++key) {
+        const auto shortcut = static_cast<TShortCut>(kShortcutShift | kShortcutCtrl | key);
+        const std::string text = ShortCutToText(shortcut);
+        if (text.empty())
+            continue;
+        const TShortCut back = TextToShortCut(text);
+        EXPECT_EQ(ShortCutToText(back), text) << key;
+    }
+}
+
+} // namespace
+} // namespace ornavox
