@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/message_sink.h"
+
+class QWidget;
+
+namespace ornavox {
+
+// A modal QMessageBox with the text, an OK button and no icon, titled with the
+// application name.
+class QtMessageSink : public MessageSink {
+public:
+    explicit QtMessageSink(QWidget* parent = nullptr);
+    void show_message(const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace ornavox
