@@ -1,0 +1,226 @@
+#pragma once
+
+#include "app/ini_document.h"
+#include "recording/audiorec.h"
+#include "ui/imagelist.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QTimer;
+
+namespace ornavox {
+
+class CaptureDevice;
+class Dialogs;
+class Dispatcher;
+class MessageSink;
+class Shell;
+class THotKey;
+class Thotlinkbutton;
+
+// What the main window is given by the program entry (or by a test).
+struct SkinFormServices {
+    CaptureDevice& device;
+    Dispatcher& dispatcher;
+    MessageSink& messages;
+    Dialogs& dialogs;
+    Shell& shell;
+    std::string program_dir;      // with trailing '/'; the folder of the executable
+    std::string long_time_format; // the user's long time pattern, see recording/time_text.h
+};
+
+// The values the window's handlers share. They belong to the one window of the
+// program, but live in the window object rather than at file level so that
+// tests can build several windows, each over its own program folder.
+struct ProgramValues {
+    std::string ProgramDir;      // with trailing '/'
+    std::string DefaultSaveFile; // ProgramDir + "save.mp3"
+    std::string SaveFile;        // the file recorded to and played back
+    std::string SaveDir;         // where the save dialog opens, with trailing '/'
+    IniDocument Settings;        // Config.ini in memory; written back once, at close
+};
+
+enum class TaskState { Idle, Recording, Paused, Playing };
+
+// Answers of the window's hit test: a left press where it answers caption
+// moves the window, elsewhere it reaches the control.
+inline constexpr int kHtClient = 1;
+inline constexpr int kHtCaption = 2;
+
+// Goes by rectangle over the window's windowless children (pictures, labels
+// and image-list buttons), frontmost visible and enabled one first: an
+// image-list button answers client; the background, any label and bare client
+// area answer caption. Panel controls (group boxes, the scroll box and what
+// they hold) are windows of their own and never count.
+int skin_hit_test(const QWidget& window, QPoint client_point);
+
+// The help page beside the program, opened by the help button.
+inline constexpr const char* kHelpFileName = "ornavox.html";
+inline constexpr const char* kVendorWebAddress = "https://ornavox.example/";
+
+inline constexpr int kCompactWidth = 351;
+inline constexpr int kCompactHeight = 124;
+inline constexpr int kMixerHeight = 314;
+inline constexpr int kOptionsWidth = 632;
+
+// The main window: the skin face with its buttons and display labels, the
+// mixer panel below it and the options panel to its right, uncovered by
+// resizing. Everything runs on the GUI thread. Handlers are named after the
+// control and event that first used them; one handler may serve several
+// controls and receives the raising control as Sender (nullptr when called
+// from code, such as a hotkey or the close sequence).
+class TskinForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TskinForm(SkinFormServices services, QWidget* parent = nullptr);
+    ~TskinForm() override;
+
+    ProgramValues program;
+    TaskState taskstate = TaskState::Idle;
+
+    // The skin area, back to front.
+    QLabel* background = nullptr;
+    QLabel* Label3 = nullptr;
+    Thotlinkbutton* hotlinkbutton1 = nullptr;
+    QLabel* Label1 = nullptr;
+    Thotlinkbutton* hotlinkbutton3 = nullptr;
+    Thotlinkbutton* hotlinkbutton5 = nullptr;
+    Thotlinkbutton* hotlinkbutton6 = nullptr;
+    Thotlinkbutton* hotlinkbutton7 = nullptr;
+    Thotlinkbutton* hotlinkbutton8 = nullptr;
+    Thotlinkbutton* hotlinkbutton2 = nullptr;
+    Thotlinkbutton* hotlinkbutton9 = nullptr;
+    Thotlinkbutton* hotlinkbutton10 = nullptr;
+    Thotlinkbutton* hotlinkbutton11 = nullptr;
+    Thotlinkbutton* hotlinkbutton12 = nullptr;
+    Thotlinkbutton* hotlinkbutton13 = nullptr;
+    Thotlinkbutton* hotlinkbutton14 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label7 = nullptr;
+    Thotlinkbutton* hotlinkbutton4 = nullptr;
+    QLabel* Label6 = nullptr;
+
+    // The mixer panel.
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label10 = nullptr;
+    QPushButton* SpeedButton3 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QRadioButton* RadioButton3 = nullptr;
+    QRadioButton* RadioButton4 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+
+    // The options panel.
+    QGroupBox* GroupBox2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QLabel* Label8 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    THotKey* HotKey1 = nullptr;
+    QLabel* Label13 = nullptr;
+    THotKey* HotKey2 = nullptr;
+    QLabel* Label14 = nullptr;
+    THotKey* HotKey3 = nullptr;
+
+    // Components without a place on screen.
+    TImageList ImageList1{24, 24};
+    TImageList ImageList2{186, 29};
+    TImageList ImageList3{64, 20};
+    TImageList ImageList4{18, 18};
+    QMenu* PopupMenu1 = nullptr;
+    QAction* abc1 = nullptr;
+    QAction* help1 = nullptr;
+    QAction* exit1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    std::unique_ptr<Taudiorec> audiorec1;
+
+    // Recording control.
+    void hotlinkbutton3Click(QObject* Sender);
+    void hotlinkbutton4Click(QObject* Sender);
+    void hotlinkbutton10Click(QObject* Sender);
+    void ComboBox2Change(QObject* Sender);
+    void SpeedButton1Click(QObject* Sender);
+    void Timer1Timer(QObject* Sender);
+    // Playback.
+    void hotlinkbutton1Click(QObject* Sender);
+
+    // The skinned window's own commands.
+    void hotlinkbutton1mouseenter(QObject* Sender);
+    void hotlinkbutton1mouseleave(QObject* Sender);
+    void hotlinkbutton2Click(QObject* Sender);
+    void hotlinkbutton9Click(QObject* Sender);
+    void hotlinkbutton11Click(QObject* Sender);
+    void hotlinkbutton12Click(QObject* Sender);
+    void hotlinkbutton13Click(QObject* Sender);
+    void hotlinkbutton14Click(QObject* Sender);
+    void exit1Click(QObject* Sender);
+    void hotlinkbutton6Click(QObject* Sender);
+    void hotlinkbutton8Click(QObject* Sender);
+
+    // Record source: a click on any of the four radio buttons, including a
+    // change of selection made from code.
+    void RadioButton1Click(QObject* Sender);
+
+    // True when a left press at this client point moves the window: the hit
+    // test answers caption and no panel control lies under the point.
+    bool press_moves_window(QPoint client_point) const;
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void build_layout();
+    void wire_handlers();
+    void autosize_labels();
+
+    void FormCreate(QObject* Sender);
+    void FormClose(QObject* Sender);
+
+    // Start-up and shut-down steps that belong to the mixer, the playback
+    // notification and the global hotkeys; each does nothing until its piece
+    // is built, and the rest of the sequence runs unchanged.
+    void open_mixer();
+    void autodetect_source();
+    void source_routine();
+    void create_notify_window();
+    void register_hotkey(THotKey& field, int id);
+    void unregister_show_hotkey();
+    void destroy_notify_window();
+    void close_mixer();
+
+    void save_settings();
+
+    SkinFormServices services_;
+    int32_t source_index_ = -1;           // the chosen entry of ComboBox1, -1 none
+    std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
+    bool closed_ = false;                  // FormClose ran
+};
+
+} // namespace ornavox
