@@ -1,0 +1,130 @@
+#include "platform/fake/fake_capture_device.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace ornavox {
+
+bool FakeCaptureDevice::open(const WaveFormat& format, CaptureListener& listener, std::string& error)
+{
+    calls_.push_back("open");
+    if (open_failure_) {
+        error = std::move(*open_failure_);
+        open_failure_.reset();
+        return false;
+    }
+    format_ = format;
+    listener_ = &listener;
+    captured_bytes_ = 0;
+    sine_frames_ = 0;
+    position_override_.reset();
+    overruns_ = 0;
+    dispatcher_.post([&listener] { listener.device_opened(); });
+    return true;
+}
+
+void FakeCaptureDevice::add_buffer(CaptureBuffer& buffer)
+{
+    calls_.push_back("add_buffer");
+    buffer.bytes_recorded = 0;
+    queue_.push_back(&buffer);
+}
+
+void FakeCaptureDevice::start()
+{
+    calls_.push_back("start");
+    started_ = listener_ != nullptr;
+}
+
+void FakeCaptureDevice::hand_back(CaptureBuffer& buffer)
+{
+    CaptureListener* listener = listener_;
+    CaptureBuffer* returned = &buffer;
+    dispatcher_.post([listener, returned] { listener->buffer_filled(*returned); });
+}
+
+void FakeCaptureDevice::reset()
+{
+    calls_.push_back("reset");
+    started_ = false;
+    while (!queue_.empty()) {
+        CaptureBuffer* buffer = queue_.front();
+        queue_.pop_front();
+        hand_back(*buffer);
+    }
+}
+
+void FakeCaptureDevice::close()
+{
+    calls_.push_back("close");
+    if (!listener_)
+        return;
+    queued_at_close_ = queue_.size();
+    CaptureListener* listener = listener_;
+    listener_ = nullptr;
+    started_ = false;
+    dispatcher_.post([listener] { listener->device_closed(); });
+}
+
+std::optional<uint64_t> FakeCaptureDevice::position_samples() const
+{
+    if (!listener_)
+        return std::nullopt;
+    if (position_override_)
+        return *position_override_;
+    return captured_bytes_ / format_.block_align;
+}
+
+size_t FakeCaptureDevice::fill(std::span<const uint8_t> bytes)
+{
+    if (!started_)
+        return 0;
+    size_t taken = 0;
+    while (taken < bytes.size() && !queue_.empty()) {
+        CaptureBuffer& buffer = *queue_.front();
+        const size_t room = buffer.buffer_length - buffer.bytes_recorded;
+        const size_t n = std::min(room, bytes.size() - taken);
+        std::memcpy(buffer.data + buffer.bytes_recorded, bytes.data() + taken, n);
+        buffer.bytes_recorded += static_cast<uint32_t>(n);
+        taken += n;
+        if (buffer.bytes_recorded == buffer.buffer_length) {
+            queue_.pop_front();
+            hand_back(buffer);
+        }
+    }
+    if (taken < bytes.size())
+        ++overruns_;
+    captured_bytes_ += bytes.size();
+    return taken;
+}
+
+size_t FakeCaptureDevice::fill(std::span<const int16_t> samples)
+{
+    return fill(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(samples.data()),
+                                         samples.size_bytes()));
+}
+
+size_t FakeCaptureDevice::fill_sine(size_t frames, double hz, int16_t amplitude)
+{
+    const std::vector<int16_t> pcm = sine_pcm(frames, hz, format_.samples_per_sec, amplitude, sine_frames_);
+    sine_frames_ += frames;
+    return fill(std::span<const int16_t>(pcm));
+}
+
+std::vector<int16_t> sine_pcm(size_t frames, double hz, uint32_t rate, int16_t amplitude, uint64_t first_frame)
+{
+    std::vector<int16_t> pcm(frames * 2);
+    for (size_t i = 0; i < frames; ++i) {
+        // Reduce the phase first so long tones keep their precision.
+        const uint64_t frame = first_frame + i;
+        const double phase = std::fmod(static_cast<double>(frame) * hz, static_cast<double>(rate));
+        const auto value = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * phase / rate)));
+        pcm[2 * i] = value;
+        pcm[2 * i + 1] = value;
+    }
+    return pcm;
+}
+
+} // namespace ornavox

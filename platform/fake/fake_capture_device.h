@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/dispatcher.h"
+#include "recording/capture_device.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ornavox {
+
+// A capture device that records nothing by itself: the test feeds it PCM with
+// fill(). It behaves like a real backend towards its listener: every
+// notification goes through the dispatcher given to it, so nothing reaches the
+// listener until the test runs the dispatcher, and the order is opened, each
+// filled buffer, closed.
+//
+// Thread contract: every call, the test's and the listener's, on one thread.
+class FakeCaptureDevice : public CaptureDevice {
+public:
+    explicit FakeCaptureDevice(Dispatcher& dispatcher) : dispatcher_(dispatcher) {}
+
+    bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) override;
+    void add_buffer(CaptureBuffer& buffer) override;
+    void start() override;
+    void reset() override;
+    void close() override;
+    std::optional<uint64_t> position_samples() const override;
+    uint64_t overruns() const override { return overruns_; }
+
+    // The next open() fails with `reason`.
+    void fail_next_open(std::string reason) { open_failure_ = std::move(reason); }
+
+    // Copies captured bytes into the queued buffers in queue order; each buffer
+    // that becomes full leaves the queue with a filled notification. Bytes
+    // that find no queued buffer are dropped and count as one overrun per
+    // call. Nothing is captured before start() or after reset(). Returns the
+    // bytes that went into buffers.
+    size_t fill(std::span<const uint8_t> bytes);
+    size_t fill(std::span<const int16_t> samples);
+    // Captures `frames` stereo frames of a sine tone (both channels alike),
+    // continuing the phase of earlier calls.
+    size_t fill_sine(size_t frames, double hz, int16_t amplitude = 12000);
+
+    // Replaces the position count while open (nullopt: the query fails).
+    void set_position(std::optional<uint64_t> samples) { position_override_ = samples; }
+    void set_overruns(uint64_t count) { overruns_ = count; }
+
+    bool is_open() const { return listener_ != nullptr; }
+    bool started() const { return started_; }
+    const WaveFormat& format() const { return format_; }
+    const std::deque<CaptureBuffer*>& queued() const { return queue_; }
+
+    // Every call made on the device, in order: "open", "add_buffer", "start",
+    // "reset", "close" (a failed open is logged too).
+    const std::vector<std::string>& calls() const { return calls_; }
+    // Buffers queued at the moment close() was called; a real device refuses
+    // to close then.
+    size_t queued_at_close() const { return queued_at_close_; }
+
+private:
+    void hand_back(CaptureBuffer& buffer);
+
+    Dispatcher& dispatcher_;
+    CaptureListener* listener_ = nullptr;
+    WaveFormat format_;
+    std::optional<std::string> open_failure_;
+    std::deque<CaptureBuffer*> queue_;
+    bool started_ = false;
+    uint64_t captured_bytes_ = 0;
+    uint64_t sine_frames_ = 0;
+    std::optional<std::optional<uint64_t>> position_override_;
+    uint64_t overruns_ = 0;
+    size_t queued_at_close_ = 0;
+    std::vector<std::string> calls_;
+};
+
+// `frames` interleaved stereo frames of a sine tone at `rate`, starting at
+// frame `first_frame` of the tone.
+std::vector<int16_t> sine_pcm(size_t frames, double hz, uint32_t rate, int16_t amplitude,
+                              uint64_t first_frame = 0);
+
+} // namespace ornavox
