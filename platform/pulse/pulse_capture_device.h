@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/dispatcher.h"
+#include "platform/pulse/pulse_session.h"
+#include "recording/capture_device.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ornavox {
+
+// Captures 16-bit little-endian PCM from the session's record source into the
+// caller's queued buffers.
+//
+// Thread contract: every public call is made on the GUI thread. The mainloop
+// thread copies captured data into the head queued buffer and posts the
+// notifications through the dispatcher; it never calls the listener itself.
+// While no buffer is queued it leaves the data with libpulse, which holds up
+// to `backlog` of it, so a busy GUI thread loses nothing. Data that does not
+// fit is lost and counted in overruns().
+class PulseCaptureDevice : public CaptureDevice {
+public:
+    static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
+
+    PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher,
+                       std::chrono::milliseconds backlog = kDefaultBacklog);
+    ~PulseCaptureDevice() override;
+    PulseCaptureDevice(const PulseCaptureDevice&) = delete;
+    PulseCaptureDevice& operator=(const PulseCaptureDevice&) = delete;
+
+    bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) override;
+    void add_buffer(CaptureBuffer& buffer) override;
+    void start() override;
+    void reset() override;
+    void close() override;
+    std::optional<uint64_t> position_samples() const override;
+
+    // Counts both data lost because the backlog was full and gaps the server
+    // reported in the stream (those are filled with silence).
+    uint64_t overruns() const override;
+
+private:
+    // Shared with posted calls, so that a call still queued when the device
+    // is destroyed finds no listener instead of a dangling one.
+    struct ListenerLink {
+        CaptureListener* listener = nullptr;
+    };
+
+    static void stream_state_changed(pa_stream* stream, void* device);
+    static void stream_readable(pa_stream* stream, size_t readable, void* device);
+
+    // Under the mainloop lock.
+    void fill_buffers();
+    bool copy_fragment();
+    void hand_back(CaptureBuffer* buffer, uint32_t bytes);
+    void hand_back_queued();
+    void set_corked(bool corked);
+    void release_stream();
+
+    PulseSession& session_;
+    Dispatcher& dispatcher_;
+    const std::chrono::milliseconds backlog_;
+    std::shared_ptr<ListenerLink> link_;
+
+    // Under the mainloop lock from here on.
+    PulseStreamPtr stream_;
+    uint32_t frame_bytes_ = 4;
+    std::deque<CaptureBuffer*> queued_;
+    uint32_t head_fill_ = 0;         // bytes already in queued_.front()
+    size_t fragment_offset_ = 0;     // bytes of the peeked fragment already copied
+    size_t unread_when_idle_ = 0;    // readable bytes last seen while no buffer was queued
+    bool losing_ = false;            // the current backlog overflow was already counted
+    uint64_t frames_delivered_ = 0;
+    uint64_t overruns_ = 0;
+};
+
+} // namespace ornavox
