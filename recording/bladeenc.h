@@ -4,6 +4,7 @@
 // DLL interface lays it out (byte-packed records, 32-bit DWORD and BOOL).
 // Shared by the recording component and by the plug-in itself.
 
+#include <cstddef>
 #include <cstdint>
 
 extern "C" {
@@ -72,9 +73,9 @@ typedef struct {
         } LHV1;
         struct {
             BE_DWORD dwSampleRate;
-            uint16_t wBitrate;
             uint8_t byMode;
-            uint16_t wEmphasis;
+            uint16_t wBitrate;
+            uint8_t byEncodingMethod;
         } aac;
     } format;
 } BE_CONFIG;
@@ -95,6 +96,15 @@ typedef struct {
 } BE_VERSION;
 
 #pragma pack(pop)
+
+// Callers built against other copies of the interface depend on these offsets.
+static_assert(sizeof(BE_CONFIG) == 331, "BE_CONFIG must keep the published size");
+static_assert(offsetof(BE_CONFIG, format.mp3.dwSampleRate) == 4);
+static_assert(offsetof(BE_CONFIG, format.mp3.byMode) == 8);
+static_assert(offsetof(BE_CONFIG, format.mp3.wBitrate) == 9);
+static_assert(offsetof(BE_CONFIG, format.mp3.bPrivate) == 11);
+static_assert(offsetof(BE_CONFIG, format.mp3.bOriginal) == 23);
+static_assert(sizeof(BE_VERSION) == 8 + BE_MAX_HOMEPAGE + 1 + 3 + 125);
 
 typedef void (*BEVERSION)(BE_VERSION* version);
 typedef BE_ERR (*BEINITSTREAM)(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size,
