@@ -5,14 +5,16 @@
 
 #include <QLineEdit>
 
+#include <optional>
+
 namespace ornavox {
 
 // A hot-key field. It holds a shortcut value and shows its text; the user sets
 // it by pressing the key combination, never by typing. A key pressed without
 // Ctrl or Alt (alone, or with Shift only) is taken with Shift+Ctrl, so the
-// value always makes a usable global hot key. Backspace, Delete or Space
-// without modifiers clear it to 0 ("None"). onchange is raised once for each
-// change the user makes, never for setHotKey.
+// value always makes a usable global hot key. Backspace without modifiers
+// clears it to 0 (no key, empty text). onchange is raised once for each change
+// the user makes, never for setHotKey.
 class THotKey : public QLineEdit {
     Q_OBJECT
 public:
@@ -27,10 +29,10 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
-    void inputMethodEvent(QInputMethodEvent* e) override;
-    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    // The value a key press makes, or nullopt for keys that are ignored.
+    static std::optional<TShortCut> value_for(const QKeyEvent& e);
     void show_value();
 
     TShortCut hot_key_ = 0;
