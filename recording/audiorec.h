@@ -77,10 +77,14 @@ private:
     void device_closed() override;
 
     struct Recording;
+    // Writes to the running recording's file; a failure stops the recording.
+    bool write(Recording& recording, const uint8_t* data, size_t size);
+
     AudiorecServices services_;
     const EncoderEntryPoints* encoder_ = nullptr;
-    double carried_time_ = 0; // days, before the last pause of this file
-    std::unique_ptr<Recording> recording_;
+    WaveFormat format_;       // of the current or last recording; position() reads its rate
+    double carried_time_ = 0; // days, before the pauses of this file
+    std::unique_ptr<Recording> recording_; // from rec() until the device closed
 };
 
 } // namespace ornavox
