@@ -67,15 +67,15 @@ private:
     const std::chrono::milliseconds backlog_;
     std::shared_ptr<ListenerLink> link_;
 
-    // Under the mainloop lock from here on.
+    // Set and cleared only by the GUI thread, so it may test it unlocked.
     PulseStreamPtr stream_;
+    // Under the mainloop lock from here on.
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;
     uint32_t head_fill_ = 0;         // bytes already in queued_.front()
     size_t fragment_offset_ = 0;     // bytes of the peeked fragment already copied
     size_t unread_when_idle_ = 0;    // readable bytes last seen while no buffer was queued
-    bool losing_ = false;            // the current backlog overflow was already counted
-    uint64_t frames_delivered_ = 0;
+    uint64_t bytes_delivered_ = 0;
     uint64_t overruns_ = 0;
 };
 

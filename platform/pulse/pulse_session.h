@@ -73,6 +73,8 @@ public:
     // do). False when the operation was cancelled, for example because the
     // connection broke.
     bool wait_for(pa_operation* operation) const;
+    // Under lock(): sleeps until a mainloop callback calls signal().
+    void wait() const;
     void signal() const;
 
     // Success callbacks that only wake wait_for(); userdata is the session.
