@@ -1,0 +1,531 @@
+// The recording component on the fake capture device, with the real encoder
+// plug-in from the program folder and real files in a temporary folder that
+// is also the current directory (where "save.raw" goes).
+
+#include "recording/audiorec.h"
+
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/fake/recording_message_sink.h"
+#include "tests/support/mp3_decode.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace ornavox {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kTone = 440.0;
+
+std::vector<uint8_t> read_bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+// Whether another writer could take the file's lock now.
+bool lockable(const fs::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return free;
+}
+
+// Bit rate in kbit/s from the first MPEG-1 Layer III frame header.
+int first_frame_kbps(const std::vector<uint8_t>& mp3)
+{
+    static constexpr int kTable[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    if (mp3.size() < 4 || mp3[0] != 0xFF || (mp3[1] & 0xFE) != 0xFA)
+        return -1;
+    return kTable[mp3[2] >> 4];
+}
+
+class AudiorecTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "audiorec_test.XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        old_cwd_ = fs::current_path();
+        fs::current_path(dir_);
+    }
+
+    void TearDown() override
+    {
+        component_.reset();
+        fs::current_path(old_cwd_);
+        fs::remove_all(dir_);
+    }
+
+    Taudiorec& make(const std::string& program_dir = ORNAVOX_PROGRAM_DIR)
+    {
+        component_ = std::make_unique<Taudiorec>(
+            AudiorecServices{device_, dispatcher_, sink_, program_dir, "HH:mm:ss"});
+        component_->samples = 44100;
+        component_->bps = 128;
+        component_->filename = path("out.mp3");
+        return *component_;
+    }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Captures a tone in steps of at most one buffer, letting the component
+    // hand each filled buffer back, so nothing overruns.
+    void capture(size_t frames, double hz = kTone)
+    {
+        while (frames > 0) {
+            const size_t step = std::min<size_t>(frames, 1000);
+            device_.fill_sine(step, hz);
+            dispatcher_.run_pending();
+            frames -= step;
+        }
+    }
+
+    void stop_and_close()
+    {
+        component_->stop();
+        dispatcher_.run_pending();
+    }
+
+    fs::path dir_;
+    fs::path old_cwd_;
+    QueueDispatcher dispatcher_;
+    FakeCaptureDevice device_{dispatcher_};
+    RecordingMessageSink sink_;
+    std::unique_ptr<Taudiorec> component_;
+};
+
+// The chunk count the plug-in suggests for 44100 Hz stereo at 128 kbit/s.
+BE_DWORD suggested_chunk()
+{
+    RecordingMessageSink sink;
+    const EncoderEntryPoints* encoder = load_encoder_plugin(ORNAVOX_PROGRAM_DIR, sink);
+    BE_CONFIG config{};
+    config.format.mp3.dwSampleRate = 44100;
+    config.format.mp3.wBitrate = 128;
+    BE_DWORD chunk = 0, output_size = 0;
+    HBE_STREAM stream = 0;
+    EXPECT_EQ(encoder->beInitStream(&config, &chunk, &output_size, &stream), 0u);
+    encoder->beCloseStream(stream);
+    return chunk;
+}
+
+TEST_F(AudiorecTest, FourBuffersCycleWhileRecordingAndReturnAfterStop)
+{
+    Taudiorec& rec = make();
+    int ondata = 0;
+    rec.ondata = [&](Taudiorec* sender) {
+        EXPECT_EQ(sender, &rec);
+        ++ondata;
+    };
+    rec.rec();
+    EXPECT_EQ(rec.state, 1);
+    EXPECT_EQ(device_.calls(),
+              (std::vector<std::string>{"open", "add_buffer", "add_buffer", "add_buffer", "add_buffer", "start"}));
+    ASSERT_EQ(device_.queued().size(), 4u);
+    for (const CaptureBuffer* buffer : device_.queued())
+        EXPECT_EQ(buffer->buffer_length, 4 * suggested_chunk());
+    EXPECT_EQ(device_.format().samples_per_sec, 44100u);
+    EXPECT_EQ(device_.format().avg_bytes_per_sec, 4 * 44100u);
+
+    const uint32_t buffer_frames = device_.queued().front()->buffer_length / 4;
+    capture(10 * buffer_frames);
+    EXPECT_EQ(ondata, 10);
+    EXPECT_EQ(device_.queued().size(), 4u) << "every filled buffer goes back to the device";
+    EXPECT_EQ(rec.mp3size, fs::file_size(path("out.mp3")));
+
+    rec.stop();
+    EXPECT_EQ(rec.state, 0);
+    EXPECT_TRUE(rec.closing());
+    const std::vector<std::string>& calls = device_.calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "reset");
+    EXPECT_EQ(calls.back(), "close");
+    EXPECT_EQ(device_.queued_at_close(), 0u);
+    EXPECT_FALSE(lockable(path("out.mp3"))) << "the file stays open until the device closed";
+
+    const size_t adds_before = std::count(calls.begin(), calls.end(), "add_buffer");
+    dispatcher_.run_pending();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "add_buffer"), static_cast<long>(adds_before))
+        << "buffers returned after stop are not queued again";
+    EXPECT_EQ(ondata, 14) << "ondata follows every returned buffer, empty ones too";
+    EXPECT_FALSE(rec.closing());
+    EXPECT_TRUE(lockable(path("out.mp3")));
+    EXPECT_EQ(rec.mp3size, fs::file_size(path("out.mp3"))) << "the encoder's tail is counted too";
+
+    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.rate, 44100);
+    EXPECT_GE(decoded.frames(), 10u * buffer_frames);
+    EXPECT_LE(decoded.frames(), 10u * buffer_frames + 3 * 1152);
+    EXPECT_NEAR(test::tone_frequency(decoded, 0), kTone, 2.0);
+    EXPECT_TRUE(sink_.messages.empty());
+}
+
+TEST_F(AudiorecTest, PartlyFilledLastBufferIsWritten)
+{
+    Taudiorec& rec = make();
+    rec.rec();
+    const uint32_t buffer_frames = device_.queued().front()->buffer_length / 4;
+    const std::vector<int16_t> silence(2 * 3 * buffer_frames, 0);
+    device_.fill(std::span<const int16_t>(silence));
+    dispatcher_.run_pending();
+    // Only the partly filled buffer after the silence holds the tone.
+    device_.fill(std::span<const int16_t>(sine_pcm(buffer_frames / 2, kTone, 44100, 20000)));
+    stop_and_close();
+
+    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    const auto loudest = std::max_element(decoded.pcm.begin(), decoded.pcm.end(),
+                                          [](int16_t a, int16_t b) { return std::abs(a) < std::abs(b); });
+    EXPECT_GT(std::abs(*loudest), 10000);
+}
+
+TEST_F(AudiorecTest, AppendContinuesAnExistingFileAndCreatesAMissingOne)
+{
+    Taudiorec& rec = make();
+    const std::vector<uint8_t> existing(1234, 0x55);
+    write_bytes(path("out.mp3"), existing);
+
+    rec.append = true;
+    rec.rec();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.mp3size, 1234u);
+    capture(44100);
+    stop_and_close();
+    const std::vector<uint8_t> after = read_bytes(path("out.mp3"));
+    ASSERT_GT(after.size(), 1234u);
+    EXPECT_TRUE(std::equal(existing.begin(), existing.end(), after.begin()));
+    EXPECT_EQ(rec.mp3size, after.size());
+
+    rec.filename = path("new.mp3");
+    rec.rec();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.mp3size, 0u);
+    EXPECT_TRUE(fs::exists(path("new.mp3")));
+    stop_and_close();
+
+    rec.append = false;
+    rec.filename = path("out.mp3");
+    rec.rec();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.mp3size, 0u);
+    EXPECT_EQ(fs::file_size(path("out.mp3")), 0u) << "created anew";
+    stop_and_close();
+}
+
+TEST_F(AudiorecTest, PauseAndResumeMakeOneStreamWithTimeCarriedOver)
+{
+    Taudiorec& rec = make();
+    std::string text;
+    rec.position(text);
+    EXPECT_EQ(text, "Error get position");
+
+    rec.rec();
+    capture(44100);
+    rec.position(text);
+    EXPECT_EQ(text, "00:00:01");
+    rec.pause();
+    EXPECT_TRUE(rec.append);
+    dispatcher_.run_pending();
+
+    rec.rec();
+    capture(2 * 44100);
+    rec.position(text);
+    EXPECT_EQ(text, "00:00:03");
+    rec.pause();
+    dispatcher_.run_pending();
+
+    rec.rec();
+    device_.set_position(std::nullopt);
+    rec.position(text);
+    EXPECT_EQ(text, "Error get position");
+    rec.pause();
+    EXPECT_EQ(rec.state, 0) << "a failed position query still stops";
+    dispatcher_.run_pending();
+
+    rec.rec();
+    capture(44100);
+    rec.position(text);
+    EXPECT_EQ(text, "00:00:04");
+    stop_and_close();
+
+    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), 4u * 44100);
+    EXPECT_LE(decoded.frames(), 4u * 44100 + 4 * 3 * 1152);
+
+    rec.append = false;
+    rec.rec();
+    capture(2 * 44100);
+    rec.position(text);
+    EXPECT_EQ(text, "00:00:02") << "a new file starts the time again";
+    device_.set_position(uint64_t{25} * 3600 * 44100);
+    rec.position(text);
+    EXPECT_EQ(text, "01:00:00");
+    stop_and_close();
+}
+
+TEST_F(AudiorecTest, RateAndBitRateOutsideTheListsAreReplacedAndWrittenBack)
+{
+    Taudiorec& rec = make();
+    struct Case {
+        int32_t samples, bps, want_samples, want_bps;
+    };
+    for (const Case c : {Case{0, 0, 44100, 128}, Case{22050, 64, 44100, 128}, Case{48000, 256, 48000, 256},
+                         Case{32000, 96, 32000, 96}}) {
+        SCOPED_TRACE(std::to_string(c.samples) + " Hz, " + std::to_string(c.bps) + " kbit/s");
+        rec.samples = c.samples;
+        rec.bps = c.bps;
+        rec.rec();
+        EXPECT_EQ(rec.samples, c.want_samples);
+        EXPECT_EQ(rec.bps, c.want_bps);
+        EXPECT_EQ(device_.format().samples_per_sec, static_cast<uint32_t>(c.want_samples));
+        capture(static_cast<size_t>(c.want_samples) / 2);
+        stop_and_close();
+        const std::vector<uint8_t> mp3 = read_bytes(path("out.mp3"));
+        EXPECT_EQ(first_frame_kbps(mp3), c.want_bps);
+        EXPECT_EQ(test::decode_mp3(mp3).rate, c.want_samples);
+    }
+}
+
+TEST_F(AudiorecTest, WithoutThePluginRawSamplesGoToSaveRawAnew)
+{
+    Taudiorec& rec = make(dir_.string() + "/");
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0], "MP3 Encode plugin is not installed!\n\rliblame_enc.so");
+    EXPECT_FALSE(rec.encoder_available());
+
+    rec.rec();
+    ASSERT_EQ(device_.queued().size(), 4u);
+    EXPECT_EQ(device_.queued().front()->buffer_length, 44100u);
+    const std::vector<int16_t> first = sine_pcm(30000, kTone, 44100, 9000);
+    device_.fill(std::span<const int16_t>(first));
+    rec.pause();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.mp3size, 0u);
+    EXPECT_FALSE(fs::exists(path("out.mp3")));
+    std::vector<uint8_t> raw = read_bytes(path("save.raw"));
+    ASSERT_EQ(raw.size(), 4 * 30000u) << "four bytes per stereo sample";
+    EXPECT_EQ(0, std::memcmp(raw.data(), first.data(), raw.size()));
+
+    rec.rec();
+    const std::vector<int16_t> second = sine_pcm(100, 1000.0, 44100, 9000);
+    device_.fill(std::span<const int16_t>(second));
+    stop_and_close();
+    raw = read_bytes(path("save.raw"));
+    ASSERT_EQ(raw.size(), 4 * 100u) << "every rec creates save.raw anew";
+    EXPECT_EQ(0, std::memcmp(raw.data(), second.data(), raw.size()));
+    EXPECT_EQ(rec.mp3size, 0u);
+}
+
+TEST_F(AudiorecTest, FileErrorsAreRaisedBeforeTheDeviceOpens)
+{
+    Taudiorec& rec = make();
+    rec.filename = path("missing/out.mp3");
+    try {
+        rec.rec();
+        FAIL() << "no error raised";
+    } catch (const AudiorecError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path("missing/out.mp3"));
+    }
+
+    // Another writer holds the file.
+    const std::vector<uint8_t> theirs(100, 0x77);
+    write_bytes(path("held.mp3"), theirs);
+    const int holder = ::open(path("held.mp3").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    rec.filename = path("held.mp3");
+    rec.append = true;
+    EXPECT_THROW(
+        {
+            try {
+                rec.rec();
+            } catch (const AudiorecError& error) {
+                EXPECT_EQ(std::string(error.what()), "Cannot open file " + path("held.mp3"));
+                throw;
+            }
+        },
+        AudiorecError);
+    rec.append = false;
+    EXPECT_THROW(rec.rec(), AudiorecError);
+    ::close(holder);
+    EXPECT_EQ(read_bytes(path("held.mp3")), theirs);
+
+    EXPECT_EQ(rec.state, 0);
+    EXPECT_TRUE(device_.calls().empty());
+    EXPECT_EQ(dispatcher_.pending(), 0u);
+}
+
+TEST_F(AudiorecTest, DeviceOpenFailureReleasesEverything)
+{
+    Taudiorec& rec = make();
+    RecordingMessageSink probe_sink;
+    const EncoderEntryPoints* encoder = load_encoder_plugin(ORNAVOX_PROGRAM_DIR, probe_sink);
+    const std::vector<uint8_t> old(500, 0x11);
+    write_bytes(path("out.mp3"), old);
+
+    // Handles count up, so the stream rec() opens is the probe's plus one.
+    BE_CONFIG config{};
+    config.format.mp3.dwSampleRate = 44100;
+    config.format.mp3.wBitrate = 128;
+    BE_DWORD chunk = 0, output_size = 0;
+    HBE_STREAM probe = 0;
+    ASSERT_EQ(encoder->beInitStream(&config, &chunk, &output_size, &probe), 0u);
+    encoder->beCloseStream(probe);
+
+    for (const char* name : {"out.mp3", "fresh.mp3"}) {
+        rec.filename = path(name);
+        device_.fail_next_open("Connection refused");
+        try {
+            rec.rec();
+            FAIL() << "no error raised";
+        } catch (const AudiorecError& error) {
+            EXPECT_EQ(std::string(error.what()), "Connection refused");
+        }
+        EXPECT_EQ(rec.state, 0);
+        EXPECT_FALSE(rec.closing());
+    }
+    EXPECT_EQ(encoder->beCloseStream(probe + 1), static_cast<BE_ERR>(BE_ERR_INVALID_HANDLE));
+    EXPECT_EQ(encoder->beCloseStream(probe + 2), static_cast<BE_ERR>(BE_ERR_INVALID_HANDLE));
+    EXPECT_EQ(read_bytes(path("out.mp3")), old) << "a recording that never started truncates nothing";
+    EXPECT_FALSE(fs::exists(path("fresh.mp3")));
+    EXPECT_TRUE(device_.queued().empty());
+
+    rec.rec();
+    EXPECT_EQ(rec.state, 1) << "the next rec works";
+    stop_and_close();
+}
+
+TEST_F(AudiorecTest, RecWhileClosingLetsTheCloseFinishFirst)
+{
+    Taudiorec& rec = make();
+    rec.rec();
+    capture(20000);
+    rec.stop();
+    ASSERT_TRUE(rec.closing());
+
+    rec.filename = path("second.mp3");
+    rec.rec();
+    EXPECT_TRUE(lockable(path("out.mp3")));
+    const test::DecodedMp3 first = test::decode_mp3_file(path("out.mp3"));
+    EXPECT_TRUE(first.ok()) << first.error;
+    EXPECT_GE(first.frames(), 20000u);
+    EXPECT_EQ(dispatcher_.pending(), 1u) << "only the new recording's opened notification";
+    stop_and_close();
+}
+
+TEST_F(AudiorecTest, DestructorStopsAndWaitsForTheClose)
+{
+    make().rec();
+    capture(30000);
+    component_.reset();
+    EXPECT_EQ(device_.calls().back(), "close");
+    EXPECT_EQ(dispatcher_.pending(), 0u);
+    EXPECT_TRUE(lockable(path("out.mp3")));
+    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), 30000u);
+}
+
+TEST_F(AudiorecTest, LostSoundIsReportedWhenTheRecordingEnds)
+{
+    Taudiorec& rec = make();
+    rec.rec();
+    capture(10000);
+    stop_and_close();
+    EXPECT_TRUE(sink_.messages.empty());
+
+    rec.rec();
+    const uint32_t ring_frames = 4 * device_.queued().front()->buffer_length / 4;
+    device_.fill_sine(ring_frames + 100, kTone); // nobody took the buffers in time
+    device_.fill_sine(100, kTone);
+    device_.fill_sine(100, kTone);
+    stop_and_close();
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0],
+              "Captured sound was lost 3 times during the recording because it could not be saved fast enough.");
+}
+
+// A full disk is made with the file size limit: a write that crosses it is cut
+// short, the next fails with EFBIG. The limit applies to this process only and
+// is restored afterwards; SIGXFSZ is ignored meanwhile so the write fails
+// instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &old_limit_);
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = old_limit_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_limit_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit old_limit_{};
+    void (*old_handler_)(int) = nullptr;
+};
+
+TEST_F(AudiorecTest, WriteFailureStopsAndKeepsAValidFile)
+{
+    Taudiorec& rec = make();
+    size_t shown_before_failure = 0;
+    int failures = 0;
+    rec.onfailure = [&](Taudiorec*) {
+        shown_before_failure = sink_.messages.size();
+        ++failures;
+    };
+    constexpr rlim_t kLimit = 30001; // not on a frame boundary
+    {
+        FileSizeLimit limit(kLimit);
+        rec.rec();
+        for (int i = 0; i < 100 && rec.state == 1; ++i)
+            capture(10000);
+        EXPECT_EQ(rec.state, 0) << "the recording stopped itself";
+        dispatcher_.run_pending();
+    }
+    EXPECT_FALSE(rec.closing());
+    ASSERT_EQ(failures, 1);
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(shown_before_failure, 1u) << "onfailure comes after the message";
+    EXPECT_EQ(sink_.messages[0].rfind("Cannot write file " + path("out.mp3") + ": File too large", 0), 0u)
+        << sink_.messages[0];
+
+    const std::vector<uint8_t> mp3 = read_bytes(path("out.mp3"));
+    EXPECT_LT(mp3.size(), kLimit);
+    EXPECT_EQ(rec.mp3size, mp3.size());
+    const test::DecodedMp3 decoded = test::decode_mp3(mp3);
+    EXPECT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GT(decoded.frames(), 44100u);
+}
+
+} // namespace
+} // namespace ornavox
