@@ -5,6 +5,7 @@
 #include "ui/imagelist.h"
 
 #include <QPoint>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
@@ -69,6 +70,13 @@ inline constexpr int kHtCaption = 2;
 // area answer caption. Panel controls (group boxes, the scroll box and what
 // they hold) are windows of their own and never count.
 int skin_hit_test(const QWidget& window, QPoint client_point);
+
+// Display labels keep their hint in this property: they lie in the drag area,
+// so the hint shows in the hint line only, never as a tooltip.
+inline constexpr const char* kHintProperty = "hint";
+
+// The hint the hint line shows for an image-list button or a display label.
+QString hint_of(const QObject* control);
 
 // The help page beside the program, opened by the help button.
 inline constexpr const char* kHelpFileName = "ornavox.html";
@@ -207,8 +215,9 @@ private:
     // notification and the global hotkeys; each does nothing until its piece
     // is built, and the rest of the sequence runs unchanged.
     void open_mixer();
-    void autodetect_source();
+    int32_t autodetect_source();
     void source_routine();
+    void select_source_on_mixer(int32_t line_kind, int32_t source_index);
     void create_notify_window();
     void register_hotkey(THotKey& field, int id);
     void unregister_show_hotkey();

@@ -1,0 +1,193 @@
+#include "ui/skinform.h"
+
+#include "ui/hotkey_edit.h"
+#include "ui/shortcut_text.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace ornavox {
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+int32_t integer_or(const QString& text, int32_t fallback)
+{
+    bool ok = false;
+    const int32_t value = text.toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
+void TskinForm::FormCreate(QObject*)
+{
+    ProgramValues& p = program;
+    p.ProgramDir = services_.program_dir;
+    if (p.ProgramDir.empty() || p.ProgramDir.back() != '/')
+        p.ProgramDir += '/';
+    p.DefaultSaveFile = p.ProgramDir + "save.mp3";
+    p.Settings = IniDocument::load(p.ProgramDir + "Config.ini");
+    p.SaveFile = p.DefaultSaveFile;
+    p.SaveDir = p.ProgramDir;
+
+    open_mixer();
+
+    if (p.Settings.section_exists("path")) {
+        p.SaveDir = p.Settings.read_string("path", "savepath", p.ProgramDir);
+        p.SaveFile = p.Settings.read_string("path", "savefile", p.DefaultSaveFile);
+    }
+    Edit1->setText(QString::fromStdString(p.SaveFile));
+
+    // Checking a radio button that was not checked runs the source routine at
+    // once, which writes "source" as -1; reading "source" afterwards then
+    // leaves the choice to the auto-detection below.
+    source_index_ = -1;
+    if (p.Settings.section_exists("audio")) {
+        switch (p.Settings.read_integer("audio", "audioline", 0)) {
+        case 1: RadioButton1->setChecked(true); break;
+        case 2: RadioButton2->setChecked(true); break;
+        case 3: RadioButton3->setChecked(true); break;
+        default: RadioButton4->setChecked(true); break;
+        }
+        source_index_ = p.Settings.read_integer("audio", "source", -1);
+    }
+    {
+        const QSignalBlocker quiet(ComboBox1);
+        if (source_index_ < 0) {
+            const int32_t detected = autodetect_source();
+            if (detected >= 0 && detected < ComboBox1->count())
+                ComboBox1->setCurrentIndex(detected);
+            source_index_ = detected;
+        } else if (source_index_ < ComboBox1->count()) {
+            ComboBox1->setCurrentIndex(source_index_);
+        }
+    }
+    source_routine();
+
+    if (p.Settings.section_exists("mp3")) {
+        {
+            const QSignalBlocker quiet3(ComboBox3);
+            const QSignalBlocker quiet2(ComboBox2);
+            ComboBox3->setCurrentText(QString::number(p.Settings.read_integer("mp3", "bps", 128)));
+            ComboBox2->setCurrentText(QString::number(p.Settings.read_integer("mp3", "samples", 44100)));
+        }
+        audiorec1->bps = integer_or(ComboBox3->currentText(), 128);
+        audiorec1->samples = integer_or(ComboBox2->currentText(), 44100);
+        Label4->setText(QStringLiteral("MP3 %1Hz %2kbps").arg(ComboBox2->currentText(), ComboBox3->currentText()));
+    }
+
+    setFixedSize(kCompactWidth, kCompactHeight);
+
+    create_notify_window();
+
+    const struct {
+        THotKey* field;
+        int id;
+        const char* key;
+    } hotkeys[] = {{HotKey3, 0x8888, "hotkey3"}, {HotKey2, 0x8889, "hotkey2"}, {HotKey1, 0x888A, "hotkey1"}};
+    for (const auto& h : hotkeys) {
+        const std::string text = trimmed(p.Settings.read_string("hotkey", h.key, ""));
+        if (!text.empty())
+            h.field->setHotKey(TextToShortCut(text));
+        register_hotkey(*h.field, h.id);
+    }
+}
+
+void TskinForm::FormClose(QObject*)
+{
+    unregister_show_hotkey();
+    destroy_notify_window();
+    close_mixer();
+    if (audiorec1->state == 1)
+        hotlinkbutton4Click(this);
+    // Stopping only asks the device for its last buffers; the file is complete
+    // once they and the encoder's tail are written. Waiting here keeps a close
+    // from cutting off the end of a recording.
+    audiorec1->finish_closing();
+    save_settings();
+    program.Settings = IniDocument();
+}
+
+// The program still ends when the settings cannot be written: everything else
+// has been shut down already, and the recording is complete on disk.
+void TskinForm::save_settings()
+{
+    const std::string path = program.ProgramDir + "Config.ini";
+    const std::string content = program.Settings.text();
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) {
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.close();
+    }
+    if (!out) {
+        const int code = errno;
+        services_.messages.show_message("Cannot write settings to " + path + ": " +
+                                        (code ? std::strerror(code) : "the file could not be written"));
+    }
+}
+
+// The record source routine without the mixer: it reads the radio buttons and
+// the list back, shows the source and keeps the choice in the settings.
+void TskinForm::source_routine()
+{
+    int32_t kind = 0;
+    if (RadioButton1->isChecked())
+        kind = 1;
+    if (RadioButton2->isChecked())
+        kind = 2;
+    if (RadioButton3->isChecked())
+        kind = 3;
+    if (RadioButton4->isChecked())
+        kind = 0;
+    if (kind == 0)
+        source_index_ = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentIndex() : 0;
+    static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
+    Label6->setText(QStringLiteral("Record source->") +
+                    (kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[kind])));
+    program.Settings.write_integer("audio", "audioline", kind);
+    program.Settings.write_integer("audio", "source", source_index_);
+    select_source_on_mixer(kind, source_index_);
+}
+
+void TskinForm::RadioButton1Click(QObject*)
+{
+    source_routine();
+}
+
+// Places of the pieces that come with the mixer, the playback notification and
+// the global hotkeys.
+
+void TskinForm::open_mixer() {}
+
+// Without a mixer there is nothing to detect from.
+int32_t TskinForm::autodetect_source() { return -1; }
+
+void TskinForm::select_source_on_mixer(int32_t, int32_t) {}
+
+void TskinForm::create_notify_window() {}
+
+void TskinForm::register_hotkey(THotKey&, int) {}
+
+void TskinForm::unregister_show_hotkey() {}
+
+void TskinForm::destroy_notify_window() {}
+
+void TskinForm::close_mixer() {}
+
+} // namespace ornavox
