@@ -57,11 +57,15 @@ protected:
 
 private:
     void redraw_face();
+    void rebuild_shown_image();
+    void pointer_entered();
+    void pointer_left();
 
     TImageList* buttonimage_ = nullptr;
     int buttonstate_ = 0;
     int imageid_ = 0;
     QImage picture_;
+    QImage shown_; // picture_ with the transparent colour cleared, as painted
     bool transparent_ = true;
     bool click_armed_ = false;
     bool pointer_inside_ = false;

@@ -1,0 +1,80 @@
+#include "ui/skin_files.h"
+
+#include "ui/imagelist.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace ornavox::skin {
+
+namespace {
+
+bool readable_file(const QString& path, QString& error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("The skin file %1 is missing.").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        error = QStringLiteral("The skin file %1 cannot be read.").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString file_path(const QString& program_dir, const QString& name) {
+    return QDir(program_dir).filePath(QStringLiteral("skin/") + name);
+}
+
+QImage load_background(const QString& program_dir, QString& error) {
+    const QString path = file_path(program_dir, QStringLiteral("background.jpg"));
+    if (!readable_file(path, error))
+        return {};
+    if (!QImageReader::supportedImageFormats().contains("jpeg")) {
+        error = QStringLiteral("Cannot show the skin background %1: the Qt JPEG image plug-in "
+                               "(imageformats/libqjpeg) is missing.")
+                    .arg(QDir::toNativeSeparators(path));
+        return {};
+    }
+    QImageReader reader(path, "jpeg");
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        error = QStringLiteral("Cannot read the skin background %1: %2")
+                    .arg(QDir::toNativeSeparators(path), reader.errorString());
+        return {};
+    }
+    return image;
+}
+
+bool load_image_list(TImageList& list, const QString& program_dir, int number, QString& error) {
+    if (number < 1 || number > 4) {
+        error = QStringLiteral("There is no skin image list %1; the lists are numbered 1 to 4.").arg(number);
+        return false;
+    }
+    const QString image_path = file_path(program_dir, QStringLiteral("imagelist%1.bmp").arg(number));
+    const QString mask_path = file_path(program_dir, QStringLiteral("imagelist%1_mask.bmp").arg(number));
+    if (!readable_file(image_path, error) || !readable_file(mask_path, error))
+        return false;
+    if (!list.load(image_path, mask_path)) {
+        error = QStringLiteral("The skin image list %1 does not hold rows of four %2 x %3 images "
+                               "with a mask of the same size.")
+                    .arg(QDir::toNativeSeparators(image_path))
+                    .arg(list.width())
+                    .arg(list.height());
+        return false;
+    }
+    return true;
+}
+
+QImage load_button_picture(const QString& program_dir, int number) {
+    return QImage(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)));
+}
+
+QIcon program_icon(const QString& program_dir) {
+    return QIcon(file_path(program_dir, QStringLiteral("ornavox.ico")));
+}
+
+} // namespace ornavox::skin
