@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace ornavox::test {
+
+// Points PULSE_SERVER of this process at `server` and restores the previous
+// value when it goes. Clients made while it lives connect there and nowhere
+// else.
+class PulseServerVariable {
+public:
+    explicit PulseServerVariable(const std::string& server);
+    ~PulseServerVariable();
+    PulseServerVariable(const PulseServerVariable&) = delete;
+    PulseServerVariable& operator=(const PulseServerVariable&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
+
+// A private sound server for one test: its own temporary folder, socket and
+// state, a null sink and a 440 Hz sine source as the default source. The
+// user's own server is never touched. The constructor returns once the server
+// answers and throws std::runtime_error (with the server's log) when it does
+// not; the destructor stops it and removes the folder.
+class PulseServer {
+public:
+    static constexpr const char* kSineSource = "ornavox_sine";
+    static constexpr const char* kNullSink = "ornavox_null";
+    static constexpr double kSineFrequency = 440.0;
+
+    PulseServer();
+    ~PulseServer();
+    PulseServer(const PulseServer&) = delete;
+    PulseServer& operator=(const PulseServer&) = delete;
+
+    const std::string& address() const { return address_; }
+
+private:
+    void stop();
+
+    std::string folder_;
+    std::string address_;
+    pid_t pid_ = -1;
+    std::optional<PulseServerVariable> variable_;
+};
+
+// No server at all: PULSE_SERVER names a socket in an empty temporary folder.
+class NoPulseServer {
+public:
+    NoPulseServer();
+    ~NoPulseServer();
+    NoPulseServer(const NoPulseServer&) = delete;
+    NoPulseServer& operator=(const NoPulseServer&) = delete;
+
+private:
+    std::string folder_;
+    std::optional<PulseServerVariable> variable_;
+};
+
+} // namespace ornavox::test
