@@ -53,7 +53,7 @@ TEST(EncoderPluginLoading, SamePathGivesSameEntryPoints) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST(EncoderPluginLoading, FakeReturnsTheChosenInitResult) {
+TEST(StandInPlugin, ReturnsTheChosenInitResultAndCountsStreams) {
     RecordingMessageSink messages;
     const EncoderEntryPoints* fake = load_encoder_plugin(fake_dir("full"), messages);
     ASSERT_NE(fake, nullptr);
