@@ -58,6 +58,8 @@ public:
     // Every call made on the device, in order: "open", "add_buffer", "start",
     // "reset", "close" (a failed open is logged too).
     const std::vector<std::string>& calls() const { return calls_; }
+    // Empties the call log, for long runs that must not grow.
+    void forget_calls() { calls_.clear(); }
     // Buffers queued at the moment close() was called; a real device refuses
     // to close then.
     size_t queued_at_close() const { return queued_at_close_; }
