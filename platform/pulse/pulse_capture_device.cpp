@@ -91,6 +91,9 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
         return false;
     }
 
+    buffers_added_ = PulseDeferEventPtr(session_.api()->defer_new(session_.api(), buffers_added, this),
+                                        PulseDeferEventDeleter{session_.api()});
+    session_.api()->defer_enable(buffers_added_.get(), 0);
     stream_ = std::move(stream);
     frame_bytes_ = frame_bytes;
     queued_.clear();
@@ -114,6 +117,7 @@ void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
     auto lock = session_.lock();
     buffer.bytes_recorded = 0;
     queued_.push_back(&buffer);
+    session_.api()->defer_enable(buffers_added_.get(), 1);
 }
 
 void PulseCaptureDevice::start()
@@ -186,6 +190,14 @@ void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* devi
     self.unread_when_idle_ = readable;
 }
 
+void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device)
+{
+    api->defer_enable(event, 0);
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (!self.queued_.empty())
+        self.fill_buffers();
+}
+
 void PulseCaptureDevice::fill_buffers()
 {
     while (!queued_.empty() && copy_fragment()) {
@@ -256,6 +268,7 @@ void PulseCaptureDevice::set_corked(bool corked)
 
 void PulseCaptureDevice::release_stream()
 {
+    buffers_added_.reset();
     stream_.reset();
     fragment_offset_ = 0;
     unread_when_idle_ = 0;

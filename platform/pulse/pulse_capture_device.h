@@ -53,6 +53,7 @@ private:
 
     static void stream_state_changed(pa_stream* stream, void* device);
     static void stream_readable(pa_stream* stream, size_t readable, void* device);
+    static void buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device);
 
     // Under the mainloop lock.
     void fill_buffers();
@@ -69,6 +70,9 @@ private:
 
     // Set and cleared only by the GUI thread, so it may test it unlocked.
     PulseStreamPtr stream_;
+    // Wakes the mainloop thread when buffers were queued, so that data it
+    // held meanwhile moves into them without waiting for the next packet.
+    PulseDeferEventPtr buffers_added_;
     // Under the mainloop lock from here on.
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;

@@ -44,6 +44,11 @@ void PulseOperationDeleter::operator()(pa_operation* operation) const
     pa_operation_unref(operation);
 }
 
+void PulseDeferEventDeleter::operator()(pa_defer_event* event) const
+{
+    api->defer_free(event);
+}
+
 PulseLock::PulseLock(pa_threaded_mainloop* mainloop) : mainloop_(mainloop)
 {
     pa_threaded_mainloop_lock(mainloop_);

@@ -24,11 +24,16 @@ struct PulseStreamDeleter {
 struct PulseOperationDeleter {
     void operator()(pa_operation* operation) const;
 };
+struct PulseDeferEventDeleter {
+    pa_mainloop_api* api = nullptr;
+    void operator()(pa_defer_event* event) const;
+};
 
 using PulseMainloopPtr = std::unique_ptr<pa_threaded_mainloop, PulseMainloopDeleter>;
 using PulseContextPtr = std::unique_ptr<pa_context, PulseContextDeleter>;
 using PulseStreamPtr = std::unique_ptr<pa_stream, PulseStreamDeleter>;
 using PulseOperationPtr = std::unique_ptr<pa_operation, PulseOperationDeleter>;
+using PulseDeferEventPtr = std::unique_ptr<pa_defer_event, PulseDeferEventDeleter>;
 
 // Holds the mainloop lock for its scope. The lock is recursive, so mainloop
 // callbacks may take it too.
@@ -66,6 +71,7 @@ public:
     // Valid after a successful connect(); use under lock().
     pa_context* context() const { return context_.get(); }
     pa_threaded_mainloop* mainloop() const { return mainloop_.get(); }
+    pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(mainloop_.get()); }
     PulseLock lock() const { return PulseLock(mainloop_.get()); }
 
     // Under lock(): blocks until `operation` is no longer running. The
