@@ -10,9 +10,10 @@ namespace ornavox {
 
 namespace {
 
-// Qt's save dialog takes a typed path into a folder that does not exist; this
-// one keeps the user in the dialog with an error instead, so the recording is
-// never pointed at a file that cannot be created.
+// Qt's save dialog returns whatever name is in the box, the initial "*.mp3"
+// included, and takes a path into a folder that does not exist. This one keeps
+// the user in the dialog in both cases, so the recording is never pointed at a
+// wildcard name or at a file that cannot be created.
 class SaveFileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
@@ -22,6 +23,15 @@ public:
         const QStringList files = selectedFiles();
         if (!files.isEmpty()) {
             const QFileInfo chosen(files.first());
+            const QString name = chosen.fileName();
+            if (name.contains(u'*') || name.contains(u'?')) {
+                // A typed pattern picks the list entry with that mask.
+                for (const QString& filter : nameFilters()) {
+                    if (filter.endsWith(u'(' + name + u')'))
+                        selectNameFilter(filter);
+                }
+                return;
+            }
             if (!chosen.isDir() && !chosen.dir().exists()) {
                 QMessageBox::warning(this, windowTitle(),
                                      tr("The folder %1 does not exist.")

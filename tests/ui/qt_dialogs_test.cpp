@@ -21,9 +21,17 @@
 namespace ornavox {
 namespace {
 
+void close_modal_boxes()
+{
+    // Hiding ends a dialog's exec() even where close() is refused (a message
+    // box without an Escape button).
+    while (QWidget* modal = QApplication::activeModalWidget())
+        modal->hide();
+}
+
 // Runs act on the next visible top-level widget of type T that was not there
 // when this was called, from a timer of the event loop the modal box spins.
-// If none ever shows, the test fails and every modal box is closed so the
+// If none ever shows, or act fails the test, every modal box is closed so the
 // test ends instead of hanging.
 template <typename T>
 void when_shown(std::function<void(T*)> act)
@@ -42,6 +50,8 @@ void when_shown(std::function<void(T*)> act)
                 timer->stop();
                 timer->deleteLater();
                 act(found);
+                if (::testing::Test::HasFailure())
+                    close_modal_boxes();
                 return;
             }
         }
@@ -49,8 +59,7 @@ void when_shown(std::function<void(T*)> act)
             timer->stop();
             timer->deleteLater();
             ADD_FAILURE() << "expected a " << T::staticMetaObject.className() << " to open";
-            while (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
+            close_modal_boxes();
         }
     });
     timer->start(10);
@@ -207,6 +216,24 @@ TEST_F(SaveDialog, RefusesAFileInAFolderThatDoesNotExist)
     });
     EXPECT_EQ(dialogs.get_save_file_name(options), std::nullopt);
     EXPECT_TRUE(error.contains(QStringLiteral("does not exist"))) << error.toStdString();
+}
+
+TEST_F(SaveDialog, APatternInTheNameBoxIsNoFileName)
+{
+    QString filter_after_pattern;
+    when_shown<QFileDialog>([&](QFileDialog* dialog) {
+        // The box opens holding "*.mp3"; Save must not return it as a file.
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        ASSERT_TRUE(buttons);
+        buttons->button(QDialogButtonBox::Save)->click();
+        ASSERT_TRUE(dialog->isVisible());
+        type_and_save(dialog, QStringLiteral("*.wav"));
+        ASSERT_TRUE(dialog->isVisible());
+        filter_after_pattern = dialog->selectedNameFilter();
+        type_and_save(dialog, QStringLiteral("take"));
+    });
+    EXPECT_EQ(dialogs.get_save_file_name(options), folder() + "/take.mp3");
+    EXPECT_EQ(filter_after_pattern, QStringLiteral("Wave files (*.wav)"));
 }
 
 } // namespace
