@@ -226,6 +226,19 @@ private:
 
     void save_settings();
 
+    // Recording control.
+    void start_recording();
+    bool choose_save_file();
+    void show_record_button_ready();
+    void recording_failed();
+
+    // True while a record click waits in the append question or the save
+    // dialog; those run their own event loop, so a second record or a stop can
+    // arrive before the first one has reached rec().
+    bool start_pending_ = false;
+    bool start_cancelled_ = false;
+    std::string last_saved_name_; // offered by the save dialog after a confirmed choice
+
     SkinFormServices services_;
     int32_t source_index_ = -1;           // the chosen entry of ComboBox1, -1 none
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
