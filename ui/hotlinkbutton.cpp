@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 
 namespace ornavox {
 
@@ -122,6 +121,10 @@ void Thotlinkbutton::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
+    // The second press of a double-click arrives here as well, before its
+    // double-click event; it is not a press of this button.
+    if (event->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
+        return;
     // The press lands on this button, so the pointer is over it even when the
     // toolkit has not reported the entry yet; a later report of that same
     // crossing must not run the enter handler while the button is held.
@@ -159,13 +162,8 @@ void Thotlinkbutton::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const bool clicked = click_armed_ && rect().contains(event->position().toPoint());
     click_armed_ = false;
-    if (clicked && onclick) {
-        // The handler may close the window and with it this button.
-        QPointer<Thotlinkbutton> alive(this);
+    if (clicked && onclick)
         onclick(this);
-        if (!alive)
-            return;
-    }
     buttonstate_ = 0;
     redraw_face();
 }
