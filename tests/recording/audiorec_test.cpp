@@ -117,19 +117,35 @@ protected:
     std::unique_ptr<Taudiorec> component_;
 };
 
-// The chunk count the plug-in suggests for 44100 Hz stereo at 128 kbit/s.
-BE_DWORD suggested_chunk()
+const EncoderEntryPoints& encoder()
 {
-    RecordingMessageSink sink;
-    const EncoderEntryPoints* encoder = load_encoder_plugin(ORNAVOX_PROGRAM_DIR, sink);
+    static RecordingMessageSink sink;
+    static const EncoderEntryPoints* entries = load_encoder_plugin(ORNAVOX_PROGRAM_DIR, sink);
+    return *entries;
+}
+
+// Opens and closes a stream of 44100 Hz stereo at 128 kbit/s; its chunk count
+// and handle. Handles count up, so the next stream opened gets handle + 1.
+std::pair<BE_DWORD, HBE_STREAM> probe_stream()
+{
     BE_CONFIG config{};
     config.format.mp3.dwSampleRate = 44100;
     config.format.mp3.wBitrate = 128;
     BE_DWORD chunk = 0, output_size = 0;
     HBE_STREAM stream = 0;
-    EXPECT_EQ(encoder->beInitStream(&config, &chunk, &output_size, &stream), 0u);
-    encoder->beCloseStream(stream);
-    return chunk;
+    EXPECT_EQ(encoder().beInitStream(&config, &chunk, &output_size, &stream), 0u);
+    encoder().beCloseStream(stream);
+    return {chunk, stream};
+}
+
+// Whether the `count` streams opened after `probe` were all closed again.
+bool streams_closed_after(HBE_STREAM probe, int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        if (encoder().beCloseStream(probe + i) != BE_ERR_INVALID_HANDLE)
+            return false;
+    }
+    return probe_stream().second == probe + count + 1;
 }
 
 TEST_F(AudiorecTest, FourBuffersCycleWhileRecordingAndReturnAfterStop)
@@ -146,7 +162,7 @@ TEST_F(AudiorecTest, FourBuffersCycleWhileRecordingAndReturnAfterStop)
               (std::vector<std::string>{"open", "add_buffer", "add_buffer", "add_buffer", "add_buffer", "start"}));
     ASSERT_EQ(device_.queued().size(), 4u);
     for (const CaptureBuffer* buffer : device_.queued())
-        EXPECT_EQ(buffer->buffer_length, 4 * suggested_chunk());
+        EXPECT_EQ(buffer->buffer_length, 4 * probe_stream().first);
     EXPECT_EQ(device_.format().samples_per_sec, 44100u);
     EXPECT_EQ(device_.format().avg_bytes_per_sec, 4 * 44100u);
 
@@ -344,6 +360,7 @@ TEST_F(AudiorecTest, WithoutThePluginRawSamplesGoToSaveRawAnew)
 TEST_F(AudiorecTest, FileErrorsAreRaisedBeforeTheDeviceOpens)
 {
     Taudiorec& rec = make();
+    const HBE_STREAM probe = probe_stream().second;
     rec.filename = path("missing/out.mp3");
     try {
         rec.rec();
@@ -373,6 +390,7 @@ TEST_F(AudiorecTest, FileErrorsAreRaisedBeforeTheDeviceOpens)
     EXPECT_THROW(rec.rec(), AudiorecError);
     ::close(holder);
     EXPECT_EQ(read_bytes(path("held.mp3")), theirs);
+    EXPECT_TRUE(streams_closed_after(probe, 3));
 
     EXPECT_EQ(rec.state, 0);
     EXPECT_TRUE(device_.calls().empty());
@@ -382,19 +400,9 @@ TEST_F(AudiorecTest, FileErrorsAreRaisedBeforeTheDeviceOpens)
 TEST_F(AudiorecTest, DeviceOpenFailureReleasesEverything)
 {
     Taudiorec& rec = make();
-    RecordingMessageSink probe_sink;
-    const EncoderEntryPoints* encoder = load_encoder_plugin(ORNAVOX_PROGRAM_DIR, probe_sink);
     const std::vector<uint8_t> old(500, 0x11);
     write_bytes(path("out.mp3"), old);
-
-    // Handles count up, so the stream rec() opens is the probe's plus one.
-    BE_CONFIG config{};
-    config.format.mp3.dwSampleRate = 44100;
-    config.format.mp3.wBitrate = 128;
-    BE_DWORD chunk = 0, output_size = 0;
-    HBE_STREAM probe = 0;
-    ASSERT_EQ(encoder->beInitStream(&config, &chunk, &output_size, &probe), 0u);
-    encoder->beCloseStream(probe);
+    const HBE_STREAM probe = probe_stream().second;
 
     for (const char* name : {"out.mp3", "fresh.mp3"}) {
         rec.filename = path(name);
@@ -408,8 +416,7 @@ TEST_F(AudiorecTest, DeviceOpenFailureReleasesEverything)
         EXPECT_EQ(rec.state, 0);
         EXPECT_FALSE(rec.closing());
     }
-    EXPECT_EQ(encoder->beCloseStream(probe + 1), static_cast<BE_ERR>(BE_ERR_INVALID_HANDLE));
-    EXPECT_EQ(encoder->beCloseStream(probe + 2), static_cast<BE_ERR>(BE_ERR_INVALID_HANDLE));
+    EXPECT_TRUE(streams_closed_after(probe, 2));
     EXPECT_EQ(read_bytes(path("out.mp3")), old) << "a recording that never started truncates nothing";
     EXPECT_FALSE(fs::exists(path("fresh.mp3")));
     EXPECT_TRUE(device_.queued().empty());
