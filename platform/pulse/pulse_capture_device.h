@@ -22,7 +22,8 @@ namespace ornavox {
 // notifications through the dispatcher; it never calls the listener itself.
 // While no buffer is queued it leaves the data with libpulse, which holds up
 // to `backlog` of it, so a busy GUI thread loses nothing. Data that does not
-// fit is lost and counted in overruns().
+// fit is lost and counted in overruns(). Buffers queued while nothing is open
+// are ignored: only an open device hands buffers back.
 class PulseCaptureDevice : public CaptureDevice {
 public:
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
