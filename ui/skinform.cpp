@@ -13,6 +13,7 @@ TskinForm::TskinForm(SkinFormServices services, QWidget* parent)
     build_layout();
     wire_handlers();
     FormCreate(this);
+    autosize_labels();
 }
 
 TskinForm::~TskinForm() = default;

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/fake/recording_message_sink.h"
+#include "platform/fake/recording_shell.h"
+#include "recording/encoder_plugin.h"
+#include "tests/support/scripted_dialogs.h"
+#include "ui/skinform.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace ornavox::test {
+
+// A program folder of its own for each test: the built skin and the encoder
+// plug-in copied in, Config.ini written beside them.
+class ProgramFolder {
+public:
+    ProgramFolder()
+    {
+        const QDir built(QStringLiteral(ORNAVOX_PROGRAM_DIR));
+        QDirIterator files(built.filePath(QStringLiteral("skin")), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString from = files.next();
+            const QString to = dir_.filePath(built.relativeFilePath(from));
+            QDir().mkpath(QFileInfo(to).path());
+            QFile::copy(from, to);
+        }
+        QFile::copy(built.filePath(QString::fromLatin1(kEncoderPluginFileName)),
+                    dir_.filePath(QString::fromLatin1(kEncoderPluginFileName)));
+    }
+
+    std::string path() const { return dir_.path().toStdString() + "/"; }
+    std::string config_path() const { return path() + "Config.ini"; }
+
+    void write_config(const std::string& text) const
+    {
+        std::ofstream(config_path(), std::ios::binary) << text;
+    }
+
+    // The file's bytes; "<missing>" when there is none.
+    std::string read_config() const
+    {
+        std::ifstream in(config_path(), std::ios::binary);
+        if (!in)
+            return "<missing>";
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// One window over the fakes and its own program folder.
+class SkinFormTest : public ::testing::Test {
+protected:
+    void create(MessageSink* sink = nullptr)
+    {
+        form = std::make_unique<TskinForm>(SkinFormServices{device, dispatcher, sink ? *sink : messages, dialogs,
+                                                            shell, folder.path(), "HH:mm:ss"});
+    }
+
+    QueueDispatcher dispatcher;
+    FakeCaptureDevice device{dispatcher};
+    RecordingMessageSink messages;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    ProgramFolder folder;
+    std::unique_ptr<TskinForm> form;
+};
+
+} // namespace ornavox::test

@@ -1,0 +1,248 @@
+#include "tests/ui/skinform_fixture.h"
+
+#include "tests/support/mp3_decode.h"
+#include "ui/hotkey_edit.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+namespace ornavox::test {
+namespace {
+
+constexpr TShortCut kShiftCtrl = kShortcutShift | kShortcutCtrl;
+
+class SkinFormStartTest : public SkinFormTest {};
+
+TEST_F(SkinFormStartTest, FirstStartWithoutSettings)
+{
+    create();
+    const ProgramValues& p = form->program;
+    EXPECT_EQ(p.ProgramDir, folder.path());
+    EXPECT_EQ(p.DefaultSaveFile, folder.path() + "save.mp3");
+    EXPECT_EQ(p.SaveFile, folder.path() + "save.mp3");
+    EXPECT_EQ(p.SaveDir, folder.path());
+    EXPECT_EQ(form->Edit1->text().toStdString(), p.SaveFile) << "the full path at start-up";
+    EXPECT_EQ(form->ComboBox2->currentText(), "44100");
+    EXPECT_EQ(form->ComboBox3->currentText(), "128");
+    EXPECT_EQ(form->Label4->text(), "MP3 44100 hz 128kbps");
+    EXPECT_EQ(form->audiorec1->samples, 0) << "replaced when a recording starts";
+    EXPECT_EQ(form->audiorec1->bps, 0);
+    EXPECT_EQ(form->HotKey1->hotKey(), kShiftCtrl | 0x78);
+    EXPECT_EQ(form->HotKey2->hotKey(), kShiftCtrl | 0x79);
+    EXPECT_EQ(form->HotKey3->hotKey(), kShiftCtrl | 0x7A);
+    EXPECT_EQ(form->HotKey1->text(), "Shift+Ctrl+F9");
+    EXPECT_TRUE(form->RadioButton4->isChecked());
+    EXPECT_EQ(form->Label6->text(), "Record source->Unkown");
+    EXPECT_EQ(form->size(), QSize(351, 124)) << "compact; the panels lie beyond the edge";
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(folder.read_config(), "<missing>") << "settings are written only at close";
+
+    form->close();
+    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SkinFormStartTest, SavedPathsAreRestored)
+{
+    folder.write_config("[path]\r\nsavepath=/music/\r\nsavefile=/music/take.mp3\r\n");
+    create();
+    EXPECT_EQ(form->program.SaveDir, "/music/");
+    EXPECT_EQ(form->program.SaveFile, "/music/take.mp3");
+    EXPECT_EQ(form->Edit1->text(), "/music/take.mp3");
+}
+
+TEST_F(SkinFormStartTest, FormatFromTheMp3Section)
+{
+    const struct {
+        const char* mp3_section;
+        const char* samples_box;
+        const char* bps_box;
+        int samples;
+        int bps;
+    } cases[] = {
+        {"samples=48000", "48000", "128", 48000, 128},
+        {"bps=0x80", "44100", "128", 44100, 128},
+        {"samples=32000\r\nbps=192", "32000", "192", 32000, 192},
+        {"samples=many\r\nbps=", "44100", "128", 44100, 128},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mp3_section);
+        folder.write_config(std::string("[mp3]\r\n") + c.mp3_section + "\r\n");
+        create();
+        EXPECT_EQ(form->ComboBox2->currentText(), c.samples_box);
+        EXPECT_EQ(form->ComboBox3->currentText(), c.bps_box);
+        EXPECT_EQ(form->audiorec1->samples, c.samples);
+        EXPECT_EQ(form->audiorec1->bps, c.bps);
+        EXPECT_EQ(form->Label4->text(), QStringLiteral("MP3 %1Hz %2kbps").arg(c.samples_box, c.bps_box));
+        form.reset();
+    }
+}
+
+TEST_F(SkinFormStartTest, RecordLineKindChecksItsRadioButton)
+{
+    const struct {
+        const char* audio_section;
+        QRadioButton* TskinForm::*checked;
+        const char* label;
+        const char* written;
+    } cases[] = {
+        {"audioline=1\r\nsource=4", &TskinForm::RadioButton1, "Record source->Line In", "audioline=1\r\nsource=-1"},
+        {"audioline=2\r\nsource=3", &TskinForm::RadioButton2, "Record source->Microphone", "audioline=2\r\nsource=-1"},
+        {"audioline=3", &TskinForm::RadioButton3, "Record source->CD audio", "audioline=3\r\nsource=-1"},
+        {"audioline=7\r\nsource=3", &TskinForm::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
+        {"AUDIOLINE=0\r\nSource=-1", &TskinForm::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.audio_section);
+        folder.write_config(std::string("[audio]\r\n") + c.audio_section + "\r\n");
+        create();
+        EXPECT_TRUE((form.get()->*c.checked)->isChecked());
+        EXPECT_EQ(form->Label6->text(), c.label);
+        form->close();
+        EXPECT_EQ(folder.read_config(), std::string("[audio]\r\n") + c.written + "\r\n\r\n");
+        form.reset();
+    }
+}
+
+TEST_F(SkinFormStartTest, HotkeysFromSettings)
+{
+    folder.write_config("[HOTKEY]\r\nHOTKEY1=Ctrl+F5\r\nhotkey2=   \r\nhotkey3=  Alt+F12 \r\n");
+    create();
+    EXPECT_EQ(form->HotKey1->hotKey(), kShortcutCtrl | 0x74);
+    EXPECT_EQ(form->HotKey2->hotKey(), kShiftCtrl | 0x79) << "blanks keep the default";
+    EXPECT_EQ(form->HotKey3->hotKey(), kShortcutAlt | 0x7B);
+}
+
+TEST_F(SkinFormStartTest, CloseRewritesTheSettingsInOrderWithCrLf)
+{
+    folder.write_config("; written by hand\n[MP3]\nsamples=48000\n\n[hotkey]\nhotkey1=Ctrl+F5\nfree text\n");
+    create();
+    form->close();
+    EXPECT_EQ(folder.read_config(),
+              "[MP3]\r\nsamples=48000\r\n\r\n"
+              "[hotkey]\r\nhotkey1=Ctrl+F5\r\nfree text\r\n\r\n"
+              "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
+}
+
+TEST_F(SkinFormStartTest, EndingWithoutCloseLeavesTheSettingsFileAsItWas)
+{
+    folder.write_config("[mp3]\r\nsamples=48000\r\n");
+    create();
+    form->program.Settings.write_integer("mp3", "bps", 256);
+    form.reset();
+    EXPECT_EQ(folder.read_config(), "[mp3]\r\nsamples=48000\r\n");
+}
+
+TEST_F(SkinFormStartTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillCloses)
+{
+    std::filesystem::create_directory(folder.config_path()); // no file can take its place
+    create();
+    form->show();
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0], "Cannot write settings to " + folder.config_path() + ": Is a directory");
+}
+
+TEST_F(SkinFormStartTest, ReadOnlyProgramFolderIsReported)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "a read-only folder does not stop root";
+    create();
+    chmod(folder.path().c_str(), 0555);
+    form->close();
+    chmod(folder.path().c_str(), 0755);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0], "Cannot write settings to " + folder.config_path() + ": Permission denied");
+}
+
+TEST_F(SkinFormStartTest, CloseIsRunOnce)
+{
+    create();
+    form->close();
+    std::filesystem::remove(folder.config_path());
+    form->close();
+    EXPECT_EQ(folder.read_config(), "<missing>");
+}
+
+// Notes, at the moment the settings are written, how far the recording got.
+class SnapshotAtSettingsWrite : public MessageSink {
+public:
+    SnapshotAtSettingsWrite(const std::string& recording, const FakeCaptureDevice& device)
+        : recording_(recording), device_(device)
+    {
+    }
+    void show_message(const std::string& text) override
+    {
+        messages.push_back(text);
+        recording_bytes = std::filesystem::file_size(recording_);
+        device_was_open = device_.is_open();
+    }
+
+    std::vector<std::string> messages;
+    uintmax_t recording_bytes = 0;
+    bool device_was_open = true;
+
+private:
+    std::string recording_;
+    const FakeCaptureDevice& device_;
+};
+
+TEST_F(SkinFormStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsAreWritten)
+{
+    const std::string recording = folder.path() + "take.mp3";
+    SnapshotAtSettingsWrite sink(recording, device);
+    std::filesystem::create_directory(folder.config_path()); // the write fails and says when it ran
+    create(&sink);
+    form->program.SaveFile = recording;
+    dialogs.answers = {Dialogs::Answer::Yes};
+    form->hotlinkbutton3Click(nullptr);
+    dispatcher.run_pending();
+    constexpr size_t kFrames = 3 * 44100 + 1234; // the last buffer is only partly filled
+    for (size_t done = 0; done < kFrames; done += 4410) {
+        ASSERT_EQ(device.fill_sine(std::min<size_t>(4410, kFrames - done), 440.0),
+                  4 * std::min<size_t>(4410, kFrames - done));
+        dispatcher.run_pending();
+    }
+    ASSERT_EQ(form->audiorec1->state, 1);
+
+    form->close();
+
+    EXPECT_EQ(device.calls().back(), "close");
+    EXPECT_EQ(device.queued_at_close(), 0u);
+    EXPECT_FALSE(sink.device_was_open);
+    EXPECT_EQ(sink.recording_bytes, std::filesystem::file_size(recording)) << "nothing written after the settings";
+    ASSERT_EQ(sink.messages.size(), 1u) << sink.messages[0];
+    EXPECT_NE(sink.messages[0].find("Cannot write settings to"), std::string::npos);
+
+    const DecodedMp3 decoded = decode_mp3_file(recording);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), kFrames) << "every captured sample reached the file";
+    EXPECT_NEAR(tone_frequency(decoded, 0), 440.0, 2.0);
+    EXPECT_EQ(form->audiorec1->mp3size, sink.recording_bytes);
+}
+
+TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
+{
+    create();
+    form->program.SaveFile = folder.path() + "take.mp3";
+    dialogs.answers = {Dialogs::Answer::Yes};
+    form->hotlinkbutton3Click(nullptr);
+    dispatcher.run_pending();
+    device.fill_sine(4410, 440.0);
+    dispatcher.run_pending();
+    form->close();
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->audiorec1->state, 0);
+    EXPECT_FALSE(form->audiorec1->closing());
+    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
+}
+
+} // namespace
+} // namespace ornavox::test

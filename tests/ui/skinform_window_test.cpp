@@ -1,0 +1,189 @@
+#include "tests/ui/skinform_fixture.h"
+
+#include "ui/hotlinkbutton.h"
+
+#include <QAction>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace ornavox::test {
+namespace {
+
+class SkinFormWindowTest : public SkinFormTest {
+protected:
+    void SetUp() override
+    {
+        create();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    static void enter(QWidget* w)
+    {
+        QEnterEvent e(QPointF(1, 1), w->mapTo(w->window(), QPointF(1, 1)), w->mapToGlobal(QPointF(1, 1)));
+        QCoreApplication::sendEvent(w, &e);
+    }
+    static void leave(QWidget* w)
+    {
+        QEvent e(QEvent::Leave);
+        QCoreApplication::sendEvent(w, &e);
+    }
+};
+
+TEST_F(SkinFormWindowTest, HitTestByRectangleFrontmostFirst)
+{
+    form->hotlinkbutton11Click(nullptr); // options: 632 wide, panel in view
+    const struct {
+        const char* what;
+        QPoint point;
+        int answer;
+        bool moves;
+    } cases[] = {
+        {"background", {5, 50}, kHtCaption, true},
+        {"time code label", {30, 40}, kHtCaption, true},
+        {"hint line", {150, 80}, kHtCaption, true},
+        {"status label", {222, 50}, kHtCaption, true},
+        {"size label", {300, 66}, kHtCaption, true},
+        {"play button", {231, 106}, kHtClient, false},
+        {"see-through corner of the menu button", {20, 3}, kHtClient, false},
+        {"see-through corner of the help ball", {286, 5}, kHtClient, false},
+        {"banner", {5, 100}, kHtClient, false},
+        {"bare strip between skin and options panel", {351, 60}, kHtCaption, true},
+        {"options group box", {400, 5}, kHtCaption, false},
+        {"file name box in the options panel", {370, 25}, kHtCaption, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(skin_hit_test(*form, c.point), c.answer);
+        EXPECT_EQ(form->press_moves_window(c.point), c.moves);
+    }
+
+    form->hotlinkbutton1->setEnabled(false);
+    EXPECT_EQ(skin_hit_test(*form, {231, 106}), kHtCaption) << "a disabled button is not found";
+    form->hotlinkbutton1->hide();
+    EXPECT_EQ(skin_hit_test(*form, {231, 106}), kHtCaption) << "nor a hidden one";
+}
+
+TEST(SkinHitTest, FrontmostControlDecides)
+{
+    QWidget window;
+    auto* back_button = new Thotlinkbutton(&window);
+    back_button->setGeometry(0, 0, 20, 20);
+    auto* label_over_button = new QLabel(QStringLiteral("x"), &window);
+    label_over_button->setGeometry(0, 0, 20, 20);
+    auto* back_label = new QLabel(QStringLiteral("y"), &window);
+    back_label->setGeometry(40, 0, 20, 20);
+    auto* button_over_label = new Thotlinkbutton(&window);
+    button_over_label->setGeometry(40, 0, 20, 20);
+    window.show();
+    EXPECT_EQ(skin_hit_test(window, {10, 10}), kHtCaption);
+    EXPECT_EQ(skin_hit_test(window, {50, 10}), kHtClient);
+    EXPECT_EQ(skin_hit_test(window, {30, 10}), kHtCaption) << "bare client area";
+    button_over_label->lower();
+    EXPECT_EQ(skin_hit_test(window, {50, 10}), kHtCaption);
+}
+
+TEST_F(SkinFormWindowTest, HintLineFollowsThePointer)
+{
+    form->program.SaveFile = "/music/take.mp3";
+    EXPECT_EQ(form->Label1->text(), "") << "empty until the first entry or exit";
+    QStringList shown;
+    auto step = [&](void (*event)(QWidget*), QWidget* w) {
+        event(w);
+        shown << form->Label1->text();
+    };
+    step(enter, form->hotlinkbutton9);
+    step(leave, form->hotlinkbutton9);
+    step(enter, form->hotlinkbutton10); // straight on to the next button
+    step(leave, form->hotlinkbutton10);
+    step(enter, form->hotlinkbutton11);
+    step(leave, form->hotlinkbutton11);
+    step(enter, form->Label3);
+    step(leave, form->Label3);
+    step(enter, form->Label4);
+    step(leave, form->Label4);
+    step(enter, form->Label7);
+    step(enter, form->hotlinkbutton6);
+    EXPECT_EQ(shown, (QStringList{"Show sound mixer", "/music/take.mp3", "Record in music  mode.", "/music/take.mp3",
+                                  "Config the options", "/music/take.mp3", "Time code showing", "/music/take.mp3",
+                                  "MP3 compress format", "/music/take.mp3", "MP3 file size/Playback time",
+                                  "https://ornavox.example/"}));
+
+    form->Label1->setText("unchanged");
+    enter(form->Label5);
+    enter(form->Label6);
+    enter(form->background);
+    EXPECT_EQ(form->Label1->text(), "unchanged") << "controls without an entry handler";
+}
+
+TEST_F(SkinFormWindowTest, PanelsToggleBySize)
+{
+    const QSize compact(351, 124), mixer(351, 314), options(632, 124);
+    const struct {
+        QSize from;
+        void (TskinForm::*button)(QObject*);
+        QSize to;
+    } cases[] = {
+        {compact, &TskinForm::hotlinkbutton9Click, mixer},   {mixer, &TskinForm::hotlinkbutton9Click, compact},
+        {options, &TskinForm::hotlinkbutton9Click, mixer},   {compact, &TskinForm::hotlinkbutton11Click, options},
+        {mixer, &TskinForm::hotlinkbutton11Click, options},  {options, &TskinForm::hotlinkbutton11Click, compact},
+    };
+    for (const auto& c : cases) {
+        form->setFixedSize(c.from);
+        (form.get()->*c.button)(nullptr);
+        EXPECT_EQ(form->size(), c.to) << c.from.width() << "x" << c.from.height();
+        EXPECT_EQ(form->minimumSize(), form->maximumSize());
+        EXPECT_EQ(form->pos(), QPoint(49, 148)) << "the top-left corner stays";
+    }
+}
+
+TEST_F(SkinFormWindowTest, ButtonsAndMenuRunTheirHandlers)
+{
+    QTest::mouseClick(form->hotlinkbutton9, Qt::LeftButton);
+    EXPECT_EQ(form->size(), QSize(351, 314));
+    QTest::mouseClick(form->hotlinkbutton11, Qt::LeftButton);
+    EXPECT_EQ(form->size(), QSize(632, 124));
+    form->abc1->trigger();
+    EXPECT_EQ(form->size(), QSize(351, 314)) << "Show Mixer acts like the mixer button";
+
+    QTest::mouseClick(form->hotlinkbutton12, Qt::LeftButton);
+    form->help1->trigger();
+    QTest::mouseClick(form->hotlinkbutton6, Qt::LeftButton);
+    QTest::mouseClick(form->hotlinkbutton8, Qt::LeftButton);
+    QTest::mouseClick(form->hotlinkbutton5, Qt::LeftButton);
+    QTest::mouseClick(form->hotlinkbutton13, Qt::LeftButton);
+    const std::string help = "file:" + folder.path() + "ornavox.html";
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{help, help, "url:https://ornavox.example/",
+                                                      "url:https://ornavox.example/"}));
+    EXPECT_TRUE(form->isVisible());
+
+    form->exit1->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(folder.read_config(), "<missing>") << "closing ran the close sequence";
+}
+
+TEST_F(SkinFormWindowTest, QuitButtonClosesTheWindow)
+{
+    QTest::mouseClick(form->hotlinkbutton14, Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_NE(folder.read_config(), "<missing>");
+}
+
+TEST_F(SkinFormWindowTest, MenuButtonOpensTheMenuBelowItself)
+{
+    QPoint shown_at;
+    QTimer::singleShot(0, form.get(), [&] {
+        shown_at = form->PopupMenu1->pos();
+        form->PopupMenu1->close();
+    });
+    QTest::mouseClick(form->hotlinkbutton2, Qt::LeftButton);
+    EXPECT_EQ(shown_at, form->mapToGlobal(QPoint(20, 23)));
+    EXPECT_FALSE(form->PopupMenu1->isVisible());
+    EXPECT_EQ(form->hotlinkbutton2->buttonstate(), 0) << "normal face once the menu is closed";
+}
+
+} // namespace
+} // namespace ornavox::test
