@@ -1,0 +1,324 @@
+#include "tests/support/mp3_decode.h"
+#include "tests/ui/skinform_fixture.h"
+#include "ui/hotlinkbutton.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+
+namespace ornavox::test {
+namespace {
+
+using Answer = Dialogs::Answer;
+
+class RecordingControl : public SkinFormTest {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        create();
+    }
+
+    void record() { form->hotlinkbutton3Click(form->hotlinkbutton3); }
+    void stop() { form->hotlinkbutton4Click(form->hotlinkbutton4); }
+
+    // A second of sound reaches the window's recording, in pieces the size a
+    // sound server delivers, each handled before the next arrives.
+    void capture_second()
+    {
+        for (int piece = 0; piece < 100; ++piece) {
+            device.fill_sine(441, 1000);
+            dispatcher.run_pending();
+        }
+    }
+
+    void finish()
+    {
+        form->audiorec1->finish_closing();
+        dispatcher.run_pending();
+    }
+
+    size_t opens() const { return std::count(device.calls().begin(), device.calls().end(), "open"); }
+
+    std::string save_file() const { return form->program.SaveFile; }
+    std::string label(QLabel* l) const { return l->text().toStdString(); }
+    std::string hint(Thotlinkbutton* b) const { return b->hint().toStdString(); }
+
+    std::string written_setting(const std::string& section, const std::string& key) const
+    {
+        return form->program.Settings.read_string(section, key, "<none>");
+    }
+};
+
+TEST_F(RecordingControl, FirstRecordAsksEvenForAMissingFileAndYesCreatesIt)
+{
+    ASSERT_FALSE(std::filesystem::exists(save_file()));
+    dialogs.answers = {Answer::Yes};
+    record();
+    dispatcher.run_pending();
+
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].caption, "MP3 File already exists");
+    EXPECT_EQ(dialogs.questions[0].text, "Append to exists file or save to new file?");
+    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    EXPECT_EQ(form->audiorec1->filename, save_file());
+    EXPECT_TRUE(form->audiorec1->append);
+    EXPECT_EQ(form->hotlinkbutton3->imageid(), 1);
+    EXPECT_EQ(hint(form->hotlinkbutton3), "Record pause");
+    EXPECT_EQ(label(form->Label5), "Recording");
+
+    capture_second();
+    stop();
+    finish();
+    EXPECT_GT(std::filesystem::file_size(save_file()), 0u);
+}
+
+// Record, pause, record continues the same file without asking again; the
+// button goes record, pause, record, pause; the file decodes as one stream.
+TEST_F(RecordingControl, PauseAndResumeContinueOneFileWithoutAsking)
+{
+    dialogs.answers = {Answer::Yes};
+    std::vector<int> faces{form->hotlinkbutton3->imageid()};
+    record();
+    faces.push_back(form->hotlinkbutton3->imageid());
+    capture_second();
+
+    record(); // pause
+    faces.push_back(form->hotlinkbutton3->imageid());
+    EXPECT_EQ(form->taskstate, TaskState::Paused);
+    EXPECT_EQ(label(form->Label5), "Pause");
+    EXPECT_EQ(hint(form->hotlinkbutton3), "Record  what playback");
+    EXPECT_TRUE(form->audiorec1->append);
+    dispatcher.run_pending();
+
+    record(); // resume
+    faces.push_back(form->hotlinkbutton3->imageid());
+    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    capture_second();
+    stop();
+    finish();
+
+    EXPECT_EQ(faces, (std::vector<int>{2, 1, 2, 1}));
+    const DecodedMp3 decoded = decode_mp3_file(save_file());
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    // Each of the two encoder runs adds its delay and pads its last frame.
+    EXPECT_GE(decoded.frames(), 2u * 44100);
+    EXPECT_LE(decoded.frames(), 2u * 44100 + 2 * (1105 + 1152));
+}
+
+TEST_F(RecordingControl, RecordAfterPauseAndStopAnsweredYesAppends)
+{
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    record();
+    capture_second();
+    record(); // pause
+    stop();
+    dispatcher.run_pending();
+    const auto first_size = std::filesystem::file_size(save_file());
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+
+    record();
+    dispatcher.run_pending();
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(form->audiorec1->mp3size, first_size);
+    capture_second();
+    stop();
+    finish();
+    EXPECT_GT(std::filesystem::file_size(save_file()), first_size);
+}
+
+TEST_F(RecordingControl, StopFromEveryStateResetsButtonsAndStatus)
+{
+    for (TaskState from : {TaskState::Idle, TaskState::Paused, TaskState::Playing}) {
+        form->taskstate = from;
+        form->hotlinkbutton3->setImageid(1);
+        form->hotlinkbutton1->setImageid(1);
+        form->Label5->setText(QStringLiteral("Pause"));
+        stop();
+        EXPECT_EQ(form->taskstate, TaskState::Idle);
+        EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+        EXPECT_EQ(hint(form->hotlinkbutton3), "Record  what playback");
+        EXPECT_EQ(form->hotlinkbutton1->imageid(), 0);
+        EXPECT_EQ(hint(form->hotlinkbutton1), "Playback the what recorded.");
+        EXPECT_EQ(label(form->Label5), "Idle");
+    }
+    EXPECT_TRUE(device.calls().empty()) << "stop without a recording touched the device";
+
+    dialogs.answers = {Answer::Yes};
+    record();
+    capture_second();
+    stop();
+    EXPECT_EQ(form->audiorec1->state, 0);
+    EXPECT_EQ(device.calls().back(), "close");
+}
+
+TEST_F(RecordingControl, RecordWhilePlayingOnlyShowsTheMessage)
+{
+    form->taskstate = TaskState::Playing;
+    record();
+    EXPECT_EQ(messages.messages, (std::vector<std::string>{"Still in playback mode"}));
+    EXPECT_EQ(form->taskstate, TaskState::Playing);
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(device.calls().empty());
+}
+
+// No asks for a new file: the chosen file is replaced even though an earlier
+// Yes set append, and the dialog's settings and the path keys follow.
+TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
+{
+    const std::string chosen = folder.path() + "take2.mp3";
+    std::ofstream(chosen, std::ios::binary) << std::string(5000, 'x');
+    form->audiorec1->append = true;
+    dialogs.answers = {Answer::No};
+    dialogs.save_results = {chosen};
+    record();
+    dispatcher.run_pending();
+
+    ASSERT_EQ(dialogs.save_requests.size(), 1u);
+    const Dialogs::SaveFileOptions& options = dialogs.save_requests[0];
+    EXPECT_EQ(options.initial_dir, folder.path());
+    EXPECT_EQ(options.initial_name, "*.mp3");
+    EXPECT_EQ(options.default_suffix, "mp3");
+    EXPECT_EQ(options.filters, (std::vector<std::pair<std::string, std::string>>{
+                                   {"MP3 files", "*.mp3"}, {"Wave files", "*.wav"}, {"Raw files", "*.raw"}}));
+
+    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    EXPECT_FALSE(form->audiorec1->append);
+    EXPECT_EQ(form->audiorec1->filename, chosen);
+    EXPECT_EQ(form->audiorec1->mp3size, 0u);
+    EXPECT_EQ(form->Edit1->text().toStdString(), "take2.mp3");
+    EXPECT_EQ(written_setting("path", "savefile"), chosen);
+    EXPECT_EQ(written_setting("path", "savepath"), folder.path());
+
+    stop();
+    finish();
+    dialogs.save_results = {std::nullopt};
+    form->SpeedButton1Click(form->SpeedButton1);
+    EXPECT_EQ(dialogs.save_requests.back().initial_name, "take2.mp3");
+}
+
+TEST_F(RecordingControl, NoThenCancelStartsNothingButWritesThePathKeys)
+{
+    const std::string before = save_file();
+    dialogs.answers = {Answer::No};
+    dialogs.save_results = {std::nullopt};
+    record();
+
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(opens(), 0u);
+    EXPECT_EQ(save_file(), before);
+    EXPECT_EQ(written_setting("path", "savefile"), before);
+    EXPECT_EQ(written_setting("path", "savepath"), folder.path());
+    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+}
+
+TEST_F(RecordingControl, RecordArrivingWhileTheQuestionIsOpenIsIgnored)
+{
+    dialogs.answers = {Answer::Yes};
+    dialogs.during_modal = [this] {
+        record();
+        form->Timer1Timer(form->Timer1);
+    };
+    record();
+    dispatcher.run_pending();
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(opens(), 1u);
+    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    stop();
+    finish();
+}
+
+TEST_F(RecordingControl, StopWhileTheDialogIsOpenCancelsTheStart)
+{
+    dialogs.answers = {Answer::No};
+    dialogs.save_results = {folder.path() + "new.mp3"};
+    dialogs.during_modal = [this] { stop(); };
+    record();
+    EXPECT_EQ(opens(), 0u);
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(label(form->Label5), "Idle");
+}
+
+// A rec() that fails leaves the window as it was and says why; it never shows
+// a recording that is not happening.
+TEST_F(RecordingControl, FailedStartLeavesStateButtonsAndStatus)
+{
+    device.fail_next_open("No sound server");
+    dialogs.answers = {Answer::Yes};
+    record();
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+    EXPECT_EQ(label(form->Label5), "Idle");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("No sound server"), std::string::npos) << messages.messages[0];
+
+    const std::string missing = folder.path() + "no/such/folder/x.mp3";
+    dialogs.answers = {Answer::No};
+    dialogs.save_results = {missing};
+    record();
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[1], "Cannot create file " + missing);
+}
+
+TEST_F(RecordingControl, TimerShowsTimeAndSizeOnlyWhileRecording)
+{
+    EXPECT_EQ(label(form->Label3), "Ready");
+    form->Timer1Timer(form->Timer1);
+    EXPECT_EQ(label(form->Label3), "No task.");
+
+    dialogs.answers = {Answer::Yes};
+    record();
+    dispatcher.run_pending();
+    form->Timer1Timer(form->Timer1);
+    EXPECT_EQ(label(form->Label7), "Filesize:        0 bytes");
+    EXPECT_EQ(label(form->Label3), "00:00:00");
+
+    capture_second();
+    form->audiorec1->mp3size = 1234567;
+    form->Timer1Timer(form->Timer1);
+    EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
+    EXPECT_EQ(label(form->Label3), "00:00:01");
+
+    record(); // pause: the last time and size stay
+    form->Timer1Timer(form->Timer1);
+    EXPECT_EQ(label(form->Label3), "00:00:01");
+    EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
+    stop();
+    finish();
+}
+
+TEST_F(RecordingControl, FormatBoxesSetTheComponentLabelAndSettings)
+{
+    form->ComboBox2->setCurrentText(QStringLiteral("48000"));
+    form->ComboBox3->setCurrentText(QStringLiteral("abc"));
+    EXPECT_EQ(form->audiorec1->samples, 48000);
+    EXPECT_EQ(form->audiorec1->bps, 128);
+    EXPECT_EQ(label(form->Label4), "MP3 Stereo 48000Hz abckbps");
+    EXPECT_EQ(form->program.Settings.read_integer("mp3", "bps", -1), 128);
+    EXPECT_EQ(form->program.Settings.read_integer("mp3", "samples", -1), 48000);
+
+    form->ComboBox3->setCurrentIndex(form->ComboBox3->findText(QStringLiteral("192")));
+    EXPECT_EQ(form->audiorec1->bps, 192);
+}
+
+TEST_F(RecordingControl, ModeButtonTogglesFaceAndHintOnly)
+{
+    form->hotlinkbutton10Click(form->hotlinkbutton10);
+    EXPECT_EQ(form->hotlinkbutton10->imageid(), 3);
+    EXPECT_EQ(hint(form->hotlinkbutton10), "Record in voice  mode.");
+    form->hotlinkbutton10Click(form->hotlinkbutton10);
+    EXPECT_EQ(form->hotlinkbutton10->imageid(), 2);
+    EXPECT_EQ(hint(form->hotlinkbutton10), "Record in music  mode.");
+    EXPECT_TRUE(device.calls().empty());
+}
+
+} // namespace
+} // namespace ornavox::test
