@@ -28,6 +28,9 @@ bool FakeCaptureDevice::open(const WaveFormat& format, CaptureListener& listener
 void FakeCaptureDevice::add_buffer(CaptureBuffer& buffer)
 {
     calls_.push_back("add_buffer");
+    // Like the real backend: only an open device takes and hands back buffers.
+    if (!listener_)
+        return;
     buffer.bytes_recorded = 0;
     queue_.push_back(&buffer);
 }
