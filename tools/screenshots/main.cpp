@@ -1,0 +1,154 @@
+// Writes pictures of the main window for a person to look at: the three
+// layouts, and every skin button in its normal, hover and pressed faces over
+// the background it stands on. Usage: ornavox_screenshots <output folder>.
+// The window is built over a copy of the program folder, so a Config.ini in
+// the real one changes nothing and nothing is written back.
+
+#include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_session.h"
+#include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_shell.h"
+#include "ui/hotlinkbutton.h"
+#include "ui/qt_dialogs.h"
+#include "ui/skinform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+using namespace ornavox;
+
+class PrintedMessages : public MessageSink {
+public:
+    void show_message(const std::string& text) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        shown = true;
+    }
+    bool shown = false;
+};
+
+bool copy_program_folder(const QString& from, const QString& to)
+{
+    const QDir source(from);
+    bool ok = QFile::copy(source.filePath(QString::fromLatin1(kEncoderPluginFileName)),
+                          QDir(to).filePath(QString::fromLatin1(kEncoderPluginFileName)));
+    QDirIterator files(source.filePath(QStringLiteral("skin")), QDir::Files);
+    QDir(to).mkpath(QStringLiteral("skin"));
+    while (files.hasNext()) {
+        const QString file = files.next();
+        ok = QFile::copy(file, QDir(to).filePath(source.relativeFilePath(file))) && ok;
+    }
+    return ok;
+}
+
+bool save(const QImage& image, const QString& folder, const QString& name)
+{
+    const QString path = QDir(folder).filePath(name);
+    if (!image.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void send_mouse(QWidget* button, QEvent::Type type, QPointF at)
+{
+    QMouseEvent event(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &event);
+}
+
+// The window's pixels around the button, so its see-through parts show the
+// background; enlarged so the faces can be told apart.
+QImage face(TskinForm& form, Thotlinkbutton* button)
+{
+    constexpr int kScale = 4;
+    const QImage grabbed = form.grab(button->geometry()).toImage();
+    return grabbed.scaled(grabbed.size() * kScale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+QImage button_faces(TskinForm& form)
+{
+    const QList<Thotlinkbutton*> buttons = form.findChildren<Thotlinkbutton*>(Qt::FindDirectChildrenOnly);
+    std::vector<std::array<QImage, 3>> rows;
+    int width = 0;
+    int height = 0;
+    for (Thotlinkbutton* button : buttons) {
+        std::array<QImage, 3> faces;
+        const QPointF centre = QRectF(button->rect()).center();
+        faces[0] = face(form, button);
+        QEnterEvent enter(centre, button->mapTo(&form, centre), button->mapToGlobal(centre));
+        QCoreApplication::sendEvent(button, &enter);
+        faces[1] = face(form, button);
+        send_mouse(button, QEvent::MouseButtonPress, centre);
+        faces[2] = face(form, button);
+        // Released outside, so no click runs (the quit button would close).
+        send_mouse(button, QEvent::MouseButtonRelease, QPointF(-50, -50));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, &leave);
+        width = std::max(width, 3 * faces[0].width() + 4 * 8);
+        height += faces[0].height() + 8;
+        rows.push_back(faces);
+    }
+    QImage sheet(width, height + 8, QImage::Format_RGB32);
+    sheet.fill(Qt::darkGray);
+    QPainter painter(&sheet);
+    int y = 8;
+    for (const auto& faces : rows) {
+        int x = 8;
+        for (const QImage& f : faces) {
+            painter.drawImage(x, y, f);
+            x += f.width() + 8;
+        }
+        y += faces[0].height() + 8;
+    }
+    return sheet;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(output);
+    QTemporaryDir program_dir;
+    if (!copy_program_folder(QStringLiteral(ORNAVOX_PROGRAM_DIR), program_dir.path())) {
+        std::fprintf(stderr, "cannot copy the program folder %s\n", ORNAVOX_PROGRAM_DIR);
+        return 1;
+    }
+
+    PulseSession session;
+    QtDispatcher dispatcher;
+    PulseCaptureDevice device(session, dispatcher);
+    PrintedMessages messages;
+    QtDialogs dialogs(nullptr);
+    QtShell shell;
+    TskinForm form(SkinFormServices{device, dispatcher, messages, dialogs, shell,
+                                    program_dir.path().toStdString() + "/", "HH:mm:ss"});
+    form.show();
+    QCoreApplication::processEvents();
+
+    bool ok = save(form.grab().toImage(), output, QStringLiteral("layout_compact.png"));
+    form.hotlinkbutton9Click(form.hotlinkbutton9);
+    ok = save(form.grab().toImage(), output, QStringLiteral("layout_mixer.png")) && ok;
+    form.hotlinkbutton11Click(form.hotlinkbutton11);
+    ok = save(form.grab().toImage(), output, QStringLiteral("layout_options.png")) && ok;
+    form.hotlinkbutton11Click(form.hotlinkbutton11);
+    ok = save(button_faces(form), output, QStringLiteral("button_faces.png")) && ok;
+    return ok && !messages.shown ? 0 : 1;
+}
