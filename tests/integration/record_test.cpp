@@ -4,6 +4,7 @@
 #include "platform/pulse/pulse_session.h"
 #include "recording/audiorec.h"
 #include "tests/support/mp3_decode.h"
+#include "tests/support/position_probe.h"
 #include "tests/support/pulse_server.h"
 
 #include <gtest/gtest.h>
@@ -18,39 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::PositionProbe;
 using test::PulseServer;
 
 constexpr auto kPatience = 30s;
 // The most that the encoder adds around the captured samples: its delay, the
 // decoder's delay and the padding of the last frame.
 constexpr uint64_t kEncoderSlack = 576 + 529 + 1152;
-
-// Passes every call to the real device and notes the position it reports once
-// reset() has handed back the last buffer: exactly what reached the file.
-class PositionProbe : public CaptureDevice {
-public:
-    explicit PositionProbe(CaptureDevice& device) : device_(device) {}
-
-    std::vector<uint64_t> positions; // one per recording
-
-    bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) override
-    {
-        return device_.open(format, listener, error);
-    }
-    void add_buffer(CaptureBuffer& buffer) override { device_.add_buffer(buffer); }
-    void start() override { device_.start(); }
-    void reset() override
-    {
-        device_.reset();
-        positions.push_back(device_.position_samples().value_or(0));
-    }
-    void close() override { device_.close(); }
-    std::optional<uint64_t> position_samples() const override { return device_.position_samples(); }
-    uint64_t overruns() const override { return device_.overruns(); }
-
-private:
-    CaptureDevice& device_;
-};
 
 // Works in a fresh temporary folder, which also is the current directory
 // ("save.raw" goes there).

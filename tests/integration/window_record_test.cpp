@@ -1,0 +1,105 @@
+#include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_session.h"
+#include "platform/qt/qt_dispatcher.h"
+#include "tests/support/mp3_decode.h"
+#include "tests/support/position_probe.h"
+#include "tests/support/pulse_server.h"
+#include "tests/ui/skinform_fixture.h"
+#include "ui/hotlinkbutton.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <filesystem>
+#include <numeric>
+
+namespace ornavox::test {
+namespace {
+
+// The encoder's delay, the decoder's delay and the last frame's padding, per
+// encoder run.
+constexpr uint64_t kEncoderSlack = 576 + 529 + 1152;
+
+// The window on the real stack: a private sound server with a sine source,
+// the PulseAudio capture device, the Qt event loop and the real plug-in. Only
+// the modal dialogs are scripted.
+class WindowOnSoundServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TskinForm>(SkinFormServices{probe, dispatcher, messages, dialogs, shell,
+                                                            folder.path(), "HH:mm:ss"});
+        form->show();
+    }
+
+    void click(Thotlinkbutton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12)); }
+
+    // Lets the event loop run, timer ticks and device notifications included.
+    static void run_for(int ms) { QTest::qWait(ms); }
+
+    uint64_t captured() const { return std::accumulate(probe.positions.begin(), probe.positions.end(), uint64_t{0}); }
+
+    PulseServer server;
+    PulseSession session;
+    QtDispatcher dispatcher;
+    PulseCaptureDevice device{session, dispatcher};
+    PositionProbe probe{device};
+    RecordingMessageSink messages;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    ProgramFolder folder;
+    std::unique_ptr<TskinForm> form;
+};
+
+TEST_F(WindowOnSoundServer, RecordPauseResumeStopMakesOneStream)
+{
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
+    run_for(1600);
+    EXPECT_NE(form->Label7->text(), QStringLiteral("Filesize:0")) << "the timer did not show the size";
+    EXPECT_TRUE(form->Label3->text().startsWith(QStringLiteral("00:00:0"))) << form->Label3->text().toStdString();
+
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->taskstate, TaskState::Paused);
+    run_for(300);
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    run_for(1000);
+    click(form->hotlinkbutton4);
+    form->audiorec1->finish_closing();
+
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+    ASSERT_EQ(probe.positions.size(), 2u);
+    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_EQ(decoded.rate, 44100);
+    EXPECT_EQ(decoded.channels, 2);
+    EXPECT_GE(decoded.frames(), captured());
+    EXPECT_LE(decoded.frames(), captured() + 2 * kEncoderSlack);
+    EXPECT_NEAR(tone_frequency(decoded, 0), PulseServer::kSineFrequency, 5.0);
+}
+
+// Closing the window stops the recording and waits for its last buffers and
+// the encoder's tail before the settings are written and the program ends.
+TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
+{
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    run_for(1200);
+    form->close();
+
+    EXPECT_FALSE(form->audiorec1->closing());
+    ASSERT_EQ(probe.positions.size(), 1u);
+    EXPECT_GT(captured(), 44100u / 2);
+    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), captured());
+    EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
+    EXPECT_TRUE(std::filesystem::exists(folder.config_path()));
+}
+
+} // namespace
+} // namespace ornavox::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "recording/capture_device.h"
+
+#include <vector>
+
+namespace ornavox::test {
+
+// Passes every call to the real device and notes the position it reports once
+// reset() has handed back the last buffer: exactly what reached the file.
+class PositionProbe : public CaptureDevice {
+public:
+    explicit PositionProbe(CaptureDevice& device) : device_(device) {}
+
+    std::vector<uint64_t> positions; // one per recording
+
+    bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) override
+    {
+        return device_.open(format, listener, error);
+    }
+    void add_buffer(CaptureBuffer& buffer) override { device_.add_buffer(buffer); }
+    void start() override { device_.start(); }
+    void reset() override
+    {
+        device_.reset();
+        positions.push_back(device_.position_samples().value_or(0));
+    }
+    void close() override { device_.close(); }
+    std::optional<uint64_t> position_samples() const override { return device_.position_samples(); }
+    uint64_t overruns() const override { return device_.overruns(); }
+
+private:
+    CaptureDevice& device_;
+};
+
+} // namespace ornavox::test
