@@ -149,7 +149,13 @@ void Taudiorec::rec()
     }
     if (!recording->encodes()) {
         buffer_size = kRawBufferSize;
-        recording->file = OutputFile::create(kRawFileName);
+        // A resumed recording continues the raw file as it would an MP3 file;
+        // creating it anew would throw away what was recorded before the pause.
+        if (append)
+            recording->file = OutputFile::open_existing(kRawFileName);
+        continues_file = recording->file.is_open();
+        if (!continues_file)
+            recording->file = OutputFile::create(kRawFileName);
     }
 
     recording->data.resize(kBufferCount * buffer_size);

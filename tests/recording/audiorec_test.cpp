@@ -338,7 +338,7 @@ TEST_F(AudiorecTest, RateAndBitRateOutsideTheListsAreReplacedAndWrittenBack)
     }
 }
 
-TEST_F(AudiorecTest, WithoutThePluginRawSamplesGoToSaveRawAnew)
+TEST_F(AudiorecTest, WithoutThePluginRawSamplesGoToSaveRawAndResumeContinuesIt)
 {
     Taudiorec& rec = make(dir_.string() + "/");
     ASSERT_EQ(sink_.messages.size(), 1u);
@@ -363,9 +363,15 @@ TEST_F(AudiorecTest, WithoutThePluginRawSamplesGoToSaveRawAnew)
     device_.fill(std::span<const int16_t>(second));
     stop_and_close();
     raw = read_bytes(path("save.raw"));
-    ASSERT_EQ(raw.size(), 4 * 100u) << "every rec creates save.raw anew";
-    EXPECT_EQ(0, std::memcmp(raw.data(), second.data(), raw.size()));
+    ASSERT_EQ(raw.size(), 4 * 30100u) << "the resumed recording continues save.raw";
+    EXPECT_EQ(0, std::memcmp(raw.data() + 4 * 30000, second.data(), 4 * 100));
     EXPECT_EQ(rec.mp3size, 0u);
+
+    rec.append = false;
+    rec.rec();
+    device_.fill(std::span<const int16_t>(second));
+    stop_and_close();
+    EXPECT_EQ(read_bytes(path("save.raw")).size(), 4 * 100u) << "a new recording creates save.raw anew";
 }
 
 TEST_F(AudiorecTest, FileErrorsAreRaisedBeforeTheDeviceOpens)
