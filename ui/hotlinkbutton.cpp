@@ -121,10 +121,6 @@ void Thotlinkbutton::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    // The second press of a double-click arrives here as well, before its
-    // double-click event; it is not a press of this button.
-    if (event->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
-        return;
     // The press lands on this button, so the pointer is over it even when the
     // toolkit has not reported the entry yet; a later report of that same
     // crossing must not run the enter handler while the button is held.
@@ -135,8 +131,9 @@ void Thotlinkbutton::mousePressEvent(QMouseEvent* event) {
 }
 
 void Thotlinkbutton::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double-click is not a press of this button: no
-    // pressed face, and its release completes no click.
+    // The toolkit delivers the second press of a double-click only as this
+    // event. It is not a press of this button: no pressed face, and its
+    // release completes no click.
     event->accept();
 }
 
