@@ -41,9 +41,11 @@ void Thotlinkbutton::setTransparent(bool on) {
 void Thotlinkbutton::redraw_face() {
     if (buttonimage_ == nullptr)
         return;
-    const int first = imageid_ * 4;
-    const qint64 needed = (static_cast<qint64>(imageid_) + 1) * 4;
-    if (imageid_ >= 0 && buttonimage_->count() >= needed) {
+    // 64-bit, so that no imageid or buttonstate a caller writes can overflow.
+    const qint64 count = buttonimage_->count();
+    const qint64 face = static_cast<qint64>(imageid_) * 4 + buttonstate_;
+    const bool block_held = count >= (static_cast<qint64>(imageid_) + 1) * 4;
+    if (block_held && face >= 0 && face < count) {
         if (picture_.isNull()) {
             const QSize size = width() > 0 && height() > 0
                                    ? this->size()
@@ -52,7 +54,7 @@ void Thotlinkbutton::redraw_face() {
             picture_.fill(Qt::white);
         }
         QPainter painter(&picture_);
-        buttonimage_->draw(painter, 0, 0, first + buttonstate_);
+        buttonimage_->draw(painter, 0, 0, static_cast<int>(face));
         painter.end();
         rebuild_shown_image();
     }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace ornavox {
@@ -268,6 +269,11 @@ TEST_F(HotlinkbuttonTest, BlockOrFaceOutsideTheListDrawsNothingButEventsRun) {
     EXPECT_EQ(exits, 1);
     button->setImageid(-1);
     EXPECT_EQ(face_of(*button), 1);
+    button->setImageid(std::numeric_limits<int>::max());
+    button->setButtonstate(std::numeric_limits<int>::max());
+    button->setImageid(std::numeric_limits<int>::max());
+    EXPECT_EQ(face_of(*button), 1);
+    button->setButtonstate(0);
     button->setImageid(0);
     EXPECT_EQ(face_of(*button), 0);
 }

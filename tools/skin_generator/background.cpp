@@ -46,16 +46,18 @@ double turbulence(double x, double y) {
     return sum / 31.0;
 }
 
+// Soft clouds with thin veins running diagonally across the face.
 void draw_marble(QImage& image) {
-    const QColor base(253, 228, 205), vein(226, 184, 150), light(255, 243, 230);
+    const QColor base(252, 226, 202), vein(214, 168, 134), light(255, 244, 232);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const double t = turbulence(x * 0.9 + 40, y * 0.9 + 17);
-            const double v = 0.5 + 0.5 * std::sin(x * 0.045 + y * 0.085 + 14.0 * t);
-            const double veins = std::pow(1.0 - v, 6.0);
-            const double cloud = smooth_noise(x / 23.0 + 5, y / 23.0 + 9);
-            QColor c = mix(base, light, cloud * 0.7);
-            c = mix(c, vein, veins * 0.75);
+            const double t = turbulence(x * 0.55 + 40, y * 0.55 + 17);
+            const double v = std::abs(std::sin(x * 0.021 + y * 0.034 + 7.5 * t));
+            const double veins = std::pow(1.0 - v, 9.0);
+            const double fine = std::pow(1.0 - std::abs(std::sin(x * 0.05 - y * 0.02 + 5.0 * t)), 14.0);
+            const double cloud = smooth_noise(x / 31.0 + 5, y / 27.0 + 9);
+            QColor c = mix(base, light, cloud * 0.8);
+            c = mix(c, vein, veins * 0.65 + fine * 0.3);
             image.setPixel(x, y, c.rgb());
         }
     }
