@@ -119,6 +119,9 @@ QImage button_faces(TskinForm& form)
 
 int main(int argc, char** argv)
 {
+    // Pictures need no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
