@@ -78,6 +78,9 @@ inline constexpr const char* kHintProperty = "hint";
 // The hint the hint line shows for an image-list button or a display label.
 QString hint_of(const QObject* control);
 
+// A box's text read as an integer, or `fallback` when it is not a number.
+int32_t integer_or(const QString& text, int32_t fallback);
+
 // The help page beside the program, opened by the help button.
 inline constexpr const char* kHelpFileName = "ornavox.html";
 inline constexpr const char* kVendorWebAddress = "https://ornavox.example/";

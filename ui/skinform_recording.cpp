@@ -21,13 +21,6 @@ constexpr const char* kPlayHint = "Playback the what recorded.";
 constexpr const char* kMusicHint = "Record in music  mode.";
 constexpr const char* kVoiceHint = "Record in voice  mode.";
 
-int32_t integer_or(const QString& text, int32_t fallback)
-{
-    bool ok = false;
-    const int32_t value = text.toInt(&ok);
-    return ok ? value : fallback;
-}
-
 } // namespace
 
 void TskinForm::hotlinkbutton3Click(QObject*)

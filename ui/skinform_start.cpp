@@ -25,14 +25,14 @@ std::string trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+} // namespace
+
 int32_t integer_or(const QString& text, int32_t fallback)
 {
     bool ok = false;
     const int32_t value = text.toInt(&ok);
     return ok ? value : fallback;
 }
-
-} // namespace
 
 void TskinForm::FormCreate(QObject*)
 {
