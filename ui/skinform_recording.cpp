@@ -85,6 +85,12 @@ void TskinForm::start_recording()
         services_.messages.show_message(error.what());
         return;
     }
+    // rec() may have run the event loop while the previous recording finished
+    // closing, and a stop may have come in then.
+    if (start_cancelled_) {
+        audiorec1->stop();
+        return;
+    }
     taskstate = TaskState::Recording;
     hotlinkbutton3->setImageid(1);
     hotlinkbutton3->setHint(kPauseHint);

@@ -246,6 +246,23 @@ TEST_F(RecordingControl, StopWhileTheDialogIsOpenCancelsTheStart)
     EXPECT_EQ(label(form->Label5), "Idle");
 }
 
+// Resuming right after a pause lets the paused recording finish closing first,
+// which runs the event loop; a stop handled in that time wins.
+TEST_F(RecordingControl, StopWhileResumeWaitsForThePauseToCloseCancelsTheResume)
+{
+    dialogs.answers = {Answer::Yes};
+    record();
+    capture_second();
+    dispatcher.post([this] { stop(); });
+    record(); // pause; its last buffers are still on their way
+    record(); // resume
+    finish();
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->audiorec1->state, 0);
+    EXPECT_EQ(label(form->Label5), "Idle");
+    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+}
+
 // A rec() that fails leaves the window as it was and says why; it never shows
 // a recording that is not happening.
 TEST_F(RecordingControl, FailedStartLeavesStateButtonsAndStatus)
