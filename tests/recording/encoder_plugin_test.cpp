@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -51,28 +49,6 @@ TEST(EncoderPluginLoading, SamePathGivesSameEntryPoints) {
     EXPECT_NE(fake->beInitStream, real->beInitStream);
     EXPECT_TRUE(real->beEncodeChunk && real->beDeinitStream && real->beCloseStream);
     EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST(StandInPlugin, ReturnsTheChosenInitResultAndCountsStreams) {
-    RecordingMessageSink messages;
-    const EncoderEntryPoints* fake = load_encoder_plugin(fake_dir("full"), messages);
-    ASSERT_NE(fake, nullptr);
-    void* library = dlopen((fake_dir("full") + kEncoderPluginFileName).c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(library, nullptr);
-    auto open_streams = reinterpret_cast<int (*)()>(dlsym(library, "fake_enc_open_streams"));
-    ASSERT_NE(open_streams, nullptr);
-
-    BE_CONFIG config{};
-    BE_DWORD samples = 0, size = 0;
-    HBE_STREAM stream = 0;
-    setenv("FAKE_ENC_INIT_RESULT", "3", 1);
-    EXPECT_EQ(fake->beInitStream(&config, &samples, &size, &stream), BE_ERR_NO_MORE_HANDLES);
-    unsetenv("FAKE_ENC_INIT_RESULT");
-    EXPECT_EQ(fake->beInitStream(&config, &samples, &size, &stream), BE_ERR_SUCCESSFUL);
-    EXPECT_EQ(open_streams(), 1);
-    EXPECT_EQ(fake->beCloseStream(stream), BE_ERR_SUCCESSFUL);
-    EXPECT_EQ(open_streams(), 0);
-    dlclose(library);
 }
 
 TEST(EncoderCheck, ShowsTheCodesMessage) {

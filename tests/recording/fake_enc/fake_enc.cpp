@@ -7,7 +7,6 @@
 //   the BE_ERR code the call returns (0 when unset).
 // "Encoding" copies the PCM bytes to the output unchanged, so a test can see
 // what was passed; a successful deinit writes the four bytes "TAIL".
-// fake_enc_open_streams() counts streams opened and not yet closed.
 
 #include "recording/bladeenc.h"
 
@@ -22,7 +21,6 @@ constexpr BE_DWORD kSuggestedValues = 2304;
 // Holds a copied chunk of twice the suggested count.
 constexpr BE_DWORD kOutputBufferSize = 2 * kSuggestedValues * sizeof(int16_t);
 
-std::atomic<int> open_streams{0};
 std::atomic<HBE_STREAM> next_stream{1};
 
 BE_ERR chosen_result(const char* variable) {
@@ -33,8 +31,6 @@ BE_ERR chosen_result(const char* variable) {
 } // namespace
 
 extern "C" {
-
-int fake_enc_open_streams() { return open_streams; }
 
 #ifndef FAKE_ENC_WITHOUT_VERSION
 void beVersion(BE_VERSION* version) { std::memset(version, 0, sizeof *version); }
@@ -47,7 +43,6 @@ BE_ERR beInitStream(BE_CONFIG*, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_ST
     *samples = kSuggestedValues;
     *buffer_size = kOutputBufferSize;
     *stream = next_stream++;
-    ++open_streams;
     return BE_ERR_SUCCESSFUL;
 }
 
@@ -74,7 +69,6 @@ BE_ERR beDeinitStream(HBE_STREAM, uint8_t* output, BE_DWORD* output_bytes) {
 
 #ifndef FAKE_ENC_WITHOUT_CLOSE
 BE_ERR beCloseStream(HBE_STREAM) {
-    --open_streams;
     return chosen_result("FAKE_ENC_CLOSE_RESULT");
 }
 #endif
