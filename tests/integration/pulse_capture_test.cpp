@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <thread>
 
@@ -119,30 +120,35 @@ double sine_break(const std::vector<int16_t>& pcm, double frequency, long rate, 
     return worst;
 }
 
-TEST(PulseCapture, FillsQueuedBuffersInOrderThenResetHandsBackAllThenCloses)
-{
+// A private sound server with a capture device on it.
+class PulseCapture : public ::testing::Test {
+protected:
     PulseServer server;
     PulseSession session;
     QueueDispatcher dispatcher;
-    PulseCaptureDevice device(session, dispatcher);
+    std::unique_ptr<PulseCaptureDevice> device = std::make_unique<PulseCaptureDevice>(session, dispatcher);
     EventLog log;
     std::string error;
+};
 
-    EXPECT_FALSE(device.position_samples());
-    ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+TEST_F(PulseCapture, FillsQueuedBuffersInOrderThenResetHandsBackAllThenCloses)
+{
+
+    EXPECT_FALSE(device->position_samples());
+    ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     Ring ring(4, 4 * 4410);
-    ring.queue_all(device);
+    ring.queue_all(*device);
 
     // Opened, and corked until start(): nothing arrives meanwhile.
     std::this_thread::sleep_for(300ms);
     dispatcher.run_pending();
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0].kind, Event::Opened);
-    EXPECT_EQ(device.position_samples(), 0u);
+    EXPECT_EQ(device->position_samples(), 0u);
 
-    device.start();
+    device->start();
     Captured captured;
-    capture(device, dispatcher, log, captured, 44100);
+    capture(*device, dispatcher, log, captured, 44100);
 
     // Full buffers, in the order they were queued, round the ring.
     for (size_t i = 1; i < log.events.size(); ++i) {
@@ -158,9 +164,9 @@ TEST(PulseCapture, FillsQueuedBuffersInOrderThenResetHandsBackAllThenCloses)
     // rest; close's notification after all of them.
     const size_t before_reset = log.events.size();
     const size_t head = ring.index_of(log.events.back().buffer) + 1;
-    device.reset();
-    const uint64_t position = *device.position_samples();
-    device.close();
+    device->reset();
+    const uint64_t position = *device->position_samples();
+    device->close();
     dispatcher.run_pending();
     ASSERT_EQ(log.events.size(), before_reset + 5);
     bool short_seen = false;
@@ -178,89 +184,72 @@ TEST(PulseCapture, FillsQueuedBuffersInOrderThenResetHandsBackAllThenCloses)
 
     // The position is exactly what the buffers received.
     EXPECT_EQ(position, captured.frames());
-    EXPECT_FALSE(device.position_samples());
-    EXPECT_EQ(device.overruns(), 0u);
+    EXPECT_FALSE(device->position_samples());
+    EXPECT_EQ(device->overruns(), 0u);
 }
 
-TEST(PulseCapture, DataHeldWhileTheGuiIsBusyIsDeliveredLaterWithoutLoss)
+TEST_F(PulseCapture, DataHeldWhileTheGuiIsBusyIsDeliveredLaterWithoutLoss)
 {
-    PulseServer server;
-    PulseSession session;
-    QueueDispatcher dispatcher;
-    PulseCaptureDevice device(session, dispatcher);
-    EventLog log;
-    std::string error;
-    ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+    ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     Ring ring(4, 4 * 4410);
-    ring.queue_all(device);
-    device.start();
+    ring.queue_all(*device);
+    device->start();
 
     // All four buffers fill; the GUI thread then keeps them for two seconds.
     ASSERT_TRUE(dispatcher.run_until([&] { return log.count(Event::Filled) == 4; }, kPatience));
     std::this_thread::sleep_for(2s);
-    EXPECT_EQ(device.position_samples(), 4u * 4410);
+    EXPECT_EQ(device->position_samples(), 4u * 4410);
 
     Captured captured;
     for (size_t i = 1; i < log.events.size(); ++i)
         captured.append(log.events[i]);
     for (size_t i = 1; i < log.events.size(); ++i)
-        device.add_buffer(*log.events[i].buffer);
-    capture(device, dispatcher, log, captured, 3 * 44100);
-    device.reset();
-    const uint64_t position = *device.position_samples();
+        device->add_buffer(*log.events[i].buffer);
+    capture(*device, dispatcher, log, captured, 3 * 44100);
+    device->reset();
+    const uint64_t position = *device->position_samples();
     const size_t before_close = log.events.size();
-    device.close();
+    device->close();
     dispatcher.run_pending();
     for (size_t i = before_close; i + 1 < log.events.size(); ++i)
         captured.append(log.events[i]);
 
-    EXPECT_EQ(device.overruns(), 0u);
+    EXPECT_EQ(device->overruns(), 0u);
     EXPECT_EQ(position, captured.frames());
     EXPECT_LT(sine_break(captured.pcm, PulseServer::kSineFrequency, 44100, 0), 8);
     EXPECT_LT(sine_break(captured.pcm, PulseServer::kSineFrequency, 44100, 1), 8);
 }
 
-TEST(PulseCapture, DataLostBeyondTheBacklogIsCounted)
+TEST_F(PulseCapture, DataLostBeyondTheBacklogIsCounted)
 {
-    PulseServer server;
-    PulseSession session;
-    QueueDispatcher dispatcher;
-    PulseCaptureDevice device(session, dispatcher, 300ms);
-    EventLog log;
-    std::string error;
-    ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+    device = std::make_unique<PulseCaptureDevice>(session, dispatcher, 300ms);
+    ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     Ring ring(1, 4 * 4410);
-    ring.queue_all(device);
-    device.start();
+    ring.queue_all(*device);
+    device->start();
     ASSERT_TRUE(dispatcher.run_until([&] { return log.count(Event::Filled) == 1; }, kPatience));
     // The source delivers in blocks; wait until one no longer fits.
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (device.overruns() == 0 && std::chrono::steady_clock::now() < deadline)
+    while (device->overruns() == 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(50ms);
-    EXPECT_GT(device.overruns(), 0u);
+    EXPECT_GT(device->overruns(), 0u);
 
-    device.add_buffer(ring.buffers[0]);
-    device.reset();
-    const uint64_t position = *device.position_samples();
-    device.close();
+    device->add_buffer(ring.buffers[0]);
+    device->reset();
+    const uint64_t position = *device->position_samples();
+    device->close();
     dispatcher.run_pending();
     ASSERT_EQ(log.events.size(), 4u);
     // What was lost is not in the position either.
     EXPECT_EQ(log.events[2].bytes / 4 + 4410, position);
 }
 
-TEST(PulseCapture, CloseWithoutResetStillHandsBackEveryBufferFirst)
+TEST_F(PulseCapture, CloseWithoutResetStillHandsBackEveryBufferFirst)
 {
-    PulseServer server;
-    PulseSession session;
-    QueueDispatcher dispatcher;
-    PulseCaptureDevice device(session, dispatcher);
-    EventLog log;
-    std::string error;
-    ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+    ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     Ring ring(2, 4 * 4410);
-    ring.queue_all(device);
-    device.close();
+    ring.queue_all(*device);
+    device->close();
     dispatcher.run_pending();
     ASSERT_EQ(log.events.size(), 4u);
     EXPECT_EQ(log.events[1].buffer, &ring.buffers[0]);
@@ -269,43 +258,37 @@ TEST(PulseCapture, CloseWithoutResetStillHandsBackEveryBufferFirst)
 
     // The session serves the next recording as well.
     EventLog again;
-    ASSERT_TRUE(device.open(stereo16(44100), again, error)) << error;
-    ring.queue_all(device);
-    device.start();
+    ASSERT_TRUE(device->open(stereo16(44100), again, error)) << error;
+    ring.queue_all(*device);
+    device->start();
     ASSERT_TRUE(dispatcher.run_until([&] { return again.count(Event::Filled) == 1; }, kPatience));
-    device.reset();
-    device.close();
+    device->reset();
+    device->close();
     dispatcher.run_pending();
     EXPECT_EQ(again.events.back().kind, Event::Closed);
 }
 
-class PulseCaptureRate : public testing::TestWithParam<uint32_t> {};
+class PulseCaptureRate : public PulseCapture, public testing::WithParamInterface<uint32_t> {};
 
 TEST_P(PulseCaptureRate, TheSourceIsResampledToTheRequestedRate)
 {
-    PulseServer server;
-    PulseSession session;
-    QueueDispatcher dispatcher;
-    PulseCaptureDevice device(session, dispatcher);
-    EventLog log;
-    std::string error;
     const uint32_t rate = GetParam();
-    ASSERT_TRUE(device.open(stereo16(rate), log, error)) << error;
+    ASSERT_TRUE(device->open(stereo16(rate), log, error)) << error;
     dispatcher.run_pending();
     Ring ring(4, rate / 10 * 4);
-    ring.queue_all(device);
-    device.start();
+    ring.queue_all(*device);
+    device->start();
     Captured captured;
-    capture(device, dispatcher, log, captured, rate);
-    device.reset();
-    device.close();
+    capture(*device, dispatcher, log, captured, rate);
+    device->reset();
+    device->close();
     dispatcher.run_pending();
     EXPECT_NEAR(captured.frequency(rate, 0), PulseServer::kSineFrequency, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, PulseCaptureRate, testing::Values(32000u, 48000u));
 
-TEST(PulseCapture, OpenFailuresGiveAReasonAndPostNothing)
+TEST(PulseCaptureOpen, FailuresGiveAReasonAndPostNothing)
 {
     QueueDispatcher dispatcher;
     EventLog log;
