@@ -10,8 +10,6 @@
 
 namespace ornavox {
 
-namespace {
-
 std::string trimmed(const std::string& text)
 {
     const auto blank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
@@ -23,6 +21,8 @@ std::string trimmed(const std::string& text)
         --end;
     return text.substr(begin, end - begin);
 }
+
+namespace {
 
 bool same_name(const std::string& a, const std::string& b)
 {
@@ -89,15 +89,16 @@ std::string IniDocument::text() const
 
 bool IniDocument::save(const std::string& path, std::string& error) const
 {
+    const std::string content = text();
+    errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {
-        const std::string content = text();
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         out.close();
     }
     if (!out) {
         const int code = errno;
-        error = "Cannot write the settings file " + path + (code ? std::string(": ") + std::strerror(code) : std::string());
+        error = "Cannot write settings to " + path + ": " + (code ? std::strerror(code) : "the file could not be written");
         return false;
     }
     return true;

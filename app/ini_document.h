@@ -6,6 +6,10 @@
 
 namespace ornavox {
 
+// `text` without the blanks (spaces, tabs, line ends) around it, as the
+// settings document trims its lines, names and values.
+std::string trimmed(const std::string& text);
+
 // The in-memory settings document: an INI text kept line by line so that a
 // rewrite keeps every line it did not change. Sections and keys match without
 // regard to letter case. Lines before the first section are dropped.

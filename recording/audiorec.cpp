@@ -127,7 +127,6 @@ void Taudiorec::rec()
 
     auto recording = std::make_unique<Recording>();
     uint32_t buffer_size = kRawBufferSize;
-    bool continues_file = false;
     if (encoder_) {
         BE_DWORD chunk_samples = 0;
         BE_DWORD output_size = 0;
@@ -138,25 +137,18 @@ void Taudiorec::rec()
             // One buffer holds two chunks' worth of 16-bit values.
             buffer_size = 4 * chunk_samples;
             recording->output.resize(output_size);
-            if (append)
-                recording->file = OutputFile::open_existing(filename);
-            continues_file = recording->file.is_open();
-            if (continues_file)
-                recording->start_size = static_cast<uint32_t>(recording->file.length());
-            else
-                recording->file = OutputFile::create(filename);
         }
     }
-    if (!recording->encodes()) {
-        buffer_size = kRawBufferSize;
-        // A resumed recording continues the raw file as it would an MP3 file;
-        // creating it anew would throw away what was recorded before the pause.
-        if (append)
-            recording->file = OutputFile::open_existing(kRawFileName);
-        continues_file = recording->file.is_open();
-        if (!continues_file)
-            recording->file = OutputFile::create(kRawFileName);
-    }
+    // A resumed recording continues its file, the raw one too: creating it
+    // anew would throw away what was recorded before the pause.
+    const std::string path = recording->encodes() ? filename : kRawFileName;
+    if (append)
+        recording->file = OutputFile::open_existing(path);
+    const bool continues_file = recording->file.is_open();
+    if (!continues_file)
+        recording->file = OutputFile::create(path);
+    else if (recording->encodes())
+        recording->start_size = static_cast<uint32_t>(recording->file.length());
 
     recording->data.resize(kBufferCount * buffer_size);
     for (size_t i = 0; i < kBufferCount; ++i)

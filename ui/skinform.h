@@ -232,7 +232,7 @@ private:
     // Recording control.
     void start_recording();
     bool choose_save_file();
-    void show_record_button_ready();
+    void show_idle();
     void recording_failed();
 
     // True while a record click waits in the append question or the save

@@ -291,6 +291,7 @@ void TskinForm::wire_handlers()
     connect(help1, &QAction::triggered, this, [this] { hotlinkbutton12Click(help1); });
     connect(exit1, &QAction::triggered, this, [this] { exit1Click(exit1); });
 
+    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     Timer1->start();
 }

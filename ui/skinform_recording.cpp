@@ -78,7 +78,6 @@ void TskinForm::start_recording()
         return;
 
     audiorec1->filename = program.SaveFile;
-    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     try {
         audiorec1->rec();
     } catch (const AudiorecError& error) {
@@ -103,28 +102,25 @@ void TskinForm::hotlinkbutton4Click(QObject*)
     if (taskstate == TaskState::Recording)
         audiorec1->stop();
     // Stopping playback belongs to the playback device, which comes later.
-    show_record_button_ready();
-    taskstate = TaskState::Idle;
-    Label5->setText(QStringLiteral("Idle"));
+    show_idle();
 }
 
-void TskinForm::show_record_button_ready()
+void TskinForm::show_idle()
 {
     hotlinkbutton3->setImageid(2);
     hotlinkbutton3->setHint(kRecordHint);
     hotlinkbutton1->setImageid(0);
     hotlinkbutton1->setHint(kPlayHint);
+    taskstate = TaskState::Idle;
+    Label5->setText(QStringLiteral("Idle"));
 }
 
 // The component stopped by itself after showing why (the disk filled up);
 // the window must not go on showing a recording.
 void TskinForm::recording_failed()
 {
-    if (taskstate != TaskState::Recording)
-        return;
-    show_record_button_ready();
-    taskstate = TaskState::Idle;
-    Label5->setText(QStringLiteral("Idle"));
+    if (taskstate == TaskState::Recording)
+        show_idle();
 }
 
 void TskinForm::hotlinkbutton10Click(QObject*)

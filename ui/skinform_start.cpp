@@ -9,23 +9,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 namespace ornavox {
-
-namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-} // namespace
 
 int32_t integer_or(const QString& text, int32_t fallback)
 {
@@ -127,19 +111,9 @@ void TskinForm::FormClose(QObject*)
 // has been shut down already, and the recording is complete on disk.
 void TskinForm::save_settings()
 {
-    const std::string path = program.ProgramDir + "Config.ini";
-    const std::string content = program.Settings.text();
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-    }
-    if (!out) {
-        const int code = errno;
-        services_.messages.show_message("Cannot write settings to " + path + ": " +
-                                        (code ? std::strerror(code) : "the file could not be written"));
-    }
+    std::string error;
+    if (!program.Settings.save(program.ProgramDir + "Config.ini", error))
+        services_.messages.show_message(error);
 }
 
 // The record source routine without the mixer: it reads the radio buttons and

@@ -13,6 +13,9 @@ public:
     explicit QtMessageSink(QWidget* parent = nullptr);
     void show_message(const std::string& text) override;
 
+    // Boxes stand in front of this window; it may come to exist after the sink.
+    void set_parent(QWidget* parent) { parent_ = parent; }
+
 private:
     QWidget* parent_;
 };
