@@ -12,7 +12,9 @@ namespace ornavox {
 
 std::string trimmed(const std::string& text)
 {
-    const auto blank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
+    const auto blank = [](unsigned char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+    };
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && blank(static_cast<unsigned char>(text[begin])))
@@ -26,8 +28,7 @@ namespace {
 
 bool same_name(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
@@ -98,7 +99,8 @@ bool IniDocument::save(const std::string& path, std::string& error) const
     }
     if (!out) {
         const int code = errno;
-        error = "Cannot write settings to " + path + ": " + (code ? std::strerror(code) : "the file could not be written");
+        error =
+            "Cannot write settings to " + path + ": " + (code ? std::strerror(code) : "the file could not be written");
         return false;
     }
     return true;

@@ -27,12 +27,10 @@ public:
 
     // A section is present when it holds at least one line.
     bool section_exists(const std::string& section) const;
-    std::string read_string(const std::string& section, const std::string& key,
-                            const std::string& default_value) const;
+    std::string read_string(const std::string& section, const std::string& key, const std::string& default_value) const;
     // Decimal, or hexadecimal after "0x"/"0X"; text that does not convert
     // gives the default.
-    int32_t read_integer(const std::string& section, const std::string& key,
-                         int32_t default_value) const;
+    int32_t read_integer(const std::string& section, const std::string& key, int32_t default_value) const;
 
     // Replaces the key's line in place, or adds it at the end of its section;
     // a new section goes after the last one.
@@ -41,8 +39,8 @@ public:
 
 private:
     struct Line {
-        std::string text;  // the line as it is written back
-        std::string key;   // empty when the line holds no "="
+        std::string text; // the line as it is written back
+        std::string key;  // empty when the line holds no "="
         std::string value;
     };
     struct Section {

@@ -59,13 +59,13 @@ std::vector<int16_t> make_phrase()
         const double envelope = std::exp(-3 * beat);
         double left = 0, right = 0;
         for (int k = 0; k < 3; ++k) {
-            const double tone = std::sin(2 * std::numbers::pi * chord[k] * t) +
-                                0.3 * std::sin(2 * std::numbers::pi * 2 * chord[k] * t);
+            const double tone =
+                std::sin(2 * std::numbers::pi * chord[k] * t) + 0.3 * std::sin(2 * std::numbers::pi * 2 * chord[k] * t);
             left += (k == 0 ? 0.25 : 0.15) * tone;
             right += (k == 2 ? 0.25 : 0.15) * tone;
         }
-        const double melody = envelope * (std::sin(2 * std::numbers::pi * note * t) +
-                                          0.4 * std::sin(2 * std::numbers::pi * 3 * note * t));
+        const double melody = envelope
+            * (std::sin(2 * std::numbers::pi * note * t) + 0.4 * std::sin(2 * std::numbers::pi * 3 * note * t));
         const double bass = 0.3 * std::sin(2 * std::numbers::pi * chord[0] / 2 * t);
         noise = noise * 1664525u + 1013904223u;
         const double hiss = 0.01 * (static_cast<double>(noise >> 8) / (1u << 24) - 0.5);
@@ -194,10 +194,10 @@ int main()
     // The plug-in's settings: CBR stereo (not joint), no LAME tag, not marked
     // original, LAME's default quality.
     const Times lame_start = Times::now(RUSAGE_CHILDREN);
-    const int lame_status = run({"lame", "-r", "-s", "44.1", "--bitwidth", "16", "--signed", "--little-endian", "-m",
-                                 "s", "-b", "128", "--cbr", "-t", "-o", "--quiet", raw.string(),
-                                 (dir / "lame.mp3").string()},
-                                dir / "lame.log");
+    const int lame_status =
+        run({"lame", "-r", "-s", "44.1", "--bitwidth", "16", "--signed", "--little-endian", "-m", "s", "-b", "128",
+             "--cbr", "-t", "-o", "--quiet", raw.string(), (dir / "lame.mp3").string()},
+            dir / "lame.log");
     const Elapsed lame = since(lame_start, RUSAGE_CHILDREN);
     if (lame_status != 0) {
         std::fprintf(stderr, "lame failed (%d):\n%s", lame_status, read_text(dir / "lame.log").c_str());

@@ -28,8 +28,7 @@ class EncoderStream {
 public:
     EncoderStream() = default;
     EncoderStream(const EncoderEntryPoints& entry, HBE_STREAM handle) : entry_(&entry), handle_(handle) {}
-    EncoderStream(EncoderStream&& other) noexcept
-        : entry_(std::exchange(other.entry_, nullptr)), handle_(other.handle_)
+    EncoderStream(EncoderStream&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)), handle_(other.handle_)
     {
     }
     EncoderStream& operator=(EncoderStream&& other) noexcept
@@ -72,8 +71,7 @@ private:
 std::string overrun_text(uint64_t overruns)
 {
     const std::string times = overruns == 1 ? "once" : std::to_string(overruns) + " times";
-    return "Captured sound was lost " + times +
-           " during the recording because it could not be saved fast enough.";
+    return "Captured sound was lost " + times + " during the recording because it could not be saved fast enough.";
 }
 
 } // namespace
@@ -82,11 +80,11 @@ struct Taudiorec::Recording {
     EncoderStream stream;        // open while the recording encodes
     std::vector<uint8_t> output; // the encoder's output, written straight to the file
     OutputFile file;
-    std::vector<uint8_t> data;   // the four capture buffers' bytes, one after another
+    std::vector<uint8_t> data; // the four capture buffers' bytes, one after another
     std::array<CaptureBuffer, kBufferCount> buffers{};
     uint32_t start_size = 0;
     bool stopped = false;
-    bool failed = false;         // a write failed; nothing more goes to the file
+    bool failed = false; // a write failed; nothing more goes to the file
     uint64_t overruns = 0;
     std::vector<std::string> messages; // shown once the device closed
 
@@ -131,8 +129,8 @@ void Taudiorec::rec()
         BE_DWORD chunk_samples = 0;
         BE_DWORD output_size = 0;
         HBE_STREAM stream = 0;
-        if (encodercheck(encoder_->beInitStream(&config, &chunk_samples, &output_size, &stream),
-                         services_.messages) == 0) {
+        if (encodercheck(encoder_->beInitStream(&config, &chunk_samples, &output_size, &stream), services_.messages)
+            == 0) {
             recording->stream = EncoderStream(*encoder_, stream);
             // One buffer holds two chunks' worth of 16-bit values.
             buffer_size = 4 * chunk_samples;
@@ -197,7 +195,8 @@ void Taudiorec::position(std::string& text) const
         text = "Error get position";
         return;
     }
-    const double elapsed = static_cast<double>(*samples_done) / format_.samples_per_sec / kSecondsPerDay + carried_time_;
+    const double elapsed =
+        static_cast<double>(*samples_done) / format_.samples_per_sec / kSecondsPerDay + carried_time_;
     text = format_time_of_day(elapsed, services_.long_time_format);
 }
 
@@ -241,9 +240,8 @@ void Taudiorec::buffer_filled(CaptureBuffer& buffer)
     if (bytes > 0 && !recording.failed) {
         if (recording.encodes()) {
             BE_DWORD output_bytes = 0;
-            encoder_->beEncodeChunk(recording.stream.handle(), bytes / 2,
-                                    reinterpret_cast<const int16_t*>(buffer.data), recording.output.data(),
-                                    &output_bytes);
+            encoder_->beEncodeChunk(recording.stream.handle(), bytes / 2, reinterpret_cast<const int16_t*>(buffer.data),
+                                    recording.output.data(), &output_bytes);
             output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
             if (write(recording, recording.output.data(), output_bytes))
                 mp3size += output_bytes;
@@ -266,8 +264,9 @@ void Taudiorec::device_closed()
     if (recording.encodes()) {
         BE_DWORD output_bytes = 0;
         if (encodercheck(encoder_->beDeinitStream(recording.stream.handle(), recording.output.data(), &output_bytes),
-                         later) == 0 &&
-            !recording.failed) {
+                         later)
+                == 0
+            && !recording.failed) {
             output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
             if (write(recording, recording.output.data(), output_bytes))
                 mp3size += output_bytes;

@@ -45,12 +45,12 @@ public:
     Taudiorec& operator=(const Taudiorec&) = delete;
 
     // Published properties; writing one only stores it, rec() checks them.
-    int32_t state = 0;                       // 1 while capturing
+    int32_t state = 0; // 1 while capturing
     std::string filename = "001.mp3";
-    std::function<void(Taudiorec*)> ondata;  // after each filled buffer
-    int32_t samples = 0;                     // Hz: 32000, 44100 or 48000
-    int32_t bps = 0;                         // kbit/s: 96, 128, 160, 192 or 256
-    uint32_t mp3size = 0;                    // bytes of MP3 data in the file
+    std::function<void(Taudiorec*)> ondata; // after each filled buffer
+    int32_t samples = 0;                    // Hz: 32000, 44100 or 48000
+    int32_t bps = 0;                        // kbit/s: 96, 128, 160, 192 or 256
+    uint32_t mp3size = 0;                   // bytes of MP3 data in the file
     bool append = false;
 
     // Called when a recording stopped by itself (a write failed), after its
@@ -82,8 +82,8 @@ private:
 
     AudiorecServices services_;
     const EncoderEntryPoints* encoder_ = nullptr;
-    WaveFormat format_;       // of the current or last recording; position() reads its rate
-    double carried_time_ = 0; // days, before the pauses of this file
+    WaveFormat format_;                    // of the current or last recording; position() reads its rate
+    double carried_time_ = 0;              // days, before the pauses of this file
     std::unique_ptr<Recording> recording_; // from rec() until the device closed
 };
 

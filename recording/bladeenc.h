@@ -107,10 +107,9 @@ static_assert(offsetof(BE_CONFIG, format.mp3.bOriginal) == 23);
 static_assert(sizeof(BE_VERSION) == 8 + BE_MAX_HOMEPAGE + 1 + 3 + 125);
 
 typedef void (*BEVERSION)(BE_VERSION* version);
-typedef BE_ERR (*BEINITSTREAM)(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size,
-                               HBE_STREAM* stream);
-typedef BE_ERR (*BEENCODECHUNK)(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm,
-                                uint8_t* output, BE_DWORD* output_bytes);
+typedef BE_ERR (*BEINITSTREAM)(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream);
+typedef BE_ERR (*BEENCODECHUNK)(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
+                                BE_DWORD* output_bytes);
 typedef BE_ERR (*BEDEINITSTREAM)(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes);
 typedef BE_ERR (*BECLOSESTREAM)(HBE_STREAM stream);
 

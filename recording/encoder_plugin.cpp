@@ -22,17 +22,20 @@ struct LoadedPlugins {
     std::map<std::string, EncoderEntryPoints> by_path;
 };
 
-LoadedPlugins& loaded_plugins() {
+LoadedPlugins& loaded_plugins()
+{
     static LoadedPlugins plugins;
     return plugins;
 }
 
 template <typename Function>
-Function entry_point(void* library, const char* name) {
+Function entry_point(void* library, const char* name)
+{
     return reinterpret_cast<Function>(dlsym(library, name));
 }
 
-std::string plugin_path(const std::string& program_dir) {
+std::string plugin_path(const std::string& program_dir)
+{
     // Without a folder dlopen would search the system's library path instead.
     const std::string dir = program_dir.empty() ? "./" : program_dir;
     return dir + kEncoderPluginFileName;
@@ -40,7 +43,8 @@ std::string plugin_path(const std::string& program_dir) {
 
 } // namespace
 
-const EncoderEntryPoints* load_encoder_plugin(const std::string& program_dir, MessageSink& messages) {
+const EncoderEntryPoints* load_encoder_plugin(const std::string& program_dir, MessageSink& messages)
+{
     const std::string path = plugin_path(program_dir);
     auto& plugins = loaded_plugins();
     std::lock_guard lock(plugins.mutex);
@@ -49,8 +53,7 @@ const EncoderEntryPoints* load_encoder_plugin(const std::string& program_dir, Me
 
     Library library(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library) {
-        messages.show_message(std::string("MP3 Encode plugin is not installed!") + "\n\r" +
-                              kEncoderPluginFileName);
+        messages.show_message(std::string("MP3 Encode plugin is not installed!") + "\n\r" + kEncoderPluginFileName);
         return nullptr;
     }
     const auto version = entry_point<BEVERSION>(library.get(), "beVersion");
@@ -71,14 +74,26 @@ const EncoderEntryPoints* load_encoder_plugin(const std::string& program_dir, Me
     return &plugins.by_path.emplace(path, entries).first->second;
 }
 
-int encodercheck(BE_ERR code, MessageSink& messages) {
+int encodercheck(BE_ERR code, MessageSink& messages)
+{
     switch (code) {
-    case BE_ERR_SUCCESSFUL: return 0;
-    case BE_ERR_INVALID_FORMAT: messages.show_message("INVALID_FORMAT"); break;
-    case BE_ERR_INVALID_FORMAT_PARAMETERS: messages.show_message("INVALID_FORMAT_PARAMETERS"); break;
-    case BE_ERR_NO_MORE_HANDLES: messages.show_message("MORE_HANDLES"); break;
-    case BE_ERR_INVALID_HANDLE: messages.show_message("INVALID_HANDLE"); break;
-    default: messages.show_message("Unkonw error"); break;
+    case BE_ERR_SUCCESSFUL:
+        return 0;
+    case BE_ERR_INVALID_FORMAT:
+        messages.show_message("INVALID_FORMAT");
+        break;
+    case BE_ERR_INVALID_FORMAT_PARAMETERS:
+        messages.show_message("INVALID_FORMAT_PARAMETERS");
+        break;
+    case BE_ERR_NO_MORE_HANDLES:
+        messages.show_message("MORE_HANDLES");
+        break;
+    case BE_ERR_INVALID_HANDLE:
+        messages.show_message("INVALID_HANDLE");
+        break;
+    default:
+        messages.show_message("Unkonw error");
+        break;
     }
     return -1;
 }

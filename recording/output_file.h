@@ -49,7 +49,7 @@ private:
     int fd_ = -1;
     std::string path_;
     uint64_t length_ = 0;
-    bool created_ = false;  // by create(), which found no file there
+    bool created_ = false; // by create(), which found no file there
     bool started_ = false;
 };
 

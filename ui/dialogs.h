@@ -15,9 +15,9 @@ public:
     enum class Answer { Yes, No };
 
     struct SaveFileOptions {
-        std::string initial_dir;    // with trailing separator
-        std::string initial_name;   // "*.mp3" or the last chosen file
-        std::string default_suffix; // added when the typed name has none
+        std::string initial_dir;                                  // with trailing separator
+        std::string initial_name;                                 // "*.mp3" or the last chosen file
+        std::string default_suffix;                               // added when the typed name has none
         std::vector<std::pair<std::string, std::string>> filters; // (name, mask)
     };
 

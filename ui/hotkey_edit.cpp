@@ -6,8 +6,7 @@
 
 namespace ornavox {
 
-THotKey::THotKey(QWidget* parent)
-    : QLineEdit(parent)
+THotKey::THotKey(QWidget* parent) : QLineEdit(parent)
 {
     // Read-only keeps out typing, pasting, dropping and input methods; key
     // presses still arrive here and set the value.

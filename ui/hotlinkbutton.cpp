@@ -9,36 +9,42 @@
 
 namespace ornavox {
 
-Thotlinkbutton::Thotlinkbutton(QWidget* parent) : QWidget(parent) {
+Thotlinkbutton::Thotlinkbutton(QWidget* parent) : QWidget(parent)
+{
     // Only the picture is painted; the parent's face shows everywhere else.
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
 }
 
-void Thotlinkbutton::setButtonimage(TImageList* list) {
+void Thotlinkbutton::setButtonimage(TImageList* list)
+{
     buttonimage_ = list;
     redraw_face();
 }
 
-void Thotlinkbutton::setImageid(int id) {
+void Thotlinkbutton::setImageid(int id)
+{
     imageid_ = id;
     redraw_face();
 }
 
-void Thotlinkbutton::setPicture(const QImage& picture) {
+void Thotlinkbutton::setPicture(const QImage& picture)
+{
     picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
     rebuild_shown_image();
     update();
 }
 
-void Thotlinkbutton::setTransparent(bool on) {
+void Thotlinkbutton::setTransparent(bool on)
+{
     transparent_ = on;
     rebuild_shown_image();
     update();
 }
 
-void Thotlinkbutton::redraw_face() {
+void Thotlinkbutton::redraw_face()
+{
     if (buttonimage_ == nullptr)
         return;
     // 64-bit, so that no imageid or buttonstate a caller writes can overflow.
@@ -47,9 +53,8 @@ void Thotlinkbutton::redraw_face() {
     const bool block_held = count >= (static_cast<qint64>(imageid_) + 1) * 4;
     if (block_held && face >= 0 && face < count) {
         if (picture_.isNull()) {
-            const QSize size = width() > 0 && height() > 0
-                                   ? this->size()
-                                   : QSize(buttonimage_->width(), buttonimage_->height());
+            const QSize size =
+                width() > 0 && height() > 0 ? this->size() : QSize(buttonimage_->width(), buttonimage_->height());
             picture_ = QImage(size, QImage::Format_RGB32);
             picture_.fill(Qt::white);
         }
@@ -61,7 +66,8 @@ void Thotlinkbutton::redraw_face() {
     update();
 }
 
-void Thotlinkbutton::rebuild_shown_image() {
+void Thotlinkbutton::rebuild_shown_image()
+{
     if (picture_.isNull()) {
         shown_ = QImage();
         return;
@@ -80,14 +86,16 @@ void Thotlinkbutton::rebuild_shown_image() {
     }
 }
 
-void Thotlinkbutton::paintEvent(QPaintEvent*) {
+void Thotlinkbutton::paintEvent(QPaintEvent*)
+{
     if (shown_.isNull())
         return;
     QPainter painter(this);
     painter.drawImage(0, 0, shown_);
 }
 
-void Thotlinkbutton::pointer_entered() {
+void Thotlinkbutton::pointer_entered()
+{
     if (pointer_inside_)
         return;
     pointer_inside_ = true;
@@ -97,7 +105,8 @@ void Thotlinkbutton::pointer_entered() {
         onmouseenter(this);
 }
 
-void Thotlinkbutton::pointer_left() {
+void Thotlinkbutton::pointer_left()
+{
     if (!pointer_inside_)
         return;
     pointer_inside_ = false;
@@ -107,17 +116,20 @@ void Thotlinkbutton::pointer_left() {
         onmouseleave(this);
 }
 
-void Thotlinkbutton::enterEvent(QEnterEvent* event) {
+void Thotlinkbutton::enterEvent(QEnterEvent* event)
+{
     QWidget::enterEvent(event);
     pointer_entered();
 }
 
-void Thotlinkbutton::leaveEvent(QEvent* event) {
+void Thotlinkbutton::leaveEvent(QEvent* event)
+{
     QWidget::leaveEvent(event);
     pointer_left();
 }
 
-void Thotlinkbutton::mousePressEvent(QMouseEvent* event) {
+void Thotlinkbutton::mousePressEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -132,14 +144,16 @@ void Thotlinkbutton::mousePressEvent(QMouseEvent* event) {
     redraw_face();
 }
 
-void Thotlinkbutton::mouseDoubleClickEvent(QMouseEvent* event) {
+void Thotlinkbutton::mouseDoubleClickEvent(QMouseEvent* event)
+{
     // The toolkit delivers the second press of a double-click only as this
     // event. It is not a press of this button: no pressed face, and its
     // release completes no click.
     event->accept();
 }
 
-void Thotlinkbutton::mouseMoveEvent(QMouseEvent* event) {
+void Thotlinkbutton::mouseMoveEvent(QMouseEvent* event)
+{
     // While a button is held the toolkit grabs the pointer for this widget and
     // reports no crossings until the release, so they are worked out here.
     if (event->buttons() == Qt::NoButton) {
@@ -153,7 +167,8 @@ void Thotlinkbutton::mouseMoveEvent(QMouseEvent* event) {
         pointer_left();
 }
 
-void Thotlinkbutton::mouseReleaseEvent(QMouseEvent* event) {
+void Thotlinkbutton::mouseReleaseEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -167,7 +182,8 @@ void Thotlinkbutton::mouseReleaseEvent(QMouseEvent* event) {
     redraw_face();
 }
 
-void Thotlinkbutton::contextMenuEvent(QContextMenuEvent* event) {
+void Thotlinkbutton::contextMenuEvent(QContextMenuEvent* event)
+{
     if (popup_menu_ == nullptr) {
         event->ignore();
         return;

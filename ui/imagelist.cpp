@@ -10,7 +10,8 @@ constexpr int kImagesPerRow = 4;
 
 // Index 1 of a normalised mask means transparent, whatever colour table the
 // source file carried: a pixel is transparent when it is light.
-QImage normalise_mask(const QImage& source, int width, int height) {
+QImage normalise_mask(const QImage& source, int width, int height)
+{
     const QImage gray = source.convertToFormat(QImage::Format_Grayscale8);
     QImage mask(width, height, QImage::Format_Mono);
     mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -26,9 +27,12 @@ QImage normalise_mask(const QImage& source, int width, int height) {
 
 } // namespace
 
-TImageList::TImageList(int width, int height) : width_(width), height_(height) {}
+TImageList::TImageList(int width, int height) : width_(width), height_(height)
+{
+}
 
-bool TImageList::load(const QString& image_path, const QString& mask_path) {
+bool TImageList::load(const QString& image_path, const QString& mask_path)
+{
     const QImage sheet(image_path);
     const QImage mask_sheet(mask_path);
     if (sheet.isNull() || mask_sheet.isNull() || width_ <= 0 || height_ <= 0)
@@ -47,7 +51,8 @@ bool TImageList::load(const QString& image_path, const QString& mask_path) {
     return true;
 }
 
-void TImageList::add(const QImage& image, const QImage& mask) {
+void TImageList::add(const QImage& image, const QImage& mask)
+{
     QImage opaque(width_, height_, QImage::Format_ARGB32);
     opaque.fill(Qt::white);
     {
@@ -59,12 +64,14 @@ void TImageList::add(const QImage& image, const QImage& mask) {
     masks_.push_back(normalise_mask(mask, width_, height_));
 }
 
-void TImageList::clear() {
+void TImageList::clear()
+{
     images_.clear();
     masks_.clear();
 }
 
-int TImageList::transparent_pixels(int index) const {
+int TImageList::transparent_pixels(int index) const
+{
     const QImage& m = masks_.at(index);
     int count = 0;
     for (int y = 0; y < m.height(); ++y)
@@ -73,7 +80,8 @@ int TImageList::transparent_pixels(int index) const {
     return count;
 }
 
-void TImageList::draw(QPainter& painter, int x, int y, int index) const {
+void TImageList::draw(QPainter& painter, int x, int y, int index) const
+{
     if (index < 0 || index >= count())
         return;
     QImage face = images_[index];

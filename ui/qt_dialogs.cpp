@@ -33,9 +33,9 @@ public:
                 return;
             }
             if (!chosen.isDir() && !chosen.dir().exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     tr("The folder %1 does not exist.")
-                                         .arg(QDir::toNativeSeparators(chosen.absolutePath())));
+                QMessageBox::warning(
+                    this, windowTitle(),
+                    tr("The folder %1 does not exist.").arg(QDir::toNativeSeparators(chosen.absolutePath())));
                 return;
             }
         }
@@ -45,8 +45,7 @@ public:
 
 } // namespace
 
-QtDialogs::QtDialogs(QWidget* parent)
-    : parent_(parent)
+QtDialogs::QtDialogs(QWidget* parent) : parent_(parent)
 {
 }
 

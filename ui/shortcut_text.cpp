@@ -10,22 +10,49 @@ namespace {
 
 // Names the US keyboard layout gives to the keys that have no fixed name.
 constexpr std::pair<uint8_t, const char*> kLayoutNames[] = {
-    {0x03, "Break"},       {0x0C, "Num 5"},        {0x10, "Shift"},       {0x11, "Ctrl"},
-    {0x12, "Alt"},         {0x13, "Pause"},        {0x14, "Caps Lock"},   {0x2C, "Prnt Scrn"},
-    {0x5B, "Left Windows"}, {0x5C, "Right Windows"}, {0x5D, "Application"}, {0x6A, "Num *"},
-    {0x6B, "Num +"},       {0x6D, "Num -"},        {0x6E, "Num Del"},     {0x6F, "Num /"},
-    {0x90, "Num Lock"},    {0x91, "Scroll Lock"},  {0xA0, "Shift"},       {0xA1, "Right Shift"},
-    {0xA2, "Ctrl"},        {0xA3, "Right Ctrl"},   {0xA4, "Alt"},         {0xA5, "Right Alt"},
-    {0xBA, ";"},           {0xBB, "="},            {0xBC, ","},           {0xBD, "-"},
-    {0xBE, "."},           {0xBF, "/"},            {0xC0, "`"},           {0xDB, "["},
-    {0xDC, "\\"},          {0xDD, "]"},            {0xDE, "'"},
+    {0x03, "Break"},
+    {0x0C, "Num 5"},
+    {0x10, "Shift"},
+    {0x11, "Ctrl"},
+    {0x12, "Alt"},
+    {0x13, "Pause"},
+    {0x14, "Caps Lock"},
+    {0x2C, "Prnt Scrn"},
+    {0x5B, "Left Windows"},
+    {0x5C, "Right Windows"},
+    {0x5D, "Application"},
+    {0x6A, "Num *"},
+    {0x6B, "Num +"},
+    {0x6D, "Num -"},
+    {0x6E, "Num Del"},
+    {0x6F, "Num /"},
+    {0x90, "Num Lock"},
+    {0x91, "Scroll Lock"},
+    {0xA0, "Shift"},
+    {0xA1, "Right Shift"},
+    {0xA2, "Ctrl"},
+    {0xA3, "Right Ctrl"},
+    {0xA4, "Alt"},
+    {0xA5, "Right Alt"},
+    {0xBA, ";"},
+    {0xBB, "="},
+    {0xBC, ","},
+    {0xBD, "-"},
+    {0xBE, "."},
+    {0xBF, "/"},
+    {0xC0, "`"},
+    {0xDB, "["},
+    {0xDC, "\\"},
+    {0xDD, "]"},
+    {0xDE, "'"},
 };
 
 bool starts_with_nocase(const std::string& text, size_t at, const char* prefix)
 {
     for (size_t i = 0; prefix[i]; ++i) {
         if (at + i >= text.size()
-            || std::tolower(static_cast<unsigned char>(text[at + i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            || std::tolower(static_cast<unsigned char>(text[at + i]))
+                != std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     }
     return true;
@@ -47,22 +74,38 @@ std::string key_name(uint8_t key)
     if (key >= 0x70 && key <= 0x87)
         return "F" + std::to_string(key - 0x70 + 1);
     switch (key) {
-    case 0x08: return "BkSp";
-    case 0x09: return "Tab";
-    case 0x0D: return "Enter";
-    case 0x1B: return "Esc";
-    case 0x20: return "Space";
-    case 0x21: return "PgUp";
-    case 0x22: return "PgDn";
-    case 0x23: return "End";
-    case 0x24: return "Home";
-    case 0x25: return "Left";
-    case 0x26: return "Up";
-    case 0x27: return "Right";
-    case 0x28: return "Down";
-    case 0x2D: return "Ins";
-    case 0x2E: return "Del";
-    default: break;
+    case 0x08:
+        return "BkSp";
+    case 0x09:
+        return "Tab";
+    case 0x0D:
+        return "Enter";
+    case 0x1B:
+        return "Esc";
+    case 0x20:
+        return "Space";
+    case 0x21:
+        return "PgUp";
+    case 0x22:
+        return "PgDn";
+    case 0x23:
+        return "End";
+    case 0x24:
+        return "Home";
+    case 0x25:
+        return "Left";
+    case 0x26:
+        return "Up";
+    case 0x27:
+        return "Right";
+    case 0x28:
+        return "Down";
+    case 0x2D:
+        return "Ins";
+    case 0x2E:
+        return "Del";
+    default:
+        break;
     }
     const auto* found = std::find_if(std::begin(kLayoutNames), std::end(kLayoutNames),
                                      [key](const auto& entry) { return entry.first == key; });

@@ -10,7 +10,8 @@ namespace ornavox::skin {
 
 namespace {
 
-bool readable_file(const QString& path, QString& error) {
+bool readable_file(const QString& path, QString& error)
+{
     const QFileInfo info(path);
     if (!info.exists()) {
         error = QStringLiteral("The skin file %1 is missing.").arg(QDir::toNativeSeparators(path));
@@ -25,11 +26,13 @@ bool readable_file(const QString& path, QString& error) {
 
 } // namespace
 
-QString file_path(const QString& program_dir, const QString& name) {
+QString file_path(const QString& program_dir, const QString& name)
+{
     return QDir(program_dir).filePath(QStringLiteral("skin/") + name);
 }
 
-QImage load_background(const QString& program_dir, QString& error) {
+QImage load_background(const QString& program_dir, QString& error)
+{
     const QString path = file_path(program_dir, QStringLiteral("background.jpg"));
     if (!readable_file(path, error))
         return {};
@@ -49,7 +52,8 @@ QImage load_background(const QString& program_dir, QString& error) {
     return image;
 }
 
-bool load_image_list(TImageList& list, const QString& program_dir, int number, QString& error) {
+bool load_image_list(TImageList& list, const QString& program_dir, int number, QString& error)
+{
     if (number < 1 || number > 4) {
         error = QStringLiteral("There is no skin image list %1; the lists are numbered 1 to 4.").arg(number);
         return false;
@@ -69,11 +73,13 @@ bool load_image_list(TImageList& list, const QString& program_dir, int number, Q
     return true;
 }
 
-QImage load_button_picture(const QString& program_dir, int number) {
+QImage load_button_picture(const QString& program_dir, int number)
+{
     return QImage(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)));
 }
 
-QIcon program_icon(const QString& program_dir) {
+QIcon program_icon(const QString& program_dir)
+{
     return QIcon(file_path(program_dir, QStringLiteral("ornavox.ico")));
 }
 

@@ -7,8 +7,7 @@
 
 namespace ornavox {
 
-TskinForm::TskinForm(SkinFormServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services))
+TskinForm::TskinForm(SkinFormServices services, QWidget* parent) : QWidget(parent), services_(std::move(services))
 {
     build_layout();
     wire_handlers();

@@ -243,7 +243,7 @@ private:
     std::string last_saved_name_; // offered by the save dialog after a confirmed choice
 
     SkinFormServices services_;
-    int32_t source_index_ = -1;           // the chosen entry of ComboBox1, -1 none
+    int32_t source_index_ = -1;            // the chosen entry of ComboBox1, -1 none
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
     bool closed_ = false;                  // FormClose ran
 };

@@ -41,7 +41,10 @@ QFont pixel_font(const char* family, int pixels, bool bold = false)
     return font;
 }
 
-QFont ms_sans_serif() { return pixel_font("MS Sans Serif", 11); }
+QFont ms_sans_serif()
+{
+    return pixel_font("MS Sans Serif", 11);
+}
 
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
@@ -53,8 +56,8 @@ W* place(W* widget, const char* name, int left, int top, int width, int height)
 
 // A transparent text label. Its hint goes to the hint line only (labels lie
 // in the drag area), so it is kept as a property rather than a tooltip.
-QLabel* label(QWidget* parent, const char* name, int left, int top, int width, int height,
-              const char* text, const char* hint, const QFont& font, const QColor* colour)
+QLabel* label(QWidget* parent, const char* name, int left, int top, int width, int height, const char* text,
+              const char* hint, const QFont& font, const QColor* colour)
 {
     auto* l = place(new QLabel(QString::fromLatin1(text), parent), name, left, top, width, height);
     l->setFont(font);
@@ -77,8 +80,8 @@ void peach(QWidget* widget)
     widget->setAutoFillBackground(true);
 }
 
-QComboBox* combo(QWidget* parent, const char* name, int left, int top, int width, int height,
-                 const QStringList& items, const char* text)
+QComboBox* combo(QWidget* parent, const char* name, int left, int top, int width, int height, const QStringList& items,
+                 const char* text)
 {
     auto* box = place(new QComboBox(parent), name, left, top, width, height);
     box->setEditable(true);
@@ -117,8 +120,8 @@ void TskinForm::build_layout()
         if (!skin::load_image_list(*list, dir, number, error))
             skin_errors << error;
 
-    auto button = [&](const char* name, int number, int left, int top, int width, int height,
-                      const QString& hint, TImageList& list, int imageid) {
+    auto button = [&](const char* name, int number, int left, int top, int width, int height, const QString& hint,
+                      TImageList& list, int imageid) {
         auto* b = place(new Thotlinkbutton(this), name, left, top, width, height);
         b->setPicture(skin::load_button_picture(dir, number));
         b->setTransparent(true);
@@ -138,7 +141,8 @@ void TskinForm::build_layout()
         skin_errors << error;
     else
         background->setPixmap(QPixmap::fromImage(face));
-    Label3 = label(this, "Label3", 18, 32, 132, 52, "Ready", "Time code showing", pixel_font("Arial Black", 37, true), &kLime);
+    Label3 = label(this, "Label3", 18, 32, 132, 52, "Ready", "Time code showing", pixel_font("Arial Black", 37, true),
+                   &kLime);
     hotlinkbutton1 = button("hotlinkbutton1", 1, 219, 94, 24, 24, "Playback the what recorded.", ImageList1, 0);
     Label1 = label(this, "Label1", 20, 75, 317, 13, "", "", ms, &kWhite);
     hotlinkbutton3 = button("hotlinkbutton3", 3, 193, 94, 24, 24, "Record  what playback", ImageList1, 2);
@@ -217,8 +221,8 @@ void TskinForm::build_layout()
     autosize_labels();
 
     // Tab order: the scroll box, the mixer group, the options group.
-    QWidget* chain[] = {ScrollBox1, RadioButton1, RadioButton2, RadioButton3, RadioButton4, ComboBox1,
-                        TrackBar1, Edit1, ComboBox2, ComboBox3, HotKey1, HotKey2, HotKey3};
+    QWidget* chain[] = {ScrollBox1, RadioButton1, RadioButton2, RadioButton3, RadioButton4, ComboBox1, TrackBar1,
+                        Edit1,      ComboBox2,    ComboBox3,    HotKey1,      HotKey2,      HotKey3};
     for (size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
     for (QPushButton* b : {SpeedButton1, SpeedButton3})

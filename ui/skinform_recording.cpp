@@ -194,6 +194,8 @@ void TskinForm::Timer1Timer(QObject*)
     }
 }
 
-void TskinForm::hotlinkbutton1Click(QObject*) {}
+void TskinForm::hotlinkbutton1Click(QObject*)
+{
+}
 
 } // namespace ornavox

@@ -43,10 +43,18 @@ void TskinForm::FormCreate(QObject*)
     source_index_ = -1;
     if (p.Settings.section_exists("audio")) {
         switch (p.Settings.read_integer("audio", "audioline", 0)) {
-        case 1: RadioButton1->setChecked(true); break;
-        case 2: RadioButton2->setChecked(true); break;
-        case 3: RadioButton3->setChecked(true); break;
-        default: RadioButton4->setChecked(true); break;
+        case 1:
+            RadioButton1->setChecked(true);
+            break;
+        case 2:
+            RadioButton2->setChecked(true);
+            break;
+        case 3:
+            RadioButton3->setChecked(true);
+            break;
+        default:
+            RadioButton4->setChecked(true);
+            break;
         }
         source_index_ = p.Settings.read_integer("audio", "source", -1);
     }
@@ -132,8 +140,8 @@ void TskinForm::source_routine()
     if (kind == 0)
         source_index_ = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentIndex() : 0;
     static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
-    Label6->setText(QStringLiteral("Record source->") +
-                    (kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[kind])));
+    Label6->setText(QStringLiteral("Record source->")
+                    + (kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[kind])));
     program.Settings.write_integer("audio", "audioline", kind);
     program.Settings.write_integer("audio", "source", source_index_);
     select_source_on_mixer(kind, source_index_);
@@ -147,21 +155,38 @@ void TskinForm::RadioButton1Click(QObject*)
 // Places of the pieces that come with the mixer, the playback notification and
 // the global hotkeys.
 
-void TskinForm::open_mixer() {}
+void TskinForm::open_mixer()
+{
+}
 
 // Without a mixer there is nothing to detect from.
-int32_t TskinForm::autodetect_source() { return -1; }
+int32_t TskinForm::autodetect_source()
+{
+    return -1;
+}
 
-void TskinForm::select_source_on_mixer(int32_t, int32_t) {}
+void TskinForm::select_source_on_mixer(int32_t, int32_t)
+{
+}
 
-void TskinForm::create_notify_window() {}
+void TskinForm::create_notify_window()
+{
+}
 
-void TskinForm::register_hotkey(THotKey&, int) {}
+void TskinForm::register_hotkey(THotKey&, int)
+{
+}
 
-void TskinForm::unregister_show_hotkey() {}
+void TskinForm::unregister_show_hotkey()
+{
+}
 
-void TskinForm::destroy_notify_window() {}
+void TskinForm::destroy_notify_window()
+{
+}
 
-void TskinForm::close_mixer() {}
+void TskinForm::close_mixer()
+{
+}
 
 } // namespace ornavox

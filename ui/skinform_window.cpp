@@ -17,8 +17,8 @@ int skin_hit_test(const QWidget& window, QPoint client_point)
     const QObjectList& children = window.children(); // back to front
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         const auto* child = qobject_cast<const QWidget*>(*it);
-        if (!child || child->isWindow() || !child->isVisible() || !child->isEnabled() ||
-            !child->geometry().contains(client_point))
+        if (!child || child->isWindow() || !child->isVisible() || !child->isEnabled()
+            || !child->geometry().contains(client_point))
             continue;
         if (qobject_cast<const Thotlinkbutton*>(child))
             return kHtClient;
@@ -96,7 +96,9 @@ void TskinForm::hotlinkbutton12Click(QObject*)
 }
 
 // Hiding waits for the global hotkeys, the only way to bring the window back.
-void TskinForm::hotlinkbutton13Click(QObject*) {}
+void TskinForm::hotlinkbutton13Click(QObject*)
+{
+}
 
 void TskinForm::hotlinkbutton14Click(QObject*)
 {

@@ -105,8 +105,7 @@ size_t FakeCaptureDevice::fill(std::span<const uint8_t> bytes)
 
 size_t FakeCaptureDevice::fill(std::span<const int16_t> samples)
 {
-    return fill(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(samples.data()),
-                                         samples.size_bytes()));
+    return fill(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(samples.data()), samples.size_bytes()));
 }
 
 size_t FakeCaptureDevice::fill_sine(size_t frames, double hz, int16_t amplitude)

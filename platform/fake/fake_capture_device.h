@@ -83,7 +83,6 @@ private:
 
 // `frames` interleaved stereo frames of a sine tone at `rate`, starting at
 // frame `first_frame` of the tone.
-std::vector<int16_t> sine_pcm(size_t frames, double hz, uint32_t rate, int16_t amplitude,
-                              uint64_t first_frame = 0);
+std::vector<int16_t> sine_pcm(size_t frames, double hz, uint32_t rate, int16_t amplitude, uint64_t first_frame = 0);
 
 } // namespace ornavox

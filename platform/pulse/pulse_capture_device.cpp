@@ -12,8 +12,8 @@ namespace {
 
 std::string source_error(const std::string& source, pa_context* context)
 {
-    const std::string what = source.empty() ? "Cannot open the default record source"
-                                            : "Cannot open the record source \"" + source + "\"";
+    const std::string what =
+        source.empty() ? "Cannot open the default record source" : "Cannot open the record source \"" + source + "\"";
     return what + ": " + pa_strerror(pa_context_errno(context));
 }
 
@@ -24,10 +24,8 @@ uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
 
 } // namespace
 
-PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher,
-                                       std::chrono::milliseconds backlog)
-    : session_(session), dispatcher_(dispatcher), backlog_(backlog),
-      link_(std::make_shared<ListenerLink>())
+PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher, std::chrono::milliseconds backlog)
+    : session_(session), dispatcher_(dispatcher), backlog_(backlog), link_(std::make_shared<ListenerLink>())
 {
 }
 
@@ -46,13 +44,11 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
         error = "The capture device is already open";
         return false;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, format.samples_per_sec,
-                              static_cast<uint8_t>(format.channels)};
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, format.samples_per_sec, static_cast<uint8_t>(format.channels)};
     if (format.format_tag != 1 || format.bits_per_sample != 16 || format.channels > PA_CHANNELS_MAX
         || !pa_sample_spec_valid(&spec)) {
         error = "Unsupported capture format: " + std::to_string(format.samples_per_sec) + " Hz, "
-                + std::to_string(format.channels) + " channels, "
-                + std::to_string(format.bits_per_sample) + " bits";
+            + std::to_string(format.channels) + " channels, " + std::to_string(format.bits_per_sample) + " bits";
         return false;
     }
     if (!session_.connect(error))
@@ -77,8 +73,7 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     const std::string& source = session_.record_source();
     // Corked: nothing is captured before start().
     if (pa_stream_connect_record(stream.get(), source.empty() ? nullptr : source.c_str(), &attr,
-                                 static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED
-                                                                | PA_STREAM_ADJUST_LATENCY))
+                                 static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY))
         < 0) {
         error = source_error(source, session_.context());
         return false;
@@ -200,8 +195,7 @@ void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* eve
 
 void PulseCaptureDevice::fill_buffers()
 {
-    while (!queued_.empty() && copy_fragment()) {
-    }
+    while (!queued_.empty() && copy_fragment()) {}
     const size_t readable = pa_stream_readable_size(stream_.get());
     unread_when_idle_ = queued_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
 }
@@ -261,8 +255,7 @@ void PulseCaptureDevice::hand_back_queued()
 
 void PulseCaptureDevice::set_corked(bool corked)
 {
-    PulseOperationPtr operation(
-        pa_stream_cork(stream_.get(), corked, PulseSession::stream_success_signal, &session_));
+    PulseOperationPtr operation(pa_stream_cork(stream_.get(), corked, PulseSession::stream_success_signal, &session_));
     session_.wait_for(operation.get());
 }
 

@@ -77,9 +77,9 @@ private:
     // Under the mainloop lock from here on.
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;
-    uint32_t head_fill_ = 0;         // bytes already in queued_.front()
-    size_t fragment_offset_ = 0;     // bytes of the peeked fragment already copied
-    size_t unread_when_idle_ = 0;    // readable bytes last seen while no buffer was queued
+    uint32_t head_fill_ = 0;      // bytes already in queued_.front()
+    size_t fragment_offset_ = 0;  // bytes of the peeked fragment already copied
+    size_t unread_when_idle_ = 0; // readable bytes last seen while no buffer was queued
     uint64_t bytes_delivered_ = 0;
     uint64_t overruns_ = 0;
 };

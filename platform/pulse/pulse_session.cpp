@@ -59,8 +59,7 @@ PulseLock::~PulseLock()
     pa_threaded_mainloop_unlock(mainloop_);
 }
 
-PulseSession::PulseSession(std::string application_name)
-    : application_name_(std::move(application_name))
+PulseSession::PulseSession(std::string application_name) : application_name_(std::move(application_name))
 {
 }
 
@@ -113,8 +112,7 @@ bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout
 
     // The server may have gone away since the last connection; the program
     // then reconnects instead of failing for good.
-    context_.reset(pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()),
-                                  application_name_.c_str()));
+    context_.reset(pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), application_name_.c_str()));
     if (!context_) {
         error = connect_error("out of memory");
         return false;
@@ -130,19 +128,17 @@ bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout
 
     ConnectTimer timer{mainloop_.get()};
     pa_time_event* timer_event = pa_context_rttime_new(
-        context_.get(), pa_rtclock_now() + std::chrono::microseconds(timeout).count(),
-        connect_timer_expired, &timer);
+        context_.get(), pa_rtclock_now() + std::chrono::microseconds(timeout).count(), connect_timer_expired, &timer);
     pa_context_state_t state;
-    while ((state = pa_context_get_state(context_.get())) != PA_CONTEXT_READY
-           && PA_CONTEXT_IS_GOOD(state) && !timer.expired)
+    while ((state = pa_context_get_state(context_.get())) != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(state)
+           && !timer.expired)
         pa_threaded_mainloop_wait(mainloop_.get());
     pa_threaded_mainloop_get_api(mainloop_.get())->time_free(timer_event);
 
     if (state == PA_CONTEXT_READY)
         return true;
-    error = connect_error(timer.expired && PA_CONTEXT_IS_GOOD(state)
-                              ? pa_strerror(PA_ERR_TIMEOUT)
-                              : pa_strerror(pa_context_errno(context_.get())));
+    error = connect_error(timer.expired && PA_CONTEXT_IS_GOOD(state) ? pa_strerror(PA_ERR_TIMEOUT)
+                                                                     : pa_strerror(pa_context_errno(context_.get())));
     context_.reset();
     return false;
 }

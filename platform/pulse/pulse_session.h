@@ -65,8 +65,7 @@ public:
     // Connects on first use, and again after the server went away. Blocks
     // until the server answers or `timeout` passes. On failure returns false
     // with "Cannot connect to the sound server: <reason>" in `error`.
-    bool connect(std::string& error,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    bool connect(std::string& error, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     // Valid after a successful connect(); use under lock().
     pa_context* context() const { return context_.get(); }

@@ -20,8 +20,7 @@ struct QtDispatcher::Target {
     QObject* object = nullptr;
 };
 
-QtDispatcher::QtDispatcher(QObject* context)
-    : target_(std::make_shared<Target>())
+QtDispatcher::QtDispatcher(QObject* context) : target_(std::make_shared<Target>())
 {
     if (!context) {
         own_context_ = std::make_unique<QObject>();

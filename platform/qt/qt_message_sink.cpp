@@ -5,8 +5,7 @@
 
 namespace ornavox {
 
-QtMessageSink::QtMessageSink(QWidget* parent)
-    : parent_(parent)
+QtMessageSink::QtMessageSink(QWidget* parent) : parent_(parent)
 {
 }
 

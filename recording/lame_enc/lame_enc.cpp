@@ -17,7 +17,8 @@ using ornavox::lame_enc::StreamTable;
 
 namespace {
 
-StreamTable& streams() {
+StreamTable& streams()
+{
     static StreamTable table;
     return table;
 }
@@ -26,7 +27,8 @@ StreamTable& streams() {
 
 extern "C" {
 
-ORNAVOX_EXPORT void beVersion(BE_VERSION* version) {
+ORNAVOX_EXPORT void beVersion(BE_VERSION* version)
+{
     if (!version)
         return;
     std::memset(version, 0, sizeof *version);
@@ -39,8 +41,8 @@ ORNAVOX_EXPORT void beVersion(BE_VERSION* version) {
     std::strncpy(version->zHomepage, get_lame_url(), BE_MAX_HOMEPAGE);
 }
 
-ORNAVOX_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size,
-                                   HBE_STREAM* stream) {
+ORNAVOX_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream)
+{
     if (!config || !samples || !buffer_size || !stream)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     try {
@@ -62,8 +64,9 @@ ORNAVOX_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWOR
     }
 }
 
-ORNAVOX_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm,
-                                    uint8_t* output, BE_DWORD* output_bytes) {
+ORNAVOX_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
+                                    BE_DWORD* output_bytes)
+{
     if (!output_bytes)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *output_bytes = 0;
@@ -73,7 +76,8 @@ ORNAVOX_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const i
     return found->encode(samples, pcm, output, output_bytes);
 }
 
-ORNAVOX_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes) {
+ORNAVOX_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes)
+{
     if (!output_bytes)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *output_bytes = 0;
@@ -83,7 +87,8 @@ ORNAVOX_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWOR
     return found->flush(output, output_bytes);
 }
 
-ORNAVOX_EXPORT BE_ERR beCloseStream(HBE_STREAM stream) {
+ORNAVOX_EXPORT BE_ERR beCloseStream(HBE_STREAM stream)
+{
     return streams().remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
 

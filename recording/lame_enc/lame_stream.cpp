@@ -12,31 +12,43 @@ constexpr std::array<BE_DWORD, 3> kSampleRates{32000, 44100, 48000};
 constexpr std::array<uint16_t, 14> kBitrates{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 
 template <typename List, typename Value>
-bool contains(const List& list, Value value) {
+bool contains(const List& list, Value value)
+{
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-bool lame_mode(uint8_t be_mode, MPEG_mode& mode) {
+bool lame_mode(uint8_t be_mode, MPEG_mode& mode)
+{
     switch (be_mode) {
-    case BE_MP3_MODE_STEREO: mode = STEREO; return true;
-    case BE_MP3_MODE_JSTEREO: mode = JOINT_STEREO; return true;
-    case BE_MP3_MODE_DUALCHANNEL: mode = DUAL_CHANNEL; return true;
-    case BE_MP3_MODE_MONO: mode = MONO; return true;
-    default: return false;
+    case BE_MP3_MODE_STEREO:
+        mode = STEREO;
+        return true;
+    case BE_MP3_MODE_JSTEREO:
+        mode = JOINT_STEREO;
+        return true;
+    case BE_MP3_MODE_DUALCHANNEL:
+        mode = DUAL_CHANNEL;
+        return true;
+    case BE_MP3_MODE_MONO:
+        mode = MONO;
+        return true;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
-std::unique_ptr<LameStream> LameStream::create(const BE_CONFIG& config, BE_ERR& error) {
+std::unique_ptr<LameStream> LameStream::create(const BE_CONFIG& config, BE_ERR& error)
+{
     if (config.dwConfig != BE_CONFIG_MP3) {
         error = BE_ERR_INVALID_FORMAT;
         return nullptr;
     }
     const auto& mp3 = config.format.mp3;
     MPEG_mode mode{};
-    if (!contains(kSampleRates, mp3.dwSampleRate) || !contains(kBitrates, mp3.wBitrate) ||
-        !lame_mode(mp3.byMode, mode)) {
+    if (!contains(kSampleRates, mp3.dwSampleRate) || !contains(kBitrates, mp3.wBitrate)
+        || !lame_mode(mp3.byMode, mode)) {
         error = BE_ERR_INVALID_FORMAT_PARAMETERS;
         return nullptr;
     }
@@ -69,19 +81,24 @@ std::unique_ptr<LameStream> LameStream::create(const BE_CONFIG& config, BE_ERR& 
 }
 
 LameStream::LameStream(std::unique_ptr<lame_global_flags, LameCloser> lame, int channels)
-    : lame_(std::move(lame)), channels_(channels) {}
+    : lame_(std::move(lame)), channels_(channels)
+{
+}
 
-BE_DWORD LameStream::suggested_values() const {
+BE_DWORD LameStream::suggested_values() const
+{
     return static_cast<BE_DWORD>(lame_get_framesize(lame_.get()) * channels_);
 }
 
-BE_DWORD LameStream::output_buffer_size() const {
+BE_DWORD LameStream::output_buffer_size() const
+{
     // LAME's own worst case for n samples per channel is 1.25 * n + 7200.
     const BE_DWORD per_channel = max_chunk_values() / channels_;
     return per_channel + (per_channel + 3) / 4 + 7200;
 }
 
-BE_ERR LameStream::encode(BE_DWORD values, const int16_t* pcm, uint8_t* output, BE_DWORD* output_bytes) {
+BE_ERR LameStream::encode(BE_DWORD values, const int16_t* pcm, uint8_t* output, BE_DWORD* output_bytes)
+{
     *output_bytes = 0;
     if (flushed_)
         return BE_ERR_INVALID_HANDLE;
@@ -104,7 +121,8 @@ BE_ERR LameStream::encode(BE_DWORD values, const int16_t* pcm, uint8_t* output, 
     return BE_ERR_SUCCESSFUL;
 }
 
-BE_ERR LameStream::flush(uint8_t* output, BE_DWORD* output_bytes) {
+BE_ERR LameStream::flush(uint8_t* output, BE_DWORD* output_bytes)
+{
     *output_bytes = 0;
     if (flushed_)
         return BE_ERR_SUCCESSFUL;

@@ -4,7 +4,8 @@
 
 namespace ornavox::lame_enc {
 
-HBE_STREAM StreamTable::add(std::shared_ptr<LameStream> stream) {
+HBE_STREAM StreamTable::add(std::shared_ptr<LameStream> stream)
+{
     std::lock_guard lock(mutex_);
     if (streams_.size() >= std::numeric_limits<HBE_STREAM>::max())
         return 0;
@@ -15,13 +16,15 @@ HBE_STREAM StreamTable::add(std::shared_ptr<LameStream> stream) {
     return handle;
 }
 
-std::shared_ptr<LameStream> StreamTable::find(HBE_STREAM handle) const {
+std::shared_ptr<LameStream> StreamTable::find(HBE_STREAM handle) const
+{
     std::lock_guard lock(mutex_);
     const auto it = streams_.find(handle);
     return it == streams_.end() ? nullptr : it->second;
 }
 
-bool StreamTable::remove(HBE_STREAM handle) {
+bool StreamTable::remove(HBE_STREAM handle)
+{
     std::shared_ptr<LameStream> removed;
     {
         std::lock_guard lock(mutex_);

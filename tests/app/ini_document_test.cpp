@@ -11,7 +11,8 @@ namespace {
 
 TEST(IniDocumentReading, TrimsSkipsCommentsAndDropsLinesBeforeTheFirstSection)
 {
-    const auto doc = IniDocument::parse("orphan=1\r\n  ; comment\r\n\r\n  [ mp3 ]  \r\n  samples =  48000  \r\n;x=1\r\n");
+    const auto doc =
+        IniDocument::parse("orphan=1\r\n  ; comment\r\n\r\n  [ mp3 ]  \r\n  samples =  48000  \r\n;x=1\r\n");
     EXPECT_FALSE(doc.section_exists(""));
     EXPECT_EQ(doc.read_integer("mp3", "samples", 44100), 48000);
     EXPECT_EQ(doc.read_string("mp3", "x", "none"), "none");

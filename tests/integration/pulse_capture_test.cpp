@@ -90,8 +90,7 @@ struct Captured {
 
 // Runs the dispatcher, appending and re-queueing every filled buffer, until
 // `frames` were captured.
-void capture(CaptureDevice& device, QueueDispatcher& dispatcher, EventLog& log, Captured& captured,
-             uint64_t frames)
+void capture(CaptureDevice& device, QueueDispatcher& dispatcher, EventLog& log, Captured& captured, uint64_t frames)
 {
     size_t seen = log.events.size();
     while (captured.frames() < frames) {
@@ -133,7 +132,6 @@ protected:
 
 TEST_F(PulseCapture, FillsQueuedBuffersInOrderThenResetHandsBackAllThenCloses)
 {
-
     EXPECT_FALSE(device->position_samples());
     ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     Ring ring(4, 4 * 4410);

@@ -34,8 +34,8 @@ public:
     TemporaryFolder()
         : previous_(fs::current_path()),
           path_(fs::temp_directory_path()
-                / ("ornavox-record-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed())
-                   + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                / ("ornavox-record-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
+                   + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
     {
         fs::remove_all(path_);
         fs::create_directories(path_);
@@ -81,8 +81,7 @@ public:
     void record(uint64_t frames, bool pause)
     {
         audiorec_.rec();
-        ASSERT_TRUE(dispatcher_.run_until(
-            [&] { return probe_.position_samples().value_or(0) >= frames; }, kPatience));
+        ASSERT_TRUE(dispatcher_.run_until([&] { return probe_.position_samples().value_or(0) >= frames; }, kPatience));
         if (pause)
             audiorec_.pause();
         else
@@ -157,8 +156,8 @@ TEST(RecordIntegration, PausedAndResumedRecordingIsOneStream)
     };
     const uint64_t first_end = recorder.positions()[0];
     EXPECT_NEAR(test::tone_frequency(part(0, first_end), 0), PulseServer::kSineFrequency, 2);
-    EXPECT_NEAR(test::tone_frequency(part(first_end + kEncoderSlack, decoded.frames()), 0),
-                PulseServer::kSineFrequency, 2);
+    EXPECT_NEAR(test::tone_frequency(part(first_end + kEncoderSlack, decoded.frames()), 0), PulseServer::kSineFrequency,
+                2);
 }
 
 TEST(RecordIntegration, WithoutThePluginRawFileHoldsExactlyTheCapturedSamples)
@@ -201,8 +200,7 @@ TEST(RecordIntegration, RecWithoutServerThrowsAndLeavesNoFileBehind)
         recorder.audiorec().rec();
         ADD_FAILURE() << "rec() did not throw";
     } catch (const AudiorecError& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("Cannot connect to the sound server: ", 0), 0u)
-            << error.what();
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot connect to the sound server: ", 0), 0u) << error.what();
     }
     EXPECT_EQ(recorder.audiorec().state, 0);
     EXPECT_FALSE(fs::exists(folder.file("new.mp3")));

@@ -27,8 +27,8 @@ class WindowOnSoundServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<TskinForm>(SkinFormServices{probe, dispatcher, messages, dialogs, shell,
-                                                            folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(
+            SkinFormServices{probe, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
     }
 

@@ -38,8 +38,8 @@ std::vector<uint8_t> read_bytes(const fs::path& path)
 
 void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Whether another writer could take the file's lock now.
@@ -81,8 +81,8 @@ protected:
 
     Taudiorec& make(const std::string& program_dir = ORNAVOX_PROGRAM_DIR)
     {
-        component_ = std::make_unique<Taudiorec>(
-            AudiorecServices{device_, dispatcher_, sink_, program_dir, "HH:mm:ss"});
+        component_ =
+            std::make_unique<Taudiorec>(AudiorecServices{device_, dispatcher_, sink_, program_dir, "HH:mm:ss"});
         component_->samples = 44100;
         component_->bps = 128;
         component_->filename = path("out.mp3");

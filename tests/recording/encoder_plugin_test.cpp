@@ -18,11 +18,15 @@ namespace {
 
 const std::string kProgramDir = ORNAVOX_PROGRAM_DIR "/";
 
-std::string fake_dir(const std::string& variant) { return ORNAVOX_FAKE_ENC_PREFIX + variant + "/"; }
+std::string fake_dir(const std::string& variant)
+{
+    return ORNAVOX_FAKE_ENC_PREFIX + variant + "/";
+}
 
 // ---- Loading -------------------------------------------------------------
 
-TEST(EncoderPluginLoading, MissingLibraryIsReportedAndUnavailable) {
+TEST(EncoderPluginLoading, MissingLibraryIsReportedAndUnavailable)
+{
     char folder[] = "/tmp/ornavox-no-plugin-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     RecordingMessageSink messages;
@@ -31,7 +35,8 @@ TEST(EncoderPluginLoading, MissingLibraryIsReportedAndUnavailable) {
     std::filesystem::remove(folder);
 }
 
-TEST(EncoderPluginLoading, MissingEntryPointsAreSilentAndUnavailable) {
+TEST(EncoderPluginLoading, MissingEntryPointsAreSilentAndUnavailable)
+{
     for (const char* variant : {"no_version", "no_close"}) {
         RecordingMessageSink messages;
         EXPECT_EQ(load_encoder_plugin(fake_dir(variant), messages), nullptr) << variant;
@@ -39,7 +44,8 @@ TEST(EncoderPluginLoading, MissingEntryPointsAreSilentAndUnavailable) {
     }
 }
 
-TEST(EncoderPluginLoading, SamePathGivesSameEntryPoints) {
+TEST(EncoderPluginLoading, SamePathGivesSameEntryPoints)
+{
     RecordingMessageSink messages;
     const EncoderEntryPoints* fake = load_encoder_plugin(fake_dir("full"), messages);
     const EncoderEntryPoints* real = load_encoder_plugin(kProgramDir, messages);
@@ -51,10 +57,11 @@ TEST(EncoderPluginLoading, SamePathGivesSameEntryPoints) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST(EncoderCheck, ShowsTheCodesMessage) {
-    const std::vector<std::pair<BE_ERR, std::string>> failures{
-        {1, "INVALID_FORMAT"}, {2, "INVALID_FORMAT_PARAMETERS"}, {3, "MORE_HANDLES"},
-        {4, "INVALID_HANDLE"}, {5, "Unkonw error"},  {99, "Unkonw error"}};
+TEST(EncoderCheck, ShowsTheCodesMessage)
+{
+    const std::vector<std::pair<BE_ERR, std::string>> failures{{1, "INVALID_FORMAT"}, {2, "INVALID_FORMAT_PARAMETERS"},
+                                                               {3, "MORE_HANDLES"},   {4, "INVALID_HANDLE"},
+                                                               {5, "Unkonw error"},   {99, "Unkonw error"}};
     RecordingMessageSink messages;
     EXPECT_EQ(encodercheck(BE_ERR_SUCCESSFUL, messages), 0);
     EXPECT_TRUE(messages.messages.empty());
@@ -71,7 +78,8 @@ constexpr std::size_t kFrameSamples = 1152;
 // LAME's start-up delay plus the decoder's, in samples per channel.
 constexpr std::size_t kCodecDelay = 576 + 529;
 
-BE_CONFIG mp3_config(BE_DWORD rate, uint16_t kbps, uint8_t mode = BE_MP3_MODE_STEREO) {
+BE_CONFIG mp3_config(BE_DWORD rate, uint16_t kbps, uint8_t mode = BE_MP3_MODE_STEREO)
+{
     BE_CONFIG config{};
     config.dwConfig = BE_CONFIG_MP3;
     config.format.mp3.dwSampleRate = rate;
@@ -81,7 +89,8 @@ BE_CONFIG mp3_config(BE_DWORD rate, uint16_t kbps, uint8_t mode = BE_MP3_MODE_ST
 }
 
 // Interleaved stereo: 1 kHz on the left, 1.5 kHz on the right.
-std::vector<int16_t> two_tones(BE_DWORD rate, std::size_t frames) {
+std::vector<int16_t> two_tones(BE_DWORD rate, std::size_t frames)
+{
     std::vector<int16_t> pcm(frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / rate;
@@ -94,10 +103,11 @@ std::vector<int16_t> two_tones(BE_DWORD rate, std::size_t frames) {
 // The fields of an MP3 frame header that the configuration sets.
 struct FrameHeader {
     explicit FrameHeader(const std::vector<uint8_t>& bytes)
-        : sync(bytes.size() >= 4 && bytes[0] == 0xFF && (bytes[1] & 0xFE) == 0xFA),
-          crc(sync && !(bytes[1] & 0x01)), padding(sync && (bytes[2] & 0x02)),
-          private_bit(sync && (bytes[2] & 0x01)), mode(sync ? bytes[3] >> 6 : -1),
-          copyright(sync && (bytes[3] & 0x08)), original(sync && (bytes[3] & 0x04)) {}
+        : sync(bytes.size() >= 4 && bytes[0] == 0xFF && (bytes[1] & 0xFE) == 0xFA), crc(sync && !(bytes[1] & 0x01)),
+          padding(sync && (bytes[2] & 0x02)), private_bit(sync && (bytes[2] & 0x01)), mode(sync ? bytes[3] >> 6 : -1),
+          copyright(sync && (bytes[3] & 0x08)), original(sync && (bytes[3] & 0x04))
+    {
+    }
     bool sync; // MPEG-1 Layer III
     bool crc, padding, private_bit;
     int mode;
@@ -106,14 +116,16 @@ struct FrameHeader {
 
 class LamePlugin : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         plugin = load_encoder_plugin(kProgramDir, messages);
         ASSERT_NE(plugin, nullptr);
     }
 
     // Encodes `pcm` in chunks of twice the suggested count, checking that
     // every output fits the buffer size the stream asked for.
-    std::vector<uint8_t> encode(BE_CONFIG config, const std::vector<int16_t>& pcm) {
+    std::vector<uint8_t> encode(BE_CONFIG config, const std::vector<int16_t>& pcm)
+    {
         BE_DWORD suggested = 0, size = 0;
         HBE_STREAM stream = 0;
         EXPECT_EQ(plugin->beInitStream(&config, &suggested, &size, &stream), BE_ERR_SUCCESSFUL);
@@ -122,7 +134,8 @@ protected:
         BE_DWORD written = 0;
         for (std::size_t at = 0; at < pcm.size(); at += 2 * suggested) {
             const auto count = static_cast<BE_DWORD>(std::min<std::size_t>(2 * suggested, pcm.size() - at));
-            EXPECT_EQ(plugin->beEncodeChunk(stream, count, pcm.data() + at, output.data(), &written), BE_ERR_SUCCESSFUL);
+            EXPECT_EQ(plugin->beEncodeChunk(stream, count, pcm.data() + at, output.data(), &written),
+                      BE_ERR_SUCCESSFUL);
             EXPECT_LE(written, size);
             mp3.insert(mp3.end(), output.begin(), output.begin() + written);
         }
@@ -143,11 +156,15 @@ struct Format {
     uint16_t kbps;
 };
 
-void PrintTo(const Format& format, std::ostream* out) { *out << format.rate << " Hz " << format.kbps << " kbps"; }
+void PrintTo(const Format& format, std::ostream* out)
+{
+    *out << format.rate << " Hz " << format.kbps << " kbps";
+}
 
 class LamePluginFormats : public LamePlugin, public ::testing::WithParamInterface<Format> {};
 
-TEST_P(LamePluginFormats, EncodesASecondOfTonesAsPlainFrames) {
+TEST_P(LamePluginFormats, EncodesASecondOfTonesAsPlainFrames)
+{
     const auto [rate, kbps] = GetParam();
     const std::vector<uint8_t> mp3 = encode(mp3_config(rate, kbps), two_tones(rate, rate));
 
@@ -179,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(RatesAndBitRates, LamePluginFormats,
                              return std::to_string(info.param.rate) + "Hz" + std::to_string(info.param.kbps) + "kbps";
                          });
 
-TEST_F(LamePlugin, AppendedStreamDecodesAsOne) {
+TEST_F(LamePlugin, AppendedStreamDecodesAsOne)
+{
     const std::vector<uint8_t> first = encode(mp3_config(44100, 128), two_tones(44100, 22050));
     const std::vector<uint8_t> second = encode(mp3_config(44100, 128), two_tones(44100, 30000));
     std::vector<uint8_t> file = first;
@@ -190,7 +208,8 @@ TEST_F(LamePlugin, AppendedStreamDecodesAsOne) {
     EXPECT_EQ(whole.frames(), test::decode_mp3(first).frames() + test::decode_mp3(second).frames());
 }
 
-TEST_F(LamePlugin, HeaderFlagsAndModeFollowTheConfiguration) {
+TEST_F(LamePlugin, HeaderFlagsAndModeFollowTheConfiguration)
+{
     BE_CONFIG config = mp3_config(44100, 128, BE_MP3_MODE_JSTEREO);
     config.format.mp3.bPrivate = config.format.mp3.bCRC = 1;
     config.format.mp3.bCopyright = config.format.mp3.bOriginal = 1;
@@ -211,8 +230,9 @@ TEST_F(LamePlugin, HeaderFlagsAndModeFollowTheConfiguration) {
     EXPECT_NEAR(test::tone_frequency(decoded, 0), 1000, 10);
 }
 
-TEST_F(LamePlugin, RefusesFormatsItCannotEncode) {
-    const std::vector<BE_CONFIG> bad{mp3_config(22050, 128), mp3_config(0, 128),   mp3_config(44100, 0),
+TEST_F(LamePlugin, RefusesFormatsItCannotEncode)
+{
+    const std::vector<BE_CONFIG> bad{mp3_config(22050, 128), mp3_config(0, 128),     mp3_config(44100, 0),
                                      mp3_config(44100, 100), mp3_config(44100, 384), mp3_config(44100, 128, 7)};
     BE_DWORD suggested = 0, size = 0;
     HBE_STREAM stream = 0;
@@ -225,7 +245,8 @@ TEST_F(LamePlugin, RefusesFormatsItCannotEncode) {
     EXPECT_EQ(plugin->beInitStream(nullptr, &suggested, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
 }
 
-TEST_F(LamePlugin, RefusesBadHandlesAndOversizedChunks) {
+TEST_F(LamePlugin, RefusesBadHandlesAndOversizedChunks)
+{
     BE_CONFIG config = mp3_config(48000, 128);
     BE_DWORD suggested = 0, size = 0, written = 99;
     HBE_STREAM stream = 0, other = 0;

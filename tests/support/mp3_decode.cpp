@@ -19,7 +19,8 @@ using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
 
 } // namespace
 
-DecodedMp3 decode_mp3(const std::vector<uint8_t>& bytes) {
+DecodedMp3 decode_mp3(const std::vector<uint8_t>& bytes)
+{
     DecodedMp3 out;
     mpg123_init();
     int err = MPG123_OK;
@@ -32,8 +33,8 @@ DecodedMp3 decode_mp3(const std::vector<uint8_t>& bytes) {
     mpg123_format_none(handle.get());
     for (long rate : {32000L, 44100L, 48000L, 22050L, 24000L, 16000L, 11025L, 12000L, 8000L})
         mpg123_format(handle.get(), rate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open_feed(handle.get()) != MPG123_OK ||
-        mpg123_feed(handle.get(), bytes.data(), bytes.size()) != MPG123_OK) {
+    if (mpg123_open_feed(handle.get()) != MPG123_OK
+        || mpg123_feed(handle.get(), bytes.data(), bytes.size()) != MPG123_OK) {
         out.error = mpg123_strerror(handle.get());
         return out;
     }
@@ -66,7 +67,8 @@ DecodedMp3 decode_mp3(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-DecodedMp3 decode_mp3_file(const std::string& path) {
+DecodedMp3 decode_mp3_file(const std::string& path)
+{
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         DecodedMp3 out;
@@ -77,7 +79,8 @@ DecodedMp3 decode_mp3_file(const std::string& path) {
     return decode_mp3(bytes);
 }
 
-double tone_frequency(const DecodedMp3& decoded, int channel) {
+double tone_frequency(const DecodedMp3& decoded, int channel)
+{
     if (decoded.channels == 0)
         return 0;
     const long frames = static_cast<long>(decoded.frames());

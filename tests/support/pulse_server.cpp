@@ -91,8 +91,7 @@ std::vector<std::string> server_environment(const std::string& folder)
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable(*entry);
         const std::string name = variable.substr(0, variable.find('='));
-        const bool replaced = std::any_of(own.begin(), own.end(),
-                                          [&](const auto& item) { return item.first == name; });
+        const bool replaced = std::any_of(own.begin(), own.end(), [&](const auto& item) { return item.first == name; });
         if (!replaced && name != "PULSE_SERVER" && name != "DBUS_SESSION_BUS_ADDRESS")
             env.push_back(variable);
     }
@@ -136,9 +135,18 @@ PulseServer::PulseServer() : folder_(make_folder())
 
     // -n: none of the system's default modules, only the script's.
     std::vector<std::string> args = {
-        "pulseaudio", "-n", "-F", script, "--daemonize=no", "--system=no",
-        "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
-        "--realtime=no", "--high-priority=no", "--log-target=stderr",
+        "pulseaudio",
+        "-n",
+        "-F",
+        script,
+        "--daemonize=no",
+        "--system=no",
+        "--exit-idle-time=-1",
+        "--disallow-exit",
+        "--use-pid-file=no",
+        "--realtime=no",
+        "--high-priority=no",
+        "--log-target=stderr",
     };
     std::vector<std::string> env = server_environment(folder_);
     std::vector<char*> argv, envp;
@@ -172,8 +180,8 @@ PulseServer::PulseServer() : folder_(make_folder())
         if (exited || std::chrono::steady_clock::now() > deadline) {
             const std::string text = read_log(log);
             stop();
-            throw std::runtime_error(std::string("the test sound server ")
-                                     + (exited ? "exited" : "did not answer") + ":\n" + text);
+            throw std::runtime_error(std::string("the test sound server ") + (exited ? "exited" : "did not answer")
+                                     + ":\n" + text);
         }
         std::this_thread::sleep_for(20ms);
     }

@@ -23,9 +23,13 @@ const QRgb kHostColour = qRgb(40, 90, 160);
 
 // Image i of the test list is one flat colour, except its top-left pixel,
 // which the mask leaves transparent.
-QRgb face_colour(int image) { return qRgb(30 + 20 * image, 200 - 15 * image, 60 + 10 * image); }
+QRgb face_colour(int image)
+{
+    return qRgb(30 + 20 * image, 200 - 15 * image, 60 + 10 * image);
+}
 
-void fill_list(TImageList& list, int blocks) {
+void fill_list(TImageList& list, int blocks)
+{
     for (int i = 0; i < blocks * 4; ++i) {
         QImage image(kSize, kSize, QImage::Format_RGB32);
         image.fill(face_colour(i));
@@ -39,7 +43,8 @@ void fill_list(TImageList& list, int blocks) {
 }
 
 // Which image of the test list the button's picture shows; -1 for none.
-int face_of(const Thotlinkbutton& button) {
+int face_of(const Thotlinkbutton& button)
+{
     const QRgb c = button.picture().pixel(kSize / 2, kSize / 2);
     for (int i = 0; i < 16; ++i)
         if (c == face_colour(i))
@@ -55,7 +60,8 @@ public:
     QPoint shown_at;
 
 protected:
-    void showEvent(QShowEvent* event) override {
+    void showEvent(QShowEvent* event) override
+    {
         QMenu::showEvent(event);
         ++shown;
         shown_at = pos();
@@ -65,7 +71,8 @@ protected:
 
 class HotlinkbuttonTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         host.setAutoFillBackground(true);
         QPalette palette = host.palette();
         palette.setColor(QPalette::Window, QColor(kHostColour));
@@ -118,12 +125,14 @@ protected:
     const QPoint outside{150, 80};
 };
 
-TEST_F(HotlinkbuttonTest, ShowsNormalFaceOfItsBlockWhenTheListIsSet) {
+TEST_F(HotlinkbuttonTest, ShowsNormalFaceOfItsBlockWhenTheListIsSet)
+{
     EXPECT_EQ(face_of(*button), 0);
     EXPECT_EQ(button->buttonstate(), 0);
 }
 
-TEST_F(HotlinkbuttonTest, EnterPressReleaseInsideClicksOnceWithThePressedFaceShown) {
+TEST_F(HotlinkbuttonTest, EnterPressReleaseInsideClicksOnceWithThePressedFaceShown)
+{
     move_to(inside);
     EXPECT_EQ(face_of(*button), 1);
     EXPECT_EQ(entries, 1);
@@ -136,7 +145,8 @@ TEST_F(HotlinkbuttonTest, EnterPressReleaseInsideClicksOnceWithThePressedFaceSho
     EXPECT_EQ(exits, 0);
 }
 
-TEST_F(HotlinkbuttonTest, HeldButtonReportsEachCrossingOnceAndClicksWhenReleasedInside) {
+TEST_F(HotlinkbuttonTest, HeldButtonReportsEachCrossingOnceAndClicksWhenReleasedInside)
+{
     move_to(inside);
     press(inside);
     move_to(outside);
@@ -153,7 +163,8 @@ TEST_F(HotlinkbuttonTest, HeldButtonReportsEachCrossingOnceAndClicksWhenReleased
     EXPECT_EQ(entries, 2);
 }
 
-TEST_F(HotlinkbuttonTest, ReleaseOutsideDoesNotClickAndDoesNotReportTheExitTwice) {
+TEST_F(HotlinkbuttonTest, ReleaseOutsideDoesNotClickAndDoesNotReportTheExitTwice)
+{
     move_to(inside);
     press(inside);
     move_to(outside);
@@ -166,15 +177,17 @@ TEST_F(HotlinkbuttonTest, ReleaseOutsideDoesNotClickAndDoesNotReportTheExitTwice
     EXPECT_EQ(face_of(*button), 1);
 }
 
-TEST_F(HotlinkbuttonTest, DoubleClickIsOneClickAndItsSecondPressShowsNoPressedFace) {
+TEST_F(HotlinkbuttonTest, DoubleClickIsOneClickAndItsSecondPressShowsNoPressedFace)
+{
     move_to(inside);
     std::vector<std::pair<QEvent::Type, int>> seen;
     struct Recorder : QObject {
         std::vector<std::pair<QEvent::Type, int>>* log;
         Thotlinkbutton* button;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease ||
-                e->type() == QEvent::MouseButtonDblClick)
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease
+                || e->type() == QEvent::MouseButtonDblClick)
                 log->emplace_back(e->type(), face_of(*button));
             return false;
         }
@@ -194,7 +207,8 @@ TEST_F(HotlinkbuttonTest, DoubleClickIsOneClickAndItsSecondPressShowsNoPressedFa
     EXPECT_EQ(face_of(*button), 0);
 }
 
-TEST_F(HotlinkbuttonTest, RightClickShowsNoPressedFaceAndOpensTheMenuAtThePointer) {
+TEST_F(HotlinkbuttonTest, RightClickShowsNoPressedFaceAndOpensTheMenuAtThePointer)
+{
     SelfClosingMenu menu;
     menu.addAction(QStringLiteral("Show Mixer"));
     button->setPopupMenu(&menu);
@@ -209,20 +223,23 @@ TEST_F(HotlinkbuttonTest, RightClickShowsNoPressedFaceAndOpensTheMenuAtThePointe
     EXPECT_NE(face_of(*button), 2);
 }
 
-TEST_F(HotlinkbuttonTest, RightClickWithoutMenuDoesNothing) {
+TEST_F(HotlinkbuttonTest, RightClickWithoutMenuDoesNothing)
+{
     move_to(inside);
     click(inside, Qt::RightButton);
     EXPECT_TRUE(clicks_faces.empty());
     EXPECT_EQ(face_of(*button), 1);
 }
 
-TEST_F(HotlinkbuttonTest, WritingImageidWhileHoveredDrawsTheNewBlocksHoverFace) {
+TEST_F(HotlinkbuttonTest, WritingImageidWhileHoveredDrawsTheNewBlocksHoverFace)
+{
     move_to(inside);
     button->setImageid(1);
     EXPECT_EQ(face_of(*button), 5);
 }
 
-TEST_F(HotlinkbuttonTest, ClickHandlerWritingImageidSeesNewPressedFaceThenNormal) {
+TEST_F(HotlinkbuttonTest, ClickHandlerWritingImageidSeesNewPressedFaceThenNormal)
+{
     button->onclick = [this](QObject*) {
         button->setImageid(1);
         clicks_faces.push_back(face_of(*button));
@@ -233,7 +250,8 @@ TEST_F(HotlinkbuttonTest, ClickHandlerWritingImageidSeesNewPressedFaceThenNormal
     EXPECT_EQ(face_of(*button), 4);
 }
 
-TEST_F(HotlinkbuttonTest, WithoutAListTheLastFaceStaysAndEventsStillRun) {
+TEST_F(HotlinkbuttonTest, WithoutAListTheLastFaceStaysAndEventsStillRun)
+{
     move_to(inside);
     button->setButtonimage(nullptr);
     EXPECT_EQ(face_of(*button), 1);
@@ -244,7 +262,8 @@ TEST_F(HotlinkbuttonTest, WithoutAListTheLastFaceStaysAndEventsStillRun) {
     EXPECT_EQ(exits, 1);
 }
 
-TEST_F(HotlinkbuttonTest, WritingButtonstateChangesNothingUntilTheNextRedraw) {
+TEST_F(HotlinkbuttonTest, WritingButtonstateChangesNothingUntilTheNextRedraw)
+{
     const QImage before = on_screen();
     button->setButtonstate(2);
     EXPECT_EQ(face_of(*button), 0);
@@ -253,7 +272,8 @@ TEST_F(HotlinkbuttonTest, WritingButtonstateChangesNothingUntilTheNextRedraw) {
     EXPECT_EQ(face_of(*button), 2);
 }
 
-TEST_F(HotlinkbuttonTest, BlockOrFaceOutsideTheListDrawsNothingButEventsRun) {
+TEST_F(HotlinkbuttonTest, BlockOrFaceOutsideTheListDrawsNothingButEventsRun)
+{
     // Two whole blocks and the first half of a third.
     TImageList partial{kSize, kSize};
     fill_list(partial, 3);
@@ -278,7 +298,8 @@ TEST_F(HotlinkbuttonTest, BlockOrFaceOutsideTheListDrawsNothingButEventsRun) {
     EXPECT_EQ(face_of(*button), 0);
 }
 
-TEST_F(HotlinkbuttonTest, DrawingLeavesMaskedPixelsAndPaintingSkipsTheTransparentColour) {
+TEST_F(HotlinkbuttonTest, DrawingLeavesMaskedPixelsAndPaintingSkipsTheTransparentColour)
+{
     QImage picture(kSize, kSize, QImage::Format_RGB32);
     picture.fill(Qt::white);
     picture.setPixel(0, 0, qRgb(1, 2, 3));
@@ -296,7 +317,8 @@ TEST_F(HotlinkbuttonTest, DrawingLeavesMaskedPixelsAndPaintingSkipsTheTransparen
     EXPECT_EQ(on_screen().pixel(50, 30 + kSize - 1), qRgb(255, 255, 255));
 }
 
-TEST_F(HotlinkbuttonTest, ButtonWithoutPictureGetsOneOfItsOwnSize) {
+TEST_F(HotlinkbuttonTest, ButtonWithoutPictureGetsOneOfItsOwnSize)
+{
     Thotlinkbutton bare(&host);
     bare.setGeometry(100, 30, 30, 20);
     bare.setButtonimage(&list);
@@ -307,7 +329,8 @@ TEST_F(HotlinkbuttonTest, ButtonWithoutPictureGetsOneOfItsOwnSize) {
 
 // Saves the real skin's buttons in every face over the real background, for a
 // person to look at.
-TEST(HotlinkbuttonScreenshots, SavesEachFaceOfTheSkinButtons) {
+TEST(HotlinkbuttonScreenshots, SavesEachFaceOfTheSkinButtons)
+{
     const QString root = QStringLiteral(ORNAVOX_SOURCE_DIR);
     const QDir out(QStringLiteral(ORNAVOX_SCREENSHOT_DIR));
     ASSERT_TRUE(out.mkpath(QStringLiteral(".")));
@@ -322,8 +345,8 @@ TEST(HotlinkbuttonScreenshots, SavesEachFaceOfTheSkinButtons) {
         QRect place;
     };
     const std::vector<Shot> shots{
-        {3, 1, 2, {193, 94, 24, 24}},  {6, 1, 5, {297, 94, 24, 24}}, {8, 2, 0, {0, 95, 186, 27}},
-        {2, 3, 0, {20, 3, 64, 20}},    {10, 3, 2, {152, 3, 64, 20}}, {14, 4, 2, {326, 5, 18, 18}},
+        {3, 1, 2, {193, 94, 24, 24}}, {6, 1, 5, {297, 94, 24, 24}}, {8, 2, 0, {0, 95, 186, 27}},
+        {2, 3, 0, {20, 3, 64, 20}},   {10, 3, 2, {152, 3, 64, 20}}, {14, 4, 2, {326, 5, 18, 18}},
     };
     const std::vector<QSize> sizes{{24, 24}, {186, 29}, {64, 20}, {18, 18}};
     const char* face_names[] = {"normal", "hover", "pressed"};
@@ -346,8 +369,7 @@ TEST(HotlinkbuttonScreenshots, SavesEachFaceOfTheSkinButtons) {
             face.setImageid(shot.block);
             const QRect area = shot.place.adjusted(-4, -4, 4, 4).intersected(window.rect());
             const QImage image = window.grab(area).toImage().scaled(area.size() * 4);
-            const QString name =
-                QStringLiteral("hotlinkbutton%1_%2.png").arg(shot.number).arg(face_names[state]);
+            const QString name = QStringLiteral("hotlinkbutton%1_%2.png").arg(shot.number).arg(face_names[state]);
             EXPECT_TRUE(image.save(out.filePath(name))) << name.toStdString();
         }
     }

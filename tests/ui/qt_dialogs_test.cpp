@@ -2,7 +2,6 @@
 #include "ui/qt_dialogs.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -96,8 +96,8 @@ TEST(QtMessageSink, ShowsAPlainBoxTitledWithTheProgramName)
 TEST(QtDialogs, AsksYesOrNoWithTheGivenCaptionAndText)
 {
     QtDialogs dialogs(nullptr);
-    for (const auto& [button, answer] : {std::pair{QMessageBox::Yes, Dialogs::Answer::Yes},
-                                        std::pair{QMessageBox::No, Dialogs::Answer::No}}) {
+    for (const auto& [button, answer] :
+         {std::pair{QMessageBox::Yes, Dialogs::Answer::Yes}, std::pair{QMessageBox::No, Dialogs::Answer::No}}) {
         ShownBox shown;
         when_shown<QMessageBox>([&, button = button](QMessageBox* box) {
             shown = read_box(box);
@@ -152,8 +152,7 @@ TEST_F(SaveDialog, OpensWithTheGivenSettingsAndCancelGivesNothing)
     bool checked = false;
     when_shown<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->directory().absolutePath(), dir.path());
-        EXPECT_EQ(dialog->nameFilters(),
-                  QStringList({"MP3 files (*.mp3)", "Wave files (*.wav)", "Raw files (*.raw)"}));
+        EXPECT_EQ(dialog->nameFilters(), QStringList({"MP3 files (*.mp3)", "Wave files (*.wav)", "Raw files (*.raw)"}));
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("MP3 files (*.mp3)"));
         EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("mp3"));
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
@@ -171,9 +170,7 @@ TEST_F(SaveDialog, OpensWithTheGivenSettingsAndCancelGivesNothing)
 
 TEST_F(SaveDialog, AddsTheDefaultSuffixToATypedName)
 {
-    when_shown<QFileDialog>([](QFileDialog* dialog) {
-        type_and_save(dialog, QStringLiteral("take1"));
-    });
+    when_shown<QFileDialog>([](QFileDialog* dialog) { type_and_save(dialog, QStringLiteral("take1")); });
     EXPECT_EQ(dialogs.get_save_file_name(options), folder() + "/take1.mp3");
 }
 

@@ -20,16 +20,19 @@ namespace {
 // layout (skin/ below the root).
 const QString kRoot = QStringLiteral(ORNAVOX_SOURCE_DIR);
 
-QByteArray read_all(const QString& path) {
+QByteArray read_all(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int le16(const QByteArray& b, int at) {
+int le16(const QByteArray& b, int at)
+{
     return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
-int bmp_bits_per_pixel(const QString& path) {
+int bmp_bits_per_pixel(const QString& path)
+{
     const QByteArray bytes = read_all(path);
     if (bytes.size() < 30 || !bytes.startsWith("BM"))
         return -1;
@@ -50,12 +53,24 @@ struct ButtonShape {
     QSize size;
 };
 const std::array<ButtonShape, 14> kButtons{{
-    {1, 1, 0, {24, 24}}, {2, 3, 0, {64, 20}}, {3, 1, 2, {24, 24}}, {4, 1, 3, {24, 24}}, {5, 1, 4, {24, 24}},
-    {6, 1, 5, {24, 24}}, {7, 1, 6, {24, 24}}, {8, 2, 0, {186, 27}}, {9, 3, 1, {64, 20}}, {10, 3, 2, {64, 20}},
-    {11, 3, 4, {64, 20}}, {12, 4, 0, {18, 18}}, {13, 4, 1, {18, 18}}, {14, 4, 2, {18, 18}},
+    {1, 1, 0, {24, 24}},
+    {2, 3, 0, {64, 20}},
+    {3, 1, 2, {24, 24}},
+    {4, 1, 3, {24, 24}},
+    {5, 1, 4, {24, 24}},
+    {6, 1, 5, {24, 24}},
+    {7, 1, 6, {24, 24}},
+    {8, 2, 0, {186, 27}},
+    {9, 3, 1, {64, 20}},
+    {10, 3, 2, {64, 20}},
+    {11, 3, 4, {64, 20}},
+    {12, 4, 0, {18, 18}},
+    {13, 4, 1, {18, 18}},
+    {14, 4, 2, {18, 18}},
 }};
 
-TImageList load_list(int number) {
+TImageList load_list(int number)
+{
     const ListShape& shape = kLists[static_cast<std::size_t>(number - 1)];
     TImageList list(shape.size.width(), shape.size.height());
     QString error;
@@ -63,7 +78,8 @@ TImageList load_list(int number) {
     return list;
 }
 
-TEST(SkinBackground, IsA351By124BaselineColourJpeg) {
+TEST(SkinBackground, IsA351By124BaselineColourJpeg)
+{
     QString error;
     const QImage background = skin::load_background(kRoot, error);
     ASSERT_FALSE(background.isNull()) << error.toStdString();
@@ -78,7 +94,8 @@ TEST(SkinBackground, IsA351By124BaselineColourJpeg) {
     EXPECT_EQ(static_cast<unsigned char>(jpeg[sof0 + 9]), 3) << "three colour components";
 }
 
-TEST(SkinBackground, MissingFileFailsWithAReasonNamingIt) {
+TEST(SkinBackground, MissingFileFailsWithAReasonNamingIt)
+{
     QTemporaryDir empty;
     QString error;
     const QImage background = skin::load_background(empty.path(), error);
@@ -87,7 +104,8 @@ TEST(SkinBackground, MissingFileFailsWithAReasonNamingIt) {
     EXPECT_TRUE(error.contains(QStringLiteral("missing"))) << error.toStdString();
 }
 
-TEST(SkinBackground, UnreadableJpegFailsWithTheReadersReason) {
+TEST(SkinBackground, UnreadableJpegFailsWithTheReadersReason)
+{
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("skin")));
     QFile broken(QDir(folder.path()).filePath(QStringLiteral("skin/background.jpg")));
@@ -99,7 +117,8 @@ TEST(SkinBackground, UnreadableJpegFailsWithTheReadersReason) {
     EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read the skin background"))) << error.toStdString();
 }
 
-TEST(SkinImageLists, HoldTheirImagesWithOneBitMasks) {
+TEST(SkinImageLists, HoldTheirImagesWithOneBitMasks)
+{
     for (const ListShape& shape : kLists) {
         SCOPED_TRACE(shape.number);
         const TImageList list = load_list(shape.number);
@@ -111,7 +130,8 @@ TEST(SkinImageLists, HoldTheirImagesWithOneBitMasks) {
     }
 }
 
-TEST(SkinImageLists, MaskExactlyTheOutsideOfEachShape) {
+TEST(SkinImageLists, MaskExactlyTheOutsideOfEachShape)
+{
     const TImageList round = load_list(1);
     for (int i = 0; i < round.count(); ++i) {
         const int masked = round.transparent_pixels(i);
@@ -135,7 +155,8 @@ TEST(SkinImageLists, MaskExactlyTheOutsideOfEachShape) {
     }
 }
 
-TEST(SkinImageLists, FacesHaveNoSeeThroughPixelsInsideTheShape) {
+TEST(SkinImageLists, FacesHaveNoSeeThroughPixelsInsideTheShape)
+{
     // Pure white is the colour a transparent button does not paint; inside a
     // round or rounded face it would punch holes.
     for (int number : {1, 3, 4}) {
@@ -150,7 +171,8 @@ TEST(SkinImageLists, FacesHaveNoSeeThroughPixelsInsideTheShape) {
     }
 }
 
-TEST(SkinImageLists, LoaderRejectsUnknownListsAndMissingFiles) {
+TEST(SkinImageLists, LoaderRejectsUnknownListsAndMissingFiles)
+{
     TImageList list(24, 24);
     QString error;
     EXPECT_FALSE(skin::load_image_list(list, kRoot, 5, error));
@@ -167,7 +189,8 @@ TEST(SkinImageLists, LoaderRejectsUnknownListsAndMissingFiles) {
     EXPECT_TRUE(error.contains(QStringLiteral("20 x 20"))) << error.toStdString();
 }
 
-TEST(SkinButtonPictures, AreTheNormalFaceOfTheirBlockOverWhiteIn32Bits) {
+TEST(SkinButtonPictures, AreTheNormalFaceOfTheirBlockOverWhiteIn32Bits)
+{
     std::array<TImageList, 4> lists{load_list(1), load_list(2), load_list(3), load_list(4)};
     for (const ButtonShape& b : kButtons) {
         SCOPED_TRACE(b.number);
@@ -192,7 +215,8 @@ TEST(SkinButtonPictures, AreTheNormalFaceOfTheirBlockOverWhiteIn32Bits) {
     EXPECT_TRUE(skin::load_button_picture(kRoot, 15).isNull());
 }
 
-TEST(SkinIcon, Is32By32WithAtMost16Colours) {
+TEST(SkinIcon, Is32By32WithAtMost16Colours)
+{
     const QString path = skin::file_path(kRoot, QStringLiteral("ornavox.ico"));
     const QByteArray ico = read_all(path);
     ASSERT_GE(ico.size(), 22);
@@ -217,7 +241,8 @@ TEST(SkinIcon, Is32By32WithAtMost16Colours) {
 
 // The committed artwork is exactly what the generator draws, so the two can
 // never drift apart.
-TEST(SkinGenerator, RedrawsTheCommittedFilesByteForByte) {
+TEST(SkinGenerator, RedrawsTheCommittedFilesByteForByte)
+{
     QTemporaryDir out;
     QProcess generator;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -43,10 +43,7 @@ public:
     std::string path() const { return dir_.path().toStdString() + "/"; }
     std::string config_path() const { return path() + "Config.ini"; }
 
-    void write_config(const std::string& text) const
-    {
-        std::ofstream(config_path(), std::ios::binary) << text;
-    }
+    void write_config(const std::string& text) const { std::ofstream(config_path(), std::ios::binary) << text; }
 
     // The file's bytes; "<missing>" when there is none.
     std::string read_config() const
@@ -68,8 +65,8 @@ class SkinFormTest : public ::testing::Test {
 protected:
     void create(MessageSink* sink = nullptr)
     {
-        form = std::make_unique<TskinForm>(SkinFormServices{device, dispatcher, sink ? *sink : messages, dialogs,
-                                                            shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(
+            SkinFormServices{device, dispatcher, sink ? *sink : messages, dialogs, shell, folder.path(), "HH:mm:ss"});
     }
 
     QueueDispatcher dispatcher;

@@ -186,8 +186,9 @@ TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
     EXPECT_EQ(options.initial_dir, folder.path());
     EXPECT_EQ(options.initial_name, "*.mp3");
     EXPECT_EQ(options.default_suffix, "mp3");
-    EXPECT_EQ(options.filters, (std::vector<std::pair<std::string, std::string>>{
-                                   {"MP3 files", "*.mp3"}, {"Wave files", "*.wav"}, {"Raw files", "*.raw"}}));
+    EXPECT_EQ(options.filters,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"MP3 files", "*.mp3"}, {"Wave files", "*.wav"}, {"Raw files", "*.raw"}}));
 
     EXPECT_EQ(form->taskstate, TaskState::Recording);
     EXPECT_FALSE(form->audiorec1->append);

@@ -107,10 +107,11 @@ TEST_F(SkinFormWindowTest, HintLineFollowsThePointer)
     step(leave, form->Label4);
     step(enter, form->Label7);
     step(enter, form->hotlinkbutton6);
-    EXPECT_EQ(shown, (QStringList{"Show sound mixer", "/music/take.mp3", "Record in music  mode.", "/music/take.mp3",
-                                  "Config the options", "/music/take.mp3", "Time code showing", "/music/take.mp3",
-                                  "MP3 compress format", "/music/take.mp3", "MP3 file size/Playback time",
-                                  "https://ornavox.example/"}));
+    EXPECT_EQ(shown,
+              (QStringList{"Show sound mixer", "/music/take.mp3", "Record in music  mode.", "/music/take.mp3",
+                           "Config the options", "/music/take.mp3", "Time code showing", "/music/take.mp3",
+                           "MP3 compress format", "/music/take.mp3", "MP3 file size/Playback time",
+                           "https://ornavox.example/"}));
 
     form->Label1->setText("unchanged");
     enter(form->Label5);
@@ -127,9 +128,9 @@ TEST_F(SkinFormWindowTest, PanelsToggleBySize)
         void (TskinForm::*button)(QObject*);
         QSize to;
     } cases[] = {
-        {compact, &TskinForm::hotlinkbutton9Click, mixer},   {mixer, &TskinForm::hotlinkbutton9Click, compact},
-        {options, &TskinForm::hotlinkbutton9Click, mixer},   {compact, &TskinForm::hotlinkbutton11Click, options},
-        {mixer, &TskinForm::hotlinkbutton11Click, options},  {options, &TskinForm::hotlinkbutton11Click, compact},
+        {compact, &TskinForm::hotlinkbutton9Click, mixer},  {mixer, &TskinForm::hotlinkbutton9Click, compact},
+        {options, &TskinForm::hotlinkbutton9Click, mixer},  {compact, &TskinForm::hotlinkbutton11Click, options},
+        {mixer, &TskinForm::hotlinkbutton11Click, options}, {options, &TskinForm::hotlinkbutton11Click, compact},
     };
     for (const auto& c : cases) {
         form->setFixedSize(c.from);
@@ -156,8 +157,8 @@ TEST_F(SkinFormWindowTest, ButtonsAndMenuRunTheirHandlers)
     QTest::mouseClick(form->hotlinkbutton5, Qt::LeftButton);
     QTest::mouseClick(form->hotlinkbutton13, Qt::LeftButton);
     const std::string help = "file:" + folder.path() + "ornavox.html";
-    EXPECT_EQ(shell.opened, (std::vector<std::string>{help, help, "url:https://ornavox.example/",
-                                                      "url:https://ornavox.example/"}));
+    EXPECT_EQ(shell.opened,
+              (std::vector<std::string>{help, help, "url:https://ornavox.example/", "url:https://ornavox.example/"}));
     EXPECT_TRUE(form->isVisible());
 
     form->exit1->trigger();

@@ -20,14 +20,16 @@ constexpr int kWidth = 351;
 constexpr int kHeight = 124;
 
 // Value noise from an integer hash: the same picture on every machine.
-double lattice(int x, int y) {
+double lattice(int x, int y)
+{
     std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xffffu) / 65535.0;
 }
 
-double smooth_noise(double x, double y) {
+double smooth_noise(double x, double y)
+{
     const int x0 = static_cast<int>(std::floor(x));
     const int y0 = static_cast<int>(std::floor(y));
     const double fx = x - x0, fy = y - y0;
@@ -37,7 +39,8 @@ double smooth_noise(double x, double y) {
     return top + (bottom - top) * sy;
 }
 
-double turbulence(double x, double y) {
+double turbulence(double x, double y)
+{
     double sum = 0, scale = 1;
     for (int octave = 0; octave < 5; ++octave) {
         sum += std::abs(smooth_noise(x / scale, y / scale) - 0.5) * scale;
@@ -47,7 +50,8 @@ double turbulence(double x, double y) {
 }
 
 // Soft clouds with thin veins running diagonally across the face.
-void draw_marble(QImage& image) {
+void draw_marble(QImage& image)
+{
     const QColor base(252, 226, 202), vein(214, 168, 134), light(255, 244, 232);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
@@ -64,7 +68,8 @@ void draw_marble(QImage& image) {
 }
 
 // A raised rim around the whole window.
-void draw_frame(QPainter& p) {
+void draw_frame(QPainter& p)
+{
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QColor(150, 104, 72));
     p.setBrush(Qt::NoBrush);
@@ -78,7 +83,8 @@ void draw_frame(QPainter& p) {
 }
 
 // A hollow pressed into the surface: dark upper left edge, light lower right.
-void draw_recess(QPainter& p, const QPainterPath& shape, const QColor& fill) {
+void draw_recess(QPainter& p, const QPainterPath& shape, const QColor& fill)
+{
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 250, 244));
@@ -89,24 +95,28 @@ void draw_recess(QPainter& p, const QPainterPath& shape, const QColor& fill) {
     p.drawPath(shape);
 }
 
-QPainterPath rounded(const QRectF& r, double rx, double ry) {
+QPainterPath rounded(const QRectF& r, double rx, double ry)
+{
     QPainterPath path;
     path.addRoundedRect(r, rx, ry, Qt::AbsoluteSize);
     return path;
 }
 
-QPainterPath disc(QPointF centre, double radius) {
+QPainterPath disc(QPointF centre, double radius)
+{
     QPainterPath path;
     path.addEllipse(centre, radius, radius);
     return path;
 }
 
-void draw_slots(QPainter& p) {
+void draw_slots(QPainter& p)
+{
     for (int left : {20, 86, 152, 218})
         draw_recess(p, rounded(QRectF(left - 1, 2, 66, 22), 11.5, 10.5), QColor(196, 146, 110));
 }
 
-void draw_lamps(QPainter& p) {
+void draw_lamps(QPainter& p)
+{
     const std::array<QColor, 3> colours{QColor(58, 186, 88), QColor(240, 196, 40), QColor(222, 62, 50)};
     const std::array<int, 3> lefts{286, 306, 326};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -121,7 +131,8 @@ void draw_lamps(QPainter& p) {
     }
 }
 
-void draw_display(QPainter& p) {
+void draw_display(QPainter& p)
+{
     const QRectF field(10, 27, 335, 64);
     const QPainterPath shape = rounded(field, 9, 9);
     p.setRenderHint(QPainter::Antialiasing);
@@ -161,7 +172,8 @@ void draw_display(QPainter& p) {
     p.setClipping(false);
 }
 
-void draw_wells(QPainter& p) {
+void draw_wells(QPainter& p)
+{
     const std::array<QPoint, 6> buttons{QPoint(193, 94), QPoint(219, 94), QPoint(244, 93),
                                         QPoint(271, 94), QPoint(297, 94), QPoint(323, 94)};
     for (const QPoint& b : buttons) {
@@ -171,7 +183,8 @@ void draw_wells(QPainter& p) {
 }
 
 // A treble clef, engraved: a light line under a dark one.
-void draw_clef(QPainter& p) {
+void draw_clef(QPainter& p)
+{
     QPainterPath clef;
     clef.moveTo(5.6, 24.6);
     clef.cubicTo(7.6, 25.2, 8.4, 23.2, 8.1, 20.5);
@@ -200,7 +213,8 @@ void draw_clef(QPainter& p) {
 
 } // namespace
 
-QImage draw_background() {
+QImage draw_background()
+{
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     draw_marble(image);
     QPainter p(&image);

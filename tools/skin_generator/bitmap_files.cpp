@@ -12,30 +12,36 @@ namespace {
 class Bytes {
 public:
     void u8(std::uint8_t v) { data_.push_back(static_cast<char>(v)); }
-    void u16(std::uint16_t v) {
+    void u16(std::uint16_t v)
+    {
         u8(v & 0xff);
         u8(v >> 8);
     }
-    void u32(std::uint32_t v) {
+    void u32(std::uint32_t v)
+    {
         u16(v & 0xffff);
         u16(v >> 16);
     }
     std::size_t size() const { return data_.size(); }
-    bool save(const QString& path) const {
+    bool save(const QString& path) const
+    {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        return file.write(data_.data(), static_cast<qint64>(data_.size())) ==
-               static_cast<qint64>(data_.size());
+        return file.write(data_.data(), static_cast<qint64>(data_.size())) == static_cast<qint64>(data_.size());
     }
 
 private:
     std::vector<char> data_;
 };
 
-int row_bytes(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
+int row_bytes(int width, int bits)
+{
+    return ((width * bits + 31) / 32) * 4;
+}
 
-void info_header(Bytes& out, int width, int height, int bits, std::uint32_t image_size, std::uint32_t colours) {
+void info_header(Bytes& out, int width, int height, int bits, std::uint32_t image_size, std::uint32_t colours)
+{
     out.u32(40);
     out.u32(static_cast<std::uint32_t>(width));
     out.u32(static_cast<std::uint32_t>(height));
@@ -52,7 +58,8 @@ void info_header(Bytes& out, int width, int height, int bits, std::uint32_t imag
 // Bottom-up rows, as a BITMAPINFOHEADER with a positive height wants.
 template <typename PutRow>
 bool write_bmp(const QImage& image, int bits, std::uint32_t colours, const QString& path,
-               const std::vector<QRgb>& palette, PutRow put_row) {
+               const std::vector<QRgb>& palette, PutRow put_row)
+{
     const int stride = row_bytes(image.width(), bits);
     const std::uint32_t image_size = static_cast<std::uint32_t>(stride) * image.height();
     const std::uint32_t offset = 14 + 40 + colours * 4;
@@ -80,7 +87,8 @@ bool write_bmp(const QImage& image, int bits, std::uint32_t colours, const QStri
 
 } // namespace
 
-bool write_bmp24(const QImage& source, const QString& path) {
+bool write_bmp24(const QImage& source, const QString& path)
+{
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     return write_bmp(image, 24, 0, path, {}, [&](Bytes& out, int y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -92,7 +100,8 @@ bool write_bmp24(const QImage& source, const QString& path) {
     });
 }
 
-bool write_bmp32(const QImage& source, const QString& path) {
+bool write_bmp32(const QImage& source, const QString& path)
+{
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     return write_bmp(image, 32, 0, path, {}, [&](Bytes& out, int y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -105,7 +114,8 @@ bool write_bmp32(const QImage& source, const QString& path) {
     });
 }
 
-bool write_bmp1(const QImage& mask, const QString& path) {
+bool write_bmp1(const QImage& mask, const QString& path)
+{
     const std::vector<QRgb> palette{qRgb(0, 0, 0), qRgb(255, 255, 255)};
     return write_bmp(mask, 1, 2, path, palette, [&](Bytes& out, int y) {
         std::uint8_t byte = 0;
@@ -120,7 +130,8 @@ bool write_bmp1(const QImage& mask, const QString& path) {
     });
 }
 
-bool write_ico16(const QImage& indices, int transparent_index, const QString& path) {
+bool write_ico16(const QImage& indices, int transparent_index, const QString& path)
+{
     const int size = 32;
     if (indices.width() != size || indices.height() != size || indices.colorCount() > 16)
         return false;
@@ -158,8 +169,8 @@ bool write_ico16(const QImage& indices, int transparent_index, const QString& pa
             const int lo = indices.pixelIndex(x + 1, y);
             // Masked pixels are black in the colour bitmap so that the mask
             // alone decides what shows.
-            out.u8(static_cast<std::uint8_t>(((hi == transparent_index ? 0 : hi) << 4) |
-                                             (lo == transparent_index ? 0 : lo)));
+            out.u8(static_cast<std::uint8_t>(((hi == transparent_index ? 0 : hi) << 4)
+                                             | (lo == transparent_index ? 0 : lo)));
         }
     }
     for (int y = size - 1; y >= 0; --y) {

@@ -9,20 +9,23 @@
 
 namespace ornavox::skin_generator {
 
-QColor mix(const QColor& a, const QColor& b, double t) {
+QColor mix(const QColor& a, const QColor& b, double t)
+{
     t = std::clamp(t, 0.0, 1.0);
     return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
                             static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
                             static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
-QColor scaled(const QColor& c, double factor) {
+QColor scaled(const QColor& c, double factor)
+{
     return QColor::fromRgbF(static_cast<float>(std::clamp(c.redF() * factor, 0.0, 1.0)),
                             static_cast<float>(std::clamp(c.greenF() * factor, 0.0, 1.0)),
                             static_cast<float>(std::clamp(c.blueF() * factor, 0.0, 1.0)));
 }
 
-QRegion opaque_region(const QImage& mask) {
+QRegion opaque_region(const QImage& mask)
+{
     QRegion region;
     for (int y = 0; y < mask.height(); ++y) {
         int x = 0;
@@ -40,12 +43,15 @@ QRegion opaque_region(const QImage& mask) {
     return region;
 }
 
-bool on_rim(const QImage& mask, int x, int y) {
-    return is_opaque(mask, x, y) && (!is_opaque(mask, x - 1, y) || !is_opaque(mask, x + 1, y) ||
-                                     !is_opaque(mask, x, y - 1) || !is_opaque(mask, x, y + 1));
+bool on_rim(const QImage& mask, int x, int y)
+{
+    return is_opaque(mask, x, y)
+        && (!is_opaque(mask, x - 1, y) || !is_opaque(mask, x + 1, y) || !is_opaque(mask, x, y - 1)
+            || !is_opaque(mask, x, y + 1));
 }
 
-void finish_face(QImage& image, const QImage& mask) {
+void finish_face(QImage& image, const QImage& mask)
+{
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -58,7 +64,8 @@ void finish_face(QImage& image, const QImage& mask) {
 }
 
 QPainterPath text_path(const QString& text, const QString& family, int pixel_size, bool bold, bool italic,
-                       QPointF centre) {
+                       QPointF centre)
+{
     QFont font(family);
     font.setPixelSize(pixel_size);
     font.setBold(bold);
@@ -71,8 +78,8 @@ QPainterPath text_path(const QString& text, const QString& family, int pixel_siz
     return path;
 }
 
-void draw_symbol(QImage& image, const QImage& mask, const QPainterPath& path, const QColor& colour,
-                 bool engraved) {
+void draw_symbol(QImage& image, const QImage& mask, const QPainterPath& path, const QColor& colour, bool engraved)
+{
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRegion(opaque_region(mask));

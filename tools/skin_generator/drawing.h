@@ -28,7 +28,6 @@ QPainterPath text_path(const QString& text, const QString& family, int pixel_siz
 
 // Fills `path` in `colour`, over a soft shadow for coloured faces or over a
 // light engraving for black ones, clipped to the shape.
-void draw_symbol(QImage& image, const QImage& mask, const QPainterPath& path, const QColor& colour,
-                 bool engraved);
+void draw_symbol(QImage& image, const QImage& mask, const QPainterPath& path, const QColor& colour, bool engraved);
 
 } // namespace ornavox::skin_generator

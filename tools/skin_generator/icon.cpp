@@ -18,7 +18,8 @@ const QList<QRgb> kPalette{
     qRgb(0, 168, 166),   qRgb(255, 150, 40),  qRgb(250, 222, 192), qRgb(168, 108, 68),
 };
 
-int nearest(QRgb c) {
+int nearest(QRgb c)
+{
     int best = 1;
     int best_distance = std::numeric_limits<int>::max();
     for (int i = 1; i < kPalette.size(); ++i) {
@@ -34,7 +35,8 @@ int nearest(QRgb c) {
     return best;
 }
 
-QImage draw_true_colour() {
+QImage draw_true_colour()
+{
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -73,7 +75,8 @@ QImage draw_true_colour() {
 
 } // namespace
 
-QImage draw_icon() {
+QImage draw_icon()
+{
     const QImage source = draw_true_colour();
     QImage indexed(32, 32, QImage::Format_Indexed8);
     indexed.setColorTable(kPalette);

@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kFaces = 4;
 
-QImage white_image(int width, int height) {
+QImage white_image(int width, int height)
+{
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
@@ -25,7 +26,8 @@ QImage white_image(int width, int height) {
 
 // A dome lit from the top left; pressed, it is darker and lit from the
 // bottom right, so that it reads as pushed in.
-QImage dome_face(const QImage& mask, QColor light, QColor dark, QColor rim, bool pressed) {
+QImage dome_face(const QImage& mask, QColor light, QColor dark, QColor rim, bool pressed)
+{
     const double size = mask.width();
     const double radius = size / 2.0;
     if (pressed) {
@@ -55,7 +57,8 @@ QImage dome_face(const QImage& mask, QColor light, QColor dark, QColor rim, bool
 
 // A pill lit from above, with a glossy upper half; pressed, the light comes
 // from below and the face is darker.
-QImage pill_face(const QImage& mask, bool pressed) {
+QImage pill_face(const QImage& mask, bool pressed)
+{
     QColor top(255, 242, 228), middle(246, 214, 184), bottom(206, 156, 116), rim = colour::bronze_rim;
     if (pressed) {
         std::swap(top, bottom);
@@ -85,13 +88,15 @@ struct SymbolSet {
     std::function<QColor(int block, Face face)> colour;
 };
 
-QPainterPath circle(QPointF centre, double radius) {
+QPainterPath circle(QPointF centre, double radius)
+{
     QPainterPath path;
     path.addEllipse(centre, radius, radius);
     return path;
 }
 
-QPainterPath stroke(const QPainterPath& line, double width, Qt::PenCapStyle cap = Qt::RoundCap) {
+QPainterPath stroke(const QPainterPath& line, double width, Qt::PenCapStyle cap = Qt::RoundCap)
+{
     QPainterPathStroker stroker;
     stroker.setWidth(width);
     stroker.setCapStyle(cap);
@@ -99,7 +104,8 @@ QPainterPath stroke(const QPainterPath& line, double width, Qt::PenCapStyle cap 
     return stroker.createStroke(line).simplified();
 }
 
-QPainterPath list1_symbol(int block) {
+QPainterPath list1_symbol(int block)
+{
     QPainterPath path;
     switch (block) {
     case 0: { // play
@@ -162,7 +168,8 @@ QPainterPath list1_symbol(int block) {
     return path;
 }
 
-QColor list1_colour(int block, Face face) {
+QColor list1_colour(int block, Face face)
+{
     if (face == Face::normal)
         return colour::black;
     if (face == Face::spare)
@@ -178,17 +185,22 @@ QColor list1_colour(int block, Face face) {
     }
 }
 
-void add_face(ImageListArt& art, QImage image, const QImage& mask) {
+void add_face(ImageListArt& art, QImage image, const QImage& mask)
+{
     finish_face(image, mask);
     art.images.push_back(image);
     art.masks.push_back(mask);
 }
 
-QPointF pressed_shift(Face face) { return face == Face::pressed ? QPointF(1, 1) : QPointF(0, 0); }
+QPointF pressed_shift(Face face)
+{
+    return face == Face::pressed ? QPointF(1, 1) : QPointF(0, 0);
+}
 
 } // namespace
 
-QImage ImageListArt::sheet() const {
+QImage ImageListArt::sheet() const
+{
     const int rows = static_cast<int>(images.size()) / kFaces;
     QImage out = white_image(image_width * kFaces, image_height * rows);
     QPainter painter(&out);
@@ -198,7 +210,8 @@ QImage ImageListArt::sheet() const {
     return out;
 }
 
-QImage ImageListArt::mask_sheet() const {
+QImage ImageListArt::mask_sheet() const
+{
     const int rows = static_cast<int>(masks.size()) / kFaces;
     QImage out(image_width * kFaces, image_height * rows, QImage::Format_Mono);
     out.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -213,7 +226,8 @@ QImage ImageListArt::mask_sheet() const {
     return out;
 }
 
-ImageListArt draw_image_list1() {
+ImageListArt draw_image_list1()
+{
     constexpr int size = 24;
     constexpr int blocks = 7;
     constexpr int web_block = 5;
@@ -235,7 +249,8 @@ ImageListArt draw_image_list1() {
     return art;
 }
 
-ImageListArt draw_image_list3() {
+ImageListArt draw_image_list3()
+{
     constexpr int width = 64, height = 20;
     ImageListArt art{width, height, {}, {}};
     const QImage mask = rounded_rect_mask(width, height, 11.0, 9.5);
@@ -244,9 +259,9 @@ ImageListArt draw_image_list3() {
         for (int f = 0; f < kFaces; ++f) {
             const Face face = static_cast<Face>(f);
             QImage image = pill_face(mask, face == Face::pressed);
-            const QColor ink = face == Face::normal  ? colour::black
-                               : face == Face::spare ? colour::white
-                                                     : colour::blue;
+            const QColor ink = face == Face::normal ? colour::black
+                : face == Face::spare               ? colour::white
+                                                    : colour::blue;
             const QPainterPath text = text_path(word, QStringLiteral("Liberation Sans"), 12, true, false,
                                                 QPointF(width / 2.0, height / 2.0) + pressed_shift(face));
             draw_symbol(image, mask, text, ink, face == Face::normal);
@@ -256,7 +271,8 @@ ImageListArt draw_image_list3() {
     return art;
 }
 
-ImageListArt draw_image_list4() {
+ImageListArt draw_image_list4()
+{
     constexpr int size = 18;
     ImageListArt art{size, size, {}, {}};
     const QImage mask = round_mask(size, 88);
@@ -264,8 +280,7 @@ ImageListArt draw_image_list4() {
         QColor base;
         QColor hover;
     };
-    const std::array<Ball, 3> balls{Ball{QColor(58, 186, 88), colour::yellow},
-                                    Ball{QColor(240, 196, 40), colour::blue},
+    const std::array<Ball, 3> balls{Ball{QColor(58, 186, 88), colour::yellow}, Ball{QColor(240, 196, 40), colour::blue},
                                     Ball{QColor(222, 62, 50), colour::white}};
     for (int block = 0; block < 3; ++block) {
         QPainterPath symbol;
@@ -305,9 +320,10 @@ ImageListArt draw_image_list4() {
 namespace {
 
 // The product's name in an italic serif after a small sound-wave ornament.
-QPainterPath banner_lettering() {
-    QPainterPath path = text_path(QStringLiteral("Ornavox"), QStringLiteral("Liberation Serif"), 28, true, true,
-                                  QPointF(104.0, 13.5));
+QPainterPath banner_lettering()
+{
+    QPainterPath path =
+        text_path(QStringLiteral("Ornavox"), QStringLiteral("Liberation Serif"), 28, true, true, QPointF(104.0, 13.5));
     const std::array<double, 5> heights{6.0, 12.0, 18.0, 11.0, 5.0};
     for (std::size_t i = 0; i < heights.size(); ++i) {
         const double x = 18.0 + 5.0 * static_cast<double>(i);
@@ -324,7 +340,8 @@ struct Lettering {
     QPointF shift;
 };
 
-QImage banner_face(const QPainterPath& letters, const Lettering& style, int width, int height) {
+QImage banner_face(const QPainterPath& letters, const Lettering& style, int width, int height)
+{
     QImage image = white_image(width, height);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -353,7 +370,8 @@ QImage banner_face(const QPainterPath& letters, const Lettering& style, int widt
 
 } // namespace
 
-ImageListArt draw_image_list2() {
+ImageListArt draw_image_list2()
+{
     constexpr int width = 186, height = 29;
     ImageListArt art{width, height, {}, {}};
     QImage mask(width, height, QImage::Format_Mono);

@@ -30,17 +30,30 @@ struct ButtonFace {
 // hotlinkbutton1 .. hotlinkbutton14: the list and block each button starts
 // with, and the button's size.
 constexpr std::array<ButtonFace, 14> kButtons{{
-    {1, 0, 24, 24}, {3, 0, 64, 20}, {1, 2, 24, 24}, {1, 3, 24, 24}, {1, 4, 24, 24},
-    {1, 5, 24, 24}, {1, 6, 24, 24}, {2, 0, 186, 27}, {3, 1, 64, 20}, {3, 2, 64, 20},
-    {3, 4, 64, 20}, {4, 0, 18, 18}, {4, 1, 18, 18}, {4, 2, 18, 18},
+    {1, 0, 24, 24},
+    {3, 0, 64, 20},
+    {1, 2, 24, 24},
+    {1, 3, 24, 24},
+    {1, 4, 24, 24},
+    {1, 5, 24, 24},
+    {1, 6, 24, 24},
+    {2, 0, 186, 27},
+    {3, 1, 64, 20},
+    {3, 2, 64, 20},
+    {3, 4, 64, 20},
+    {4, 0, 18, 18},
+    {4, 1, 18, 18},
+    {4, 2, 18, 18},
 }};
 
-bool fail(const QString& what) {
+bool fail(const QString& what)
+{
     std::fprintf(stderr, "skin_generator: cannot write %s\n", qPrintable(what));
     return false;
 }
 
-bool write_jpeg(const QImage& image, const QString& path) {
+bool write_jpeg(const QImage& image, const QString& path)
+{
     QImageWriter writer(path, "jpeg");
     writer.setQuality(94);
     writer.setOptimizedWrite(false);
@@ -52,7 +65,8 @@ bool write_jpeg(const QImage& image, const QString& path) {
     return true;
 }
 
-bool write_all(const QDir& out) {
+bool write_all(const QDir& out)
+{
     if (!write_jpeg(draw_background(), out.filePath("background.jpg")))
         return fail(out.filePath("background.jpg"));
 
@@ -88,7 +102,8 @@ bool write_all(const QDir& out) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(ORNAVOX_SKIN_SOURCE_DIR);
     QDir out(folder);

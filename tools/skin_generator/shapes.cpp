@@ -10,7 +10,8 @@ namespace ornavox::skin_generator {
 
 namespace {
 
-QImage empty_mask(int width, int height) {
+QImage empty_mask(int width, int height)
+{
     QImage mask(width, height, QImage::Format_Mono);
     mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     mask.fill(0);
@@ -19,7 +20,8 @@ QImage empty_mask(int width, int height) {
 
 // Squared distance of a pixel's centre from the square's centre, doubled
 // twice so that it is an integer: (2dx)^2 + (2dy)^2.
-int distance4(int size, int x, int y) {
+int distance4(int size, int x, int y)
+{
     const int dx = 2 * x + 1 - size;
     const int dy = 2 * y + 1 - size;
     return dx * dx + dy * dy;
@@ -27,7 +29,8 @@ int distance4(int size, int x, int y) {
 
 } // namespace
 
-QImage round_mask(int size, int transparent) {
+QImage round_mask(int size, int transparent)
+{
     // Rings of equal distance are masked from the outside in; when the last
     // ring would overshoot, only its pixels that lie nearer the left and right
     // edges than the top and bottom ones are taken, which keeps both mirror
@@ -60,12 +63,13 @@ QImage round_mask(int size, int transparent) {
             break;
     }
     if (count != transparent)
-        throw std::runtime_error("no symmetric disc of size " + std::to_string(size) + " leaves " +
-                                 std::to_string(transparent) + " pixels outside");
+        throw std::runtime_error("no symmetric disc of size " + std::to_string(size) + " leaves "
+                                 + std::to_string(transparent) + " pixels outside");
     return mask;
 }
 
-QImage rounded_rect_mask(int width, int height, double rx, double ry) {
+QImage rounded_rect_mask(int width, int height, double rx, double ry)
+{
     QImage mask = empty_mask(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -83,7 +87,8 @@ QImage rounded_rect_mask(int width, int height, double rx, double ry) {
     return mask;
 }
 
-QImage round_mask_with_handle(int size, int transparent) {
+QImage round_mask_with_handle(int size, int transparent)
+{
     QImage mask = round_mask(size, transparent);
     for (int y = size / 2; y < size; ++y)
         for (int x = size / 2; x < size; ++x)
@@ -92,7 +97,8 @@ QImage round_mask_with_handle(int size, int transparent) {
     return mask;
 }
 
-int transparent_count(const QImage& mask) {
+int transparent_count(const QImage& mask)
+{
     int count = 0;
     for (int y = 0; y < mask.height(); ++y)
         for (int x = 0; x < mask.width(); ++x)
@@ -100,7 +106,8 @@ int transparent_count(const QImage& mask) {
     return count;
 }
 
-bool is_opaque(const QImage& mask, int x, int y) {
+bool is_opaque(const QImage& mask, int x, int y)
+{
     return x >= 0 && y >= 0 && x < mask.width() && y < mask.height() && mask.pixelIndex(x, y) == 0;
 }
 

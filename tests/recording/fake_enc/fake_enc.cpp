@@ -23,7 +23,8 @@ constexpr BE_DWORD kOutputBufferSize = 2 * kSuggestedValues * sizeof(int16_t);
 
 std::atomic<HBE_STREAM> next_stream{1};
 
-BE_ERR chosen_result(const char* variable) {
+BE_ERR chosen_result(const char* variable)
+{
     const char* value = std::getenv(variable);
     return value ? static_cast<BE_ERR>(std::strtoul(value, nullptr, 0)) : BE_ERR_SUCCESSFUL;
 }
@@ -33,10 +34,14 @@ BE_ERR chosen_result(const char* variable) {
 extern "C" {
 
 #ifndef FAKE_ENC_WITHOUT_VERSION
-void beVersion(BE_VERSION* version) { std::memset(version, 0, sizeof *version); }
+void beVersion(BE_VERSION* version)
+{
+    std::memset(version, 0, sizeof *version);
+}
 #endif
 
-BE_ERR beInitStream(BE_CONFIG*, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream) {
+BE_ERR beInitStream(BE_CONFIG*, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream)
+{
     const BE_ERR result = chosen_result("FAKE_ENC_INIT_RESULT");
     if (result != BE_ERR_SUCCESSFUL)
         return result;
@@ -46,7 +51,8 @@ BE_ERR beInitStream(BE_CONFIG*, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_ST
     return BE_ERR_SUCCESSFUL;
 }
 
-BE_ERR beEncodeChunk(HBE_STREAM, BE_DWORD samples, const int16_t* pcm, uint8_t* output, BE_DWORD* output_bytes) {
+BE_ERR beEncodeChunk(HBE_STREAM, BE_DWORD samples, const int16_t* pcm, uint8_t* output, BE_DWORD* output_bytes)
+{
     const BE_DWORD bytes = samples * sizeof(int16_t);
     if (bytes > kOutputBufferSize) {
         *output_bytes = 0;
@@ -57,7 +63,8 @@ BE_ERR beEncodeChunk(HBE_STREAM, BE_DWORD samples, const int16_t* pcm, uint8_t* 
     return BE_ERR_SUCCESSFUL;
 }
 
-BE_ERR beDeinitStream(HBE_STREAM, uint8_t* output, BE_DWORD* output_bytes) {
+BE_ERR beDeinitStream(HBE_STREAM, uint8_t* output, BE_DWORD* output_bytes)
+{
     const BE_ERR result = chosen_result("FAKE_ENC_DEINIT_RESULT");
     *output_bytes = 0;
     if (result == BE_ERR_SUCCESSFUL) {
@@ -68,7 +75,8 @@ BE_ERR beDeinitStream(HBE_STREAM, uint8_t* output, BE_DWORD* output_bytes) {
 }
 
 #ifndef FAKE_ENC_WITHOUT_CLOSE
-BE_ERR beCloseStream(HBE_STREAM) {
+BE_ERR beCloseStream(HBE_STREAM)
+{
     return chosen_result("FAKE_ENC_CLOSE_RESULT");
 }
 #endif
