@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/capture_device.h"
 #include "platform/dispatcher.h"
 #include "platform/message_sink.h"
-#include "recording/capture_device.h"
 #include "recording/encoder_plugin.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "ui/skinform.h"
 
+#include "platform/shell.h"
 #include "ui/hotlinkbutton.h"
-#include "ui/shell.h"
 
 #include <QGroupBox>
 #include <QLabel>

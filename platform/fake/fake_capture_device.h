@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/capture_device.h"
 #include "platform/dispatcher.h"
-#include "recording/capture_device.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/capture_device.h"
 #include "platform/dispatcher.h"
 #include "platform/pulse/pulse_session.h"
-#include "recording/capture_device.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shell.h"
+#include "platform/shell.h"
 
 namespace ornavox {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/capture_device.h"
+#include "platform/capture_device.h"
 
 #include <vector>
 
