@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and
+# Installs what is missing, checks the formatting, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 install_missing "${ORNAVOX_BUILD_PACKAGES[@]}" "${ORNAVOX_TEST_PACKAGES[@]}"
+tools/check_format.sh
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORNAVOX_SANITIZE=ON >/dev/null
 cmake --build build-test -j"$(nproc)"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
