@@ -18,8 +18,8 @@ int main(int argc, char** argv)
     // here opens it (the help button opens the page beside the program).
     app.setProperty("helpFile", QStringLiteral("D:\\ornavox\\skin\\ornavox.chm"));
 
-    PulseSession session;
     QtDispatcher dispatcher;
+    PulseSession session(dispatcher);
     PulseCaptureDevice device(session, dispatcher);
     QtMessageSink messages;
     QtDialogs dialogs;

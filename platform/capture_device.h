@@ -25,13 +25,19 @@ struct CaptureBuffer {
     uint32_t bytes_recorded = 0;
 };
 
-// Receives the device's three notifications on the GUI thread, one at a
-// time, in the device's order: opened, then each filled buffer, then closed.
+// Receives the device's notifications on the GUI thread, one at a time, in
+// the device's order: opened, then each filled buffer, then at most one
+// failure, then closed.
 class CaptureListener {
 public:
     virtual ~CaptureListener() = default;
     virtual void device_opened() = 0;
     virtual void buffer_filled(CaptureBuffer& buffer) = 0;
+    // The device stopped capturing by itself: the sound server or the record
+    // source went away. `reason` completes "The recording stopped because ...".
+    // It comes after every buffer filled until then; buffers still queued
+    // come back with reset() or close(), the first of them with what it holds.
+    virtual void device_failed(const std::string& reason) = 0;
     virtual void device_closed() = 0;
 };
 
@@ -46,7 +52,8 @@ public:
     // notification. On success the opened notification follows.
     virtual bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) = 0;
 
-    // Queues a buffer; buffers are filled in the order they were queued.
+    // Queues a buffer; buffers are filled in the order they were queued. A
+    // buffer queued while nothing is open is ignored: it never comes back.
     virtual void add_buffer(CaptureBuffer& buffer) = 0;
 
     virtual void start() = 0;
@@ -55,7 +62,8 @@ public:
     // one first with its recorded byte count, the rest with 0.
     virtual void reset() = 0;
 
-    // The closed notification comes after every buffer handed back by reset().
+    // Hands back every buffer still queued, as reset() does, then the closed
+    // notification follows.
     virtual void close() = 0;
 
     // Samples (frames of all channels) captured since open; nullopt when

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -80,11 +81,13 @@ struct Taudiorec::Recording {
     EncoderStream stream;        // open while the recording encodes
     std::vector<uint8_t> output; // the encoder's output, written straight to the file
     OutputFile file;
+    std::string path;          // of the file, for messages
     std::vector<uint8_t> data; // the four capture buffers' bytes, one after another
     std::array<CaptureBuffer, kBufferCount> buffers{};
     uint32_t start_size = 0;
     bool stopped = false;
-    bool failed = false; // a write failed; nothing more goes to the file
+    bool failed = false;        // a write failed; nothing more goes to the file
+    bool device_failed = false; // the device stopped capturing by itself
     uint64_t overruns = 0;
     std::vector<std::string> messages; // shown once the device closed
 
@@ -147,6 +150,8 @@ void Taudiorec::rec()
         recording->file = OutputFile::create(path);
     else if (recording->encodes())
         recording->start_size = static_cast<uint32_t>(recording->file.length());
+    std::error_code no_path;
+    recording->path = std::filesystem::absolute(path, no_path).string();
 
     recording->data.resize(kBufferCount * buffer_size);
     for (size_t i = 0; i < kBufferCount; ++i)
@@ -255,6 +260,18 @@ void Taudiorec::buffer_filled(CaptureBuffer& buffer)
         ondata(this);
 }
 
+// What the device captured until then is in the buffers it hands back at the
+// reset, so the usual stop writes all of it and the encoder's tail.
+void Taudiorec::device_failed(const std::string& reason)
+{
+    if (!recording_ || recording_->stopped)
+        return;
+    recording_->device_failed = true;
+    recording_->messages.push_back("The recording stopped because " + reason
+                                   + ".\nEverything recorded up to that moment is saved in " + recording_->path + ".");
+    stop();
+}
+
 void Taudiorec::device_closed()
 {
     if (!recording_)
@@ -277,7 +294,7 @@ void Taudiorec::device_closed()
     if (recording.overruns > 0)
         recording.messages.push_back(overrun_text(recording.overruns));
 
-    const bool failed = recording.failed;
+    const bool failed = recording.failed || recording.device_failed;
     const std::vector<std::string> messages = std::move(recording.messages);
     recording_.reset();
     for (const std::string& text : messages)

@@ -53,8 +53,9 @@ public:
     uint32_t mp3size = 0;                   // bytes of MP3 data in the file
     bool append = false;
 
-    // Called when a recording stopped by itself (a write failed), after its
-    // message was shown; the owner resets its display.
+    // Called when a recording stopped by itself (a write failed, or the
+    // device failed because the sound server or the source went away), after
+    // its message was shown; the owner resets its display.
     std::function<void(Taudiorec*)> onfailure;
 
     // Starts a recording; throws AudiorecError. Called while the previous
@@ -74,6 +75,7 @@ public:
 private:
     void device_opened() override;
     void buffer_filled(CaptureBuffer& buffer) override;
+    void device_failed(const std::string& reason) override;
     void device_closed() override;
 
     struct Recording;

@@ -17,6 +17,7 @@ bool FakeCaptureDevice::open(const WaveFormat& format, CaptureListener& listener
     }
     format_ = format;
     listener_ = &listener;
+    failed_ = false;
     captured_bytes_ = 0;
     sine_frames_ = 0;
     position_override_.reset();
@@ -38,7 +39,17 @@ void FakeCaptureDevice::add_buffer(CaptureBuffer& buffer)
 void FakeCaptureDevice::start()
 {
     calls_.push_back("start");
-    started_ = listener_ != nullptr;
+    started_ = listener_ != nullptr && !failed_;
+}
+
+void FakeCaptureDevice::fail(std::string reason)
+{
+    if (!listener_ || failed_)
+        return;
+    failed_ = true;
+    started_ = false;
+    CaptureListener* listener = listener_;
+    dispatcher_.post([listener, reason = std::move(reason)] { listener->device_failed(reason); });
 }
 
 void FakeCaptureDevice::hand_back(CaptureBuffer& buffer)
@@ -65,6 +76,10 @@ void FakeCaptureDevice::close()
     if (!listener_)
         return;
     queued_at_close_ = queue_.size();
+    while (!queue_.empty()) {
+        hand_back(*queue_.front());
+        queue_.pop_front();
+    }
     CaptureListener* listener = listener_;
     listener_ = nullptr;
     started_ = false;

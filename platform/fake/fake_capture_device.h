@@ -17,7 +17,7 @@ namespace ornavox {
 // fill(). It behaves like a real backend towards its listener: every
 // notification goes through the dispatcher given to it, so nothing reaches the
 // listener until the test runs the dispatcher, and the order is opened, each
-// filled buffer, closed.
+// filled buffer, at most one failure, closed.
 //
 // Thread contract: every call, the test's and the listener's, on one thread.
 class FakeCaptureDevice : public CaptureDevice {
@@ -34,6 +34,10 @@ public:
 
     // The next open() fails with `reason`.
     void fail_next_open(std::string reason) { open_failure_ = std::move(reason); }
+    // The open device fails as when its server goes away: the failure
+    // notification follows the buffers filled so far, and nothing more is
+    // captured. Queued buffers stay queued until reset() or close().
+    void fail(std::string reason);
 
     // Copies captured bytes into the queued buffers in queue order; each buffer
     // that becomes full leaves the queue with a filled notification. Bytes
@@ -73,6 +77,7 @@ private:
     std::optional<std::string> open_failure_;
     std::deque<CaptureBuffer*> queue_;
     bool started_ = false;
+    bool failed_ = false;
     uint64_t captured_bytes_ = 0;
     uint64_t sine_frames_ = 0;
     std::optional<std::optional<uint64_t>> position_override_;

@@ -1,6 +1,7 @@
 #include "platform/pulse/pulse_capture_device.h"
 
 #include <pulse/error.h>
+#include <pulse/introspect.h>
 #include <pulse/sample.h>
 
 #include <algorithm>
@@ -10,11 +11,11 @@ namespace ornavox {
 
 namespace {
 
-std::string source_error(const std::string& source, pa_context* context)
+std::string source_error(const std::string& source, int error)
 {
     const std::string what =
         source.empty() ? "Cannot open the default record source" : "Cannot open the record source \"" + source + "\"";
-    return what + ": " + pa_strerror(pa_context_errno(context));
+    return what + ": " + pa_strerror(error);
 }
 
 uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
@@ -55,13 +56,20 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
         return false;
 
     auto lock = session_.lock();
-    PulseStreamPtr stream(pa_stream_new(session_.context(), "Recording", &spec, nullptr));
+    const std::string& source = session_.record_source();
+    pa_context* context = session_.context();
+    if (!context) {
+        error = source_error(source, PA_ERR_CONNECTIONTERMINATED);
+        return false;
+    }
+    PulseStreamPtr stream(pa_stream_new(context, "Recording", &spec, nullptr));
     if (!stream) {
-        error = source_error(session_.record_source(), session_.context());
+        error = source_error(source, pa_context_errno(context));
         return false;
     }
     pa_stream_set_state_callback(stream.get(), stream_state_changed, this);
     pa_stream_set_read_callback(stream.get(), stream_readable, this);
+    pa_stream_set_moved_callback(stream.get(), stream_moved, this);
 
     const uint32_t frame_bytes = static_cast<uint32_t>(pa_frame_size(&spec));
     const uint64_t bytes_per_second = pa_bytes_per_second(&spec);
@@ -70,21 +78,29 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     attr.fragsize = whole_frames(bytes_per_second / 10, frame_bytes);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
 
-    const std::string& source = session_.record_source();
     // Corked: nothing is captured before start().
     if (pa_stream_connect_record(stream.get(), source.empty() ? nullptr : source.c_str(), &attr,
                                  static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY))
         < 0) {
-        error = source_error(source, session_.context());
+        error = source_error(source, pa_context_errno(context));
         return false;
     }
-    pa_stream_state_t state;
-    while ((state = pa_stream_get_state(stream.get())) != PA_STREAM_READY && PA_STREAM_IS_GOOD(state))
-        session_.wait();
-    if (state != PA_STREAM_READY) {
-        error = source_error(source, session_.context());
+    const bool settled = session_.wait_until([&stream] {
+        const pa_stream_state_t state = pa_stream_get_state(stream.get());
+        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+    });
+    if (pa_stream_get_state(stream.get()) != PA_STREAM_READY) {
+        error = source_error(source, settled ? pa_context_errno(context) : PA_ERR_TIMEOUT);
         return false;
     }
+
+    // The source actually opened, also when the server's default was asked
+    // for: the one whose loss ends the recording.
+    source_name_ = pa_stream_get_device_name(stream.get());
+    source_description_.clear();
+    PulseOperationPtr described(
+        pa_context_get_source_info_by_name(context, source_name_.c_str(), source_described, this));
+    session_.wait_for(described.get());
 
     buffers_added_ = PulseDeferEventPtr(session_.api()->defer_new(session_.api(), buffers_added, this),
                                         PulseDeferEventDeleter{session_.api()});
@@ -93,10 +109,13 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     frame_bytes_ = frame_bytes;
     queued_.clear();
     head_fill_ = 0;
-    fragment_offset_ = 0;
+    staging_.clear();
+    staging_read_ = 0;
+    staging_peak_ = 0;
     unread_when_idle_ = 0;
     bytes_delivered_ = 0;
     overruns_ = 0;
+    failed_ = false;
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
         if (link->listener)
@@ -120,7 +139,8 @@ void PulseCaptureDevice::start()
     if (!stream_)
         return;
     auto lock = session_.lock();
-    set_corked(false);
+    if (!failed_)
+        set_corked(false);
 }
 
 void PulseCaptureDevice::reset()
@@ -128,7 +148,8 @@ void PulseCaptureDevice::reset()
     if (!stream_)
         return;
     auto lock = session_.lock();
-    set_corked(true);
+    if (!failed_)
+        set_corked(true);
     // What the server sent before it stopped was captured: it goes into the
     // buffers before they are handed back.
     fill_buffers();
@@ -165,9 +186,27 @@ uint64_t PulseCaptureDevice::overruns() const
     return overruns_;
 }
 
-void PulseCaptureDevice::stream_state_changed(pa_stream*, void* device)
+size_t PulseCaptureDevice::staging_peak() const
 {
-    static_cast<PulseCaptureDevice*>(device)->session_.signal();
+    auto lock = session_.lock();
+    return staging_peak_;
+}
+
+void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (stream == self.stream_.get() && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+        if (!self.session_.context()) {
+            // The session saw the context fail before libpulse failed its
+            // streams.
+            const std::string reason = pa_strerror(pa_context_errno(pa_stream_get_context(stream)));
+            self.fail("the sound server went away (" + reason + ")");
+        } else {
+            // The server ended the stream itself; most likely its source went.
+            self.check_source();
+        }
+    }
+    self.session_.signal();
 }
 
 void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* device)
@@ -185,6 +224,81 @@ void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* devi
     self.unread_when_idle_ = readable;
 }
 
+void PulseCaptureDevice::stream_moved(pa_stream* stream, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (stream != self.stream_.get() || self.failed_)
+        return;
+    // libpulse handles the server's messages in order, so everything unread
+    // now came from the source before the move.
+    if (!self.before_move_) {
+        const size_t readable = pa_stream_readable_size(stream);
+        self.before_move_ = readable == static_cast<size_t>(-1) ? 0 : readable;
+    }
+    self.check_source();
+}
+
+void PulseCaptureDevice::check_source()
+{
+    if (!before_move_)
+        before_move_ = 0;
+    pa_context* context = session_.context();
+    if (!context)
+        return;
+    source_found_ = false;
+    source_check_.reset(pa_context_get_source_info_by_name(context, source_name_.c_str(), source_checked, this));
+    if (!source_check_)
+        fail(source_gone_text());
+}
+
+void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_info* info, int eol, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (info)
+        self.source_found_ = true;
+    if (eol == 0)
+        return;
+    if (!self.source_found_) {
+        self.fail(self.source_gone_text());
+    } else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get()))) {
+        self.fail(std::string("the sound server ended the recording (") + pa_strerror(pa_context_errno(context)) + ")");
+    } else {
+        // Moved while the source is still there: whoever moved it chose so.
+        self.before_move_.reset();
+        self.fill_buffers();
+    }
+}
+
+void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* info, int, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (info && info->description)
+        self.source_description_ = info->description;
+    self.session_.signal();
+}
+
+std::string PulseCaptureDevice::source_gone_text() const
+{
+    return "the record source \"" + (source_description_.empty() ? source_name_ : source_description_) + "\" went away";
+}
+
+void PulseCaptureDevice::fail(const std::string& reason)
+{
+    if (failed_)
+        return;
+    failed_ = true;
+    before_move_.reset();
+    // A stream the server moved elsewhere would go on capturing what nobody
+    // reads.
+    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
+        forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
+    // Posted after every buffer handed back so far.
+    dispatcher_.post([link = link_, reason] {
+        if (link->listener)
+            link->listener->device_failed(reason);
+    });
+}
+
 void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device)
 {
     api->defer_enable(event, 0);
@@ -195,41 +309,67 @@ void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* eve
 
 void PulseCaptureDevice::fill_buffers()
 {
-    while (!queued_.empty() && copy_fragment()) {}
-    const size_t readable = pa_stream_readable_size(stream_.get());
+    while (!queued_.empty()) {
+        if (staging_read_ < staging_.size()) {
+            staging_read_ += copy_into_queue(staging_.data() + staging_read_, staging_.size() - staging_read_);
+            continue;
+        }
+        // A failed stream has nothing more; after a move, only what came
+        // before it until the source is found.
+        if (failed_ || before_move_ == size_t{0} || !take_fragment())
+            break;
+    }
+    const size_t readable = failed_ ? 0 : pa_stream_readable_size(stream_.get());
     unread_when_idle_ = queued_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
 }
 
-bool PulseCaptureDevice::copy_fragment()
+bool PulseCaptureDevice::take_fragment()
 {
     const void* data = nullptr;
     size_t length = 0;
     if (pa_stream_peek(stream_.get(), &data, &length) < 0 || length == 0)
         return false;
+    size_t usable = length;
+    if (before_move_) {
+        usable = std::min(usable, *before_move_);
+        *before_move_ -= usable;
+    }
     // A hole: the server lost data here. Silence keeps the time right.
-    if (!data && fragment_offset_ == 0)
+    if (!data)
         ++overruns_;
-
-    CaptureBuffer& head = *queued_.front();
-    const size_t count = std::min<size_t>(length - fragment_offset_, head.buffer_length - head_fill_);
-    if (data)
-        std::memcpy(head.data + head_fill_, static_cast<const uint8_t*>(data) + fragment_offset_, count);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const size_t copied = copy_into_queue(bytes, usable);
+    if (bytes)
+        staging_.assign(bytes + copied, bytes + usable);
     else
-        std::memset(head.data + head_fill_, 0, count);
-    head_fill_ += static_cast<uint32_t>(count);
-    fragment_offset_ += count;
-    bytes_delivered_ += count;
-
-    if (fragment_offset_ == length) {
-        pa_stream_drop(stream_.get());
-        fragment_offset_ = 0;
-    }
-    if (head_fill_ == head.buffer_length) {
-        queued_.pop_front();
-        hand_back(&head, head_fill_);
-        head_fill_ = 0;
-    }
+        staging_.assign(usable - copied, 0);
+    staging_read_ = 0;
+    staging_peak_ = std::max(staging_peak_, staging_.size());
+    pa_stream_drop(stream_.get());
     return true;
+}
+
+// `data` nullptr stands for silence.
+size_t PulseCaptureDevice::copy_into_queue(const uint8_t* data, size_t length)
+{
+    size_t copied = 0;
+    while (copied < length && !queued_.empty()) {
+        CaptureBuffer& head = *queued_.front();
+        const size_t count = std::min<size_t>(length - copied, head.buffer_length - head_fill_);
+        if (data)
+            std::memcpy(head.data + head_fill_, data + copied, count);
+        else
+            std::memset(head.data + head_fill_, 0, count);
+        head_fill_ += static_cast<uint32_t>(count);
+        copied += count;
+        if (head_fill_ == head.buffer_length) {
+            queued_.pop_front();
+            hand_back(&head, head_fill_);
+            head_fill_ = 0;
+        }
+    }
+    bytes_delivered_ += copied;
+    return copied;
 }
 
 void PulseCaptureDevice::hand_back(CaptureBuffer* buffer, uint32_t bytes)
@@ -261,10 +401,14 @@ void PulseCaptureDevice::set_corked(bool corked)
 
 void PulseCaptureDevice::release_stream()
 {
+    source_check_.reset();
     buffers_added_.reset();
     stream_.reset();
-    fragment_offset_ = 0;
+    staging_.clear();
+    staging_read_ = 0;
     unread_when_idle_ = 0;
+    before_move_.reset();
+    failed_ = false;
 }
 
 } // namespace ornavox

@@ -4,6 +4,8 @@
 #include "platform/dispatcher.h"
 #include "platform/pulse/pulse_session.h"
 
+#include <pulse/introspect.h>
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ornavox {
 
@@ -18,12 +21,20 @@ namespace ornavox {
 // caller's queued buffers.
 //
 // Thread contract: every public call is made on the GUI thread. The mainloop
-// thread copies captured data into the head queued buffer and posts the
+// thread copies captured data into the queued buffers and posts the
 // notifications through the dispatcher; it never calls the listener itself.
-// While no buffer is queued it leaves the data with libpulse, which holds up
-// to `backlog` of it, so a busy GUI thread loses nothing. Data that does not
-// fit is lost and counted in overruns(). Buffers queued while nothing is open
-// are ignored: only an open device hands buffers back.
+// It never keeps a fragment of libpulse's: the part of a fragment that finds
+// no queued buffer is copied into a staging area of at most one fragment, and
+// the fragment is dropped at once. Beyond that, while no buffer is queued,
+// the data stays with libpulse, which holds up to `backlog` of it, so a busy
+// GUI thread loses nothing. Data that does not fit is lost and counted in
+// overruns().
+//
+// The device fails, once, when its stream fails: the server went away, or the
+// source it was opened on did. When the server moves the stream elsewhere,
+// nothing received after the move is delivered until the source is known to
+// exist still; a source that is gone fails the device instead, so it never
+// records on from a source the user did not choose.
 class PulseCaptureDevice : public CaptureDevice {
 public:
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
@@ -45,6 +56,9 @@ public:
     // reported in the stream (those are filled with silence).
     uint64_t overruns() const override;
 
+    // The largest the staging area grew since open, in bytes.
+    size_t staging_peak() const;
+
 private:
     // Shared with posted calls, so that a call still queued when the device
     // is destroyed finds no listener instead of a dangling one.
@@ -54,13 +68,20 @@ private:
 
     static void stream_state_changed(pa_stream* stream, void* device);
     static void stream_readable(pa_stream* stream, size_t readable, void* device);
+    static void stream_moved(pa_stream* stream, void* device);
+    static void source_described(pa_context* context, const pa_source_info* info, int eol, void* device);
+    static void source_checked(pa_context* context, const pa_source_info* info, int eol, void* device);
     static void buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device);
 
     // Under the mainloop lock.
     void fill_buffers();
-    bool copy_fragment();
+    bool take_fragment();
+    size_t copy_into_queue(const uint8_t* data, size_t length);
     void hand_back(CaptureBuffer* buffer, uint32_t bytes);
     void hand_back_queued();
+    void check_source();
+    void fail(const std::string& reason);
+    std::string source_gone_text() const;
     void set_corked(bool corked);
     void release_stream();
 
@@ -77,11 +98,21 @@ private:
     // Under the mainloop lock from here on.
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;
-    uint32_t head_fill_ = 0;      // bytes already in queued_.front()
-    size_t fragment_offset_ = 0;  // bytes of the peeked fragment already copied
+    uint32_t head_fill_ = 0;       // bytes already in queued_.front()
+    std::vector<uint8_t> staging_; // what the last fragment had beyond the queued buffers
+    size_t staging_read_ = 0;      // of staging_, bytes already delivered
+    size_t staging_peak_ = 0;
     size_t unread_when_idle_ = 0; // readable bytes last seen while no buffer was queued
     uint64_t bytes_delivered_ = 0;
     uint64_t overruns_ = 0;
+    std::string source_name_;        // the source the stream was opened on
+    std::string source_description_; // its description, for the user
+    // Bytes received before the stream was moved, which may still be
+    // delivered while the source is checked; unset when no check is running.
+    std::optional<size_t> before_move_;
+    PulseOperationPtr source_check_;
+    bool source_found_ = false;
+    bool failed_ = false;
 };
 
 } // namespace ornavox

@@ -1,92 +1,50 @@
 #include "platform/pulse/pulse_session.h"
 
 #include <pulse/error.h>
-#include <pulse/rtclock.h>
+
+#include <algorithm>
+#include <utility>
 
 namespace ornavox {
 
-void PulseMainloopDeleter::operator()(pa_threaded_mainloop* mainloop) const
-{
-    pa_threaded_mainloop_stop(mainloop);
-    pa_threaded_mainloop_free(mainloop);
-}
+// The listeners, shared with the calls posted to the GUI thread, so that a
+// call still queued when the session or a listener is gone finds nobody
+// instead of a dangling pointer. GUI thread only.
+struct PulseSession::Registry {
+    struct Entry {
+        uint64_t id;
+        PulseSessionListener* listener;
+        uint32_t facilities;
+    };
+    std::vector<Entry> entries;
+    uint64_t next_id = 1;
 
-void PulseContextDeleter::operator()(pa_context* context) const
-{
-    pa_context_set_state_callback(context, nullptr, nullptr);
-    pa_context_disconnect(context);
-    pa_context_unref(context);
-}
-
-void PulseStreamDeleter::operator()(pa_stream* stream) const
-{
-    // The context keeps its own reference until the server confirms the
-    // disconnection, so callbacks could still arrive after the unref: clear
-    // them all first.
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_set_read_callback(stream, nullptr, nullptr);
-    pa_stream_set_write_callback(stream, nullptr, nullptr);
-    pa_stream_set_overflow_callback(stream, nullptr, nullptr);
-    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
-    pa_stream_set_started_callback(stream, nullptr, nullptr);
-    pa_stream_set_latency_update_callback(stream, nullptr, nullptr);
-    pa_stream_set_moved_callback(stream, nullptr, nullptr);
-    pa_stream_set_suspended_callback(stream, nullptr, nullptr);
-    pa_stream_set_event_callback(stream, nullptr, nullptr);
-    pa_stream_set_buffer_attr_callback(stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
-        pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
-}
-
-void PulseOperationDeleter::operator()(pa_operation* operation) const
-{
-    pa_operation_unref(operation);
-}
-
-void PulseDeferEventDeleter::operator()(pa_defer_event* event) const
-{
-    api->defer_free(event);
-}
-
-PulseLock::PulseLock(pa_threaded_mainloop* mainloop) : mainloop_(mainloop)
-{
-    pa_threaded_mainloop_lock(mainloop_);
-}
-
-PulseLock::~PulseLock()
-{
-    pa_threaded_mainloop_unlock(mainloop_);
-}
-
-PulseSession::PulseSession(std::string application_name) : application_name_(std::move(application_name))
-{
-}
-
-PulseSession::~PulseSession()
-{
-    if (!mainloop_)
-        return;
+    // Calls `call` for every listener that wants `facility_bit` (every one
+    // when 0). A listener removed by an earlier call is skipped.
+    template <class Call>
+    void each(uint32_t facility_bit, Call call)
     {
-        PulseLock lock(mainloop_.get());
-        context_.reset();
+        std::vector<uint64_t> ids;
+        for (const Entry& entry : entries)
+            if (facility_bit == 0 || (entry.facilities & facility_bit))
+                ids.push_back(entry.id);
+        for (uint64_t id : ids) {
+            auto it = std::find_if(entries.begin(), entries.end(), [id](const Entry& e) { return e.id == id; });
+            if (it != entries.end())
+                call(*it->listener);
+        }
     }
-    mainloop_.reset();
-}
 
-namespace {
-
-struct ConnectTimer {
-    pa_threaded_mainloop* mainloop;
-    bool expired = false;
+    uint32_t facilities() const
+    {
+        uint32_t all = PA_SUBSCRIPTION_MASK_NULL;
+        for (const Entry& entry : entries)
+            all |= entry.facilities;
+        return all;
+    }
 };
 
-void connect_timer_expired(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* timer)
-{
-    auto* t = static_cast<ConnectTimer*>(timer);
-    t->expired = true;
-    pa_threaded_mainloop_signal(t->mainloop, 0);
-}
+namespace {
 
 std::string connect_error(const char* reason)
 {
@@ -95,71 +53,217 @@ std::string connect_error(const char* reason)
 
 } // namespace
 
-bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout)
+PulseSession::PulseSession(Dispatcher& dispatcher, std::string application_name)
+    : dispatcher_(dispatcher), application_name_(std::move(application_name)), registry_(std::make_shared<Registry>())
 {
-    if (!mainloop_) {
-        mainloop_.reset(pa_threaded_mainloop_new());
-        if (!mainloop_ || pa_threaded_mainloop_start(mainloop_.get()) < 0) {
-            mainloop_.reset();
-            error = connect_error("the event thread could not be started");
-            return false;
-        }
-    }
+}
 
-    PulseLock lock(mainloop_.get());
-    if (context_ && pa_context_get_state(context_.get()) == PA_CONTEXT_READY)
-        return true;
-
-    // The server may have gone away since the last connection; the program
-    // then reconnects instead of failing for good.
-    context_.reset(pa_context_new(pa_threaded_mainloop_get_api(mainloop_.get()), application_name_.c_str()));
-    if (!context_) {
-        error = connect_error("out of memory");
-        return false;
-    }
-    pa_context_set_state_callback(context_.get(), context_state_changed, this);
-    // No autospawn: starting a server of our own would hide a missing or
-    // misconfigured one from the user.
-    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        error = connect_error(pa_strerror(pa_context_errno(context_.get())));
+PulseSession::~PulseSession()
+{
+    registry_->entries.clear();
+    if (!mainloop_)
+        return;
+    {
+        PulseLock lock(mainloop_.get());
+        wanted_ = false;
+        retry_.reset();
         context_.reset();
-        return false;
+        retired_.reset();
     }
+    mainloop_.reset();
+}
 
-    ConnectTimer timer{mainloop_.get()};
-    pa_time_event* timer_event = pa_context_rttime_new(
-        context_.get(), pa_rtclock_now() + std::chrono::microseconds(timeout).count(), connect_timer_expired, &timer);
-    pa_context_state_t state;
-    while ((state = pa_context_get_state(context_.get())) != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(state)
-           && !timer.expired)
-        pa_threaded_mainloop_wait(mainloop_.get());
-    pa_threaded_mainloop_get_api(mainloop_.get())->time_free(timer_event);
-
-    if (state == PA_CONTEXT_READY)
+bool PulseSession::start_mainloop()
+{
+    if (mainloop_)
         return true;
-    error = connect_error(timer.expired && PA_CONTEXT_IS_GOOD(state) ? pa_strerror(PA_ERR_TIMEOUT)
-                                                                     : pa_strerror(pa_context_errno(context_.get())));
-    context_.reset();
+    mainloop_.reset(pa_threaded_mainloop_new());
+    if (mainloop_ && pa_threaded_mainloop_start(mainloop_.get()) == 0)
+        return true;
+    mainloop_.reset();
     return false;
 }
 
-bool PulseSession::wait_for(pa_operation* operation) const
+bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout)
+{
+    if (!start_mainloop()) {
+        error = connect_error("the event thread could not be started");
+        return false;
+    }
+    PulseLock lock(mainloop_.get());
+    wanted_ = true;
+    if (connected_)
+        return true;
+    // An attempt already under way is waited for rather than replaced.
+    if (!context_)
+        start_connecting();
+    wait_until([this] { return connected_ || !context_; }, timeout);
+    if (connected_)
+        return true;
+    error = connect_error(pa_strerror(context_ ? PA_ERR_TIMEOUT : last_error_));
+    return false;
+}
+
+pa_context* PulseSession::context() const
+{
+    return connected_ ? context_.get() : nullptr;
+}
+
+void PulseSession::start_connecting()
+{
+    retry_.reset();
+    retired_.reset();
+    context_.reset(pa_context_new(api(), application_name_.c_str()));
+    if (!context_) {
+        last_error_ = PA_ERR_INTERNAL;
+        retire_context();
+        return;
+    }
+    pa_context_set_state_callback(context_.get(), context_state_changed, this);
+    pa_context_set_subscribe_callback(context_.get(), server_event_arrived, this);
+    // No autospawn: starting a server of our own would hide a missing or
+    // misconfigured one from the user.
+    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        last_error_ = pa_context_errno(context_.get());
+        retire_context();
+    }
+}
+
+void PulseSession::retire_context()
+{
+    connected_ = false;
+    retired_ = std::move(context_);
+    if (wanted_)
+        retry_ = std::make_unique<PulseTimer>(api(), kRetryInterval, [this] { start_connecting(); });
+}
+
+void PulseSession::subscribe()
+{
+    if (connected_)
+        forget_operation(
+            pa_context_subscribe(context_.get(), static_cast<pa_subscription_mask_t>(facilities_), nullptr, nullptr));
+}
+
+void PulseSession::context_state_changed(pa_context* context, void* session)
+{
+    auto& self = *static_cast<PulseSession*>(session);
+    if (context != self.context_.get())
+        return;
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        self.connected_ = true;
+        self.subscribe();
+        self.dispatcher_.post([registry = self.registry_] {
+            registry->each(0, [](PulseSessionListener& listener) { listener.session_ready(); });
+        });
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED: {
+        self.last_error_ = pa_context_errno(context);
+        if (self.connected_) {
+            self.dispatcher_.post([registry = self.registry_, reason = std::string(pa_strerror(self.last_error_))] {
+                registry->each(0, [&](PulseSessionListener& listener) { listener.session_lost(reason); });
+            });
+        }
+        // libpulse holds its own reference while it runs this callback.
+        self.retire_context();
+        break;
+    }
+    default:
+        break;
+    }
+    self.signal();
+}
+
+void PulseSession::server_event_arrived(pa_context*, pa_subscription_event_type_t event, uint32_t index, void* session)
+{
+    auto& self = *static_cast<PulseSession*>(session);
+    const auto facility = static_cast<pa_subscription_event_type_t>(event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK);
+    const auto type = static_cast<pa_subscription_event_type_t>(event & PA_SUBSCRIPTION_EVENT_TYPE_MASK);
+    self.dispatcher_.post([registry = self.registry_, facility, type, index] {
+        registry->each(1u << facility,
+                       [&](PulseSessionListener& listener) { listener.server_event(facility, type, index); });
+    });
+}
+
+PulseSession::Listening PulseSession::listen(PulseSessionListener& listener, uint32_t facilities)
+{
+    const uint64_t id = registry_->next_id++;
+    registry_->entries.push_back({id, &listener, facilities});
+    if (mainloop_) {
+        PulseLock lock(mainloop_.get());
+        facilities_ = registry_->facilities();
+        subscribe();
+    } else {
+        facilities_ = registry_->facilities();
+    }
+    return Listening(this, id);
+}
+
+PulseSession::Listening::Listening(Listening&& other) noexcept
+    : session_(std::exchange(other.session_, nullptr)), id_(other.id_)
+{
+}
+
+PulseSession::Listening& PulseSession::Listening::operator=(Listening&& other) noexcept
+{
+    if (this != &other) {
+        Listening old(std::move(*this));
+        session_ = std::exchange(other.session_, nullptr);
+        id_ = other.id_;
+    }
+    return *this;
+}
+
+PulseSession::Listening::~Listening()
+{
+    if (!session_)
+        return;
+    auto& entries = session_->registry_->entries;
+    std::erase_if(entries, [this](const Registry::Entry& entry) { return entry.id == id_; });
+    if (session_->mainloop_) {
+        PulseLock lock(session_->mainloop_.get());
+        session_->facilities_ = session_->registry_->facilities();
+        session_->subscribe();
+    }
+}
+
+bool PulseSession::wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) const
+{
+    bool expired = false;
+    PulseTimer timer(api(), timeout, [this, &expired] {
+        expired = true;
+        signal();
+    });
+    while (!done()) {
+        if (expired)
+            return false;
+        pa_threaded_mainloop_wait(mainloop_.get());
+    }
+    return true;
+}
+
+bool PulseSession::wait_for(pa_operation* operation, std::chrono::milliseconds timeout) const
 {
     if (!operation)
         return false;
-    while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
-        pa_threaded_mainloop_wait(mainloop_.get());
+    pa_operation_set_state_callback(operation, operation_state_changed, const_cast<PulseSession*>(this));
+    const bool ended =
+        wait_until([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, timeout);
+    pa_operation_set_state_callback(operation, nullptr, nullptr);
+    if (!ended)
+        pa_operation_cancel(operation);
     return pa_operation_get_state(operation) == PA_OPERATION_DONE;
-}
-
-void PulseSession::wait() const
-{
-    pa_threaded_mainloop_wait(mainloop_.get());
 }
 
 void PulseSession::signal() const
 {
     pa_threaded_mainloop_signal(mainloop_.get(), 0);
+}
+
+void PulseSession::operation_state_changed(pa_operation*, void* session)
+{
+    static_cast<PulseSession*>(session)->signal();
 }
 
 void PulseSession::context_success_signal(pa_context*, int, void* session)
@@ -168,11 +272,6 @@ void PulseSession::context_success_signal(pa_context*, int, void* session)
 }
 
 void PulseSession::stream_success_signal(pa_stream*, int, void* session)
-{
-    static_cast<PulseSession*>(session)->signal();
-}
-
-void PulseSession::context_state_changed(pa_context*, void* session)
 {
     static_cast<PulseSession*>(session)->signal();
 }

@@ -1,88 +1,85 @@
 #pragma once
 
-#include <pulse/context.h>
-#include <pulse/operation.h>
-#include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
+#include "platform/dispatcher.h"
+#include "platform/pulse/pulse_handles.h"
+
+#include <pulse/subscribe.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ornavox {
 
-struct PulseMainloopDeleter {
-    void operator()(pa_threaded_mainloop* mainloop) const;
-};
-// Unreferencing these needs the mainloop lock while the mainloop runs.
-struct PulseContextDeleter {
-    void operator()(pa_context* context) const;
-};
-struct PulseStreamDeleter {
-    void operator()(pa_stream* stream) const;
-};
-struct PulseOperationDeleter {
-    void operator()(pa_operation* operation) const;
-};
-struct PulseDeferEventDeleter {
-    pa_mainloop_api* api = nullptr;
-    void operator()(pa_defer_event* event) const;
-};
-
-using PulseMainloopPtr = std::unique_ptr<pa_threaded_mainloop, PulseMainloopDeleter>;
-using PulseContextPtr = std::unique_ptr<pa_context, PulseContextDeleter>;
-using PulseStreamPtr = std::unique_ptr<pa_stream, PulseStreamDeleter>;
-using PulseOperationPtr = std::unique_ptr<pa_operation, PulseOperationDeleter>;
-using PulseDeferEventPtr = std::unique_ptr<pa_defer_event, PulseDeferEventDeleter>;
-
-// Holds the mainloop lock for its scope. The lock is recursive, so mainloop
-// callbacks may take it too.
-class PulseLock {
+// What a user of the session hears, on the GUI thread, in the order the
+// server's messages came.
+class PulseSessionListener {
 public:
-    explicit PulseLock(pa_threaded_mainloop* mainloop);
-    ~PulseLock();
-    PulseLock(const PulseLock&) = delete;
-    PulseLock& operator=(const PulseLock&) = delete;
-
-private:
-    pa_threaded_mainloop* mainloop_;
+    virtual ~PulseSessionListener() = default;
+    // Connected, or connected again after a loss: re-read what is shown.
+    virtual void session_ready() {}
+    // An established connection broke; `reason` is libpulse's text for it.
+    virtual void session_lost(const std::string& reason) { (void)reason; }
+    // An object of a facility the listener subscribed to was added, changed
+    // or removed. PipeWire also sends changes in which nothing changed.
+    virtual void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type, uint32_t index)
+    {
+        (void)facility, (void)type, (void)index;
+    }
 };
 
-// The program's one connection to the sound server: a threaded mainloop and
-// a context, shared by the capture device, the mixer and playback. It must
+// The program's one connection to the sound server: a threaded mainloop and a
+// context, shared by the capture device, the mixer and playback. It must
 // outlive everything that uses it.
 //
-// Thread contract: connect(), the record source and the destructor belong to
-// the GUI thread. The context and every stream made on it are used only
-// under lock(); mainloop callbacks already run under it.
+// A lost context is never reused. Once connect() was asked for, the session
+// makes a new context every 2 s after a loss or a failed attempt, on the
+// mainloop thread and without telling anyone, until the server answers.
+//
+// Thread contract: connect(), listen(), the record source and the destructor
+// belong to the GUI thread. The context and every stream made on it are used
+// only under lock(); mainloop callbacks already run under it. Listeners are
+// called through the dispatcher, never from the mainloop thread.
 class PulseSession {
 public:
-    explicit PulseSession(std::string application_name = "Ornavox");
+    static constexpr std::chrono::milliseconds kRetryInterval{2000};
+    static constexpr std::chrono::milliseconds kWaitLimit{5000};
+
+    explicit PulseSession(Dispatcher& dispatcher, std::string application_name = "Ornavox");
     ~PulseSession();
     PulseSession(const PulseSession&) = delete;
     PulseSession& operator=(const PulseSession&) = delete;
 
-    // Connects on first use, and again after the server went away. Blocks
-    // until the server answers or `timeout` passes. On failure returns false
-    // with "Cannot connect to the sound server: <reason>" in `error`.
-    bool connect(std::string& error, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // Connects now unless connected, blocking for at most `timeout`. On
+    // failure returns false with "Cannot connect to the sound server: <reason>"
+    // in `error`; an attempt that timed out goes on in the background.
+    bool connect(std::string& error, std::chrono::milliseconds timeout = kWaitLimit);
 
-    // Valid after a successful connect(); use under lock().
-    pa_context* context() const { return context_.get(); }
+    // Keeps `listener` registered while the returned handle lives.
+    // `facilities` is a pa_subscription_mask_t of the server events it wants.
+    class Listening;
+    [[nodiscard]] Listening listen(PulseSessionListener& listener, uint32_t facilities = PA_SUBSCRIPTION_MASK_NULL);
+
+    // The connected context, or nullptr. Under lock().
+    pa_context* context() const;
     pa_threaded_mainloop* mainloop() const { return mainloop_.get(); }
     pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(mainloop_.get()); }
     PulseLock lock() const { return PulseLock(mainloop_.get()); }
 
-    // Under lock(): blocks until `operation` is no longer running. The
-    // operation's callback must call signal() (the *_signal callbacks below
-    // do). False when the operation was cancelled, for example because the
-    // connection broke.
-    bool wait_for(pa_operation* operation) const;
-    // Under lock(): sleeps until a mainloop callback calls signal().
-    void wait() const;
+    // Under lock(), on the GUI thread: sleeps until done() holds, re-testing
+    // it whenever a mainloop callback calls signal(). False when `timeout`
+    // passed first.
+    bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWaitLimit) const;
+    // Under lock(): waits until `operation` ended. False when it failed, was
+    // cancelled (the context failed under it) or took longer than `timeout`,
+    // in which case it is cancelled, so its callback never runs.
+    bool wait_for(pa_operation* operation, std::chrono::milliseconds timeout = kWaitLimit) const;
     void signal() const;
 
-    // Success callbacks that only wake wait_for(); userdata is the session.
+    // Success callbacks that only wake a waiter; userdata is the session.
     static void context_success_signal(pa_context* context, int success, void* session);
     static void stream_success_signal(pa_stream* stream, int success, void* session);
 
@@ -91,12 +88,49 @@ public:
     void set_record_source(std::string name) { record_source_ = std::move(name); }
 
 private:
-    static void context_state_changed(pa_context* context, void* session);
+    struct Registry;
 
+    bool start_mainloop();
+    // Under the lock.
+    void start_connecting();
+    void retire_context();
+    void subscribe();
+    static void context_state_changed(pa_context* context, void* session);
+    static void server_event_arrived(pa_context* context, pa_subscription_event_type_t event, uint32_t index,
+                                     void* session);
+    static void operation_state_changed(pa_operation* operation, void* session);
+
+    Dispatcher& dispatcher_;
     std::string application_name_;
     std::string record_source_;
+    std::shared_ptr<Registry> registry_;
     PulseMainloopPtr mainloop_;
+    // Under the lock from here on.
     PulseContextPtr context_;
+    // A failed context, kept until the next attempt: its own callback is
+    // where it is found failed, and it must not be freed there.
+    PulseContextPtr retired_;
+    std::unique_ptr<PulseTimer> retry_;
+    bool connected_ = false; // context_ reached READY
+    bool wanted_ = false;    // connect() was asked for, so losses are retried
+    int last_error_ = 0;
+    uint32_t facilities_ = PA_SUBSCRIPTION_MASK_NULL;
+};
+
+// Unregisters its listener when destroyed. GUI thread only.
+class PulseSession::Listening {
+public:
+    Listening() = default;
+    Listening(Listening&& other) noexcept;
+    Listening& operator=(Listening&& other) noexcept;
+    ~Listening();
+
+private:
+    friend class PulseSession;
+    Listening(PulseSession* session, uint64_t id) : session_(session), id_(id) {}
+
+    PulseSession* session_ = nullptr;
+    uint64_t id_ = 0;
 };
 
 } // namespace ornavox

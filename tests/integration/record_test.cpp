@@ -91,8 +91,8 @@ public:
     }
 
 private:
-    PulseSession session_;
     QueueDispatcher dispatcher_;
+    PulseSession session_{dispatcher_};
     RecordingMessageSink messages_;
     PulseCaptureDevice device_;
     PositionProbe probe_;

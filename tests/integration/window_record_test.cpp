@@ -40,8 +40,8 @@ protected:
     uint64_t captured() const { return std::accumulate(probe.positions.begin(), probe.positions.end(), uint64_t{0}); }
 
     PulseServer server;
-    PulseSession session;
     QtDispatcher dispatcher;
+    PulseSession session{dispatcher};
     PulseCaptureDevice device{session, dispatcher};
     PositionProbe probe{device};
     RecordingMessageSink messages;

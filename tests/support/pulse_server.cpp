@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -120,19 +121,25 @@ PulseServerVariable::~PulseServerVariable()
 PulseServer::PulseServer() : folder_(make_folder())
 {
     const std::string socket = folder_ + "/native";
+    address_ = "unix:" + socket;
+    std::ofstream out(folder_ + "/server.pa");
+    out << "load-module module-native-protocol-unix socket=" << socket
+        << " auth-anonymous=1\n"
+        // The stock null sink keeps about two seconds of latency.
+        << "load-module module-null-sink sink_name=" << kNullSink << " norewinds=1\n"
+        << "load-module module-sine-source source_name=" << kSineSource
+        << " rate=44100 frequency=" << static_cast<int>(kSineFrequency) << "\n"
+        << "set-default-sink " << kNullSink << "\n"
+        << "set-default-source " << kSineSource << "\n";
+    out.close();
+    start();
+    variable_.emplace(address_);
+}
+
+void PulseServer::start()
+{
     const std::string script = folder_ + "/server.pa";
     const std::string log = folder_ + "/server.log";
-    address_ = "unix:" + socket;
-    {
-        std::ofstream out(script);
-        out << "load-module module-native-protocol-unix socket=" << socket << " auth-anonymous=1\n"
-            << "load-module module-null-sink sink_name=" << kNullSink << "\n"
-            << "load-module module-sine-source source_name=" << kSineSource
-            << " rate=44100 frequency=" << static_cast<int>(kSineFrequency) << "\n"
-            << "set-default-sink " << kNullSink << "\n"
-            << "set-default-source " << kSineSource << "\n";
-    }
-
     // -n: none of the system's default modules, only the script's.
     std::vector<std::string> args = {
         "pulseaudio",
@@ -185,7 +192,47 @@ PulseServer::PulseServer() : folder_(make_folder())
         }
         std::this_thread::sleep_for(20ms);
     }
-    variable_.emplace(address_);
+}
+
+void PulseServer::kill()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+void PulseServer::restart()
+{
+    kill();
+    start();
+}
+
+void PulseServer::freeze()
+{
+    ::kill(pid_, SIGSTOP);
+}
+
+void PulseServer::thaw()
+{
+    ::kill(pid_, SIGCONT);
+}
+
+std::string PulseServer::pactl(const std::string& arguments) const
+{
+    const std::string command = "PULSE_SERVER='" + address_ + "' pactl " + arguments + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        throw std::runtime_error("cannot run pactl");
+    std::string output;
+    char chunk[512];
+    while (size_t n = fread(chunk, 1, sizeof chunk, pipe.get()))
+        output.append(chunk, n);
+    const int status = pclose(pipe.release());
+    if (status != 0)
+        throw std::runtime_error("pactl " + arguments + " failed: " + output);
+    return output;
 }
 
 PulseServer::~PulseServer()
@@ -197,11 +244,12 @@ void PulseServer::stop()
 {
     variable_.reset();
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        thaw();
+        ::kill(pid_, SIGTERM);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (waitpid(pid_, nullptr, WNOHANG) == 0) {
             if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid_, SIGKILL);
+                ::kill(pid_, SIGKILL);
                 waitpid(pid_, nullptr, 0);
                 break;
             }

@@ -24,7 +24,8 @@ private:
 // state, a null sink and a 440 Hz sine source as the default source. The
 // user's own server is never touched. The constructor returns once the server
 // answers and throws std::runtime_error (with the server's log) when it does
-// not; the destructor stops it and removes the folder.
+// not; the destructor stops it and removes the folder. The server can be
+// killed and started again on the same socket, with nothing kept.
 class PulseServer {
 public:
     static constexpr const char* kSineSource = "ornavox_sine";
@@ -38,7 +39,20 @@ public:
 
     const std::string& address() const { return address_; }
 
+    // SIGKILL, and waits until the process is gone.
+    void kill();
+    // Starts the server again on the same socket, from the same script.
+    void restart();
+    // SIGSTOP and SIGCONT: a server that stops answering without going away.
+    void freeze();
+    void thaw();
+
+    // Runs pactl against this server and returns what it printed; throws
+    // std::runtime_error when it fails.
+    std::string pactl(const std::string& arguments) const;
+
 private:
+    void start();
     void stop();
 
     std::string folder_;

@@ -135,8 +135,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    PulseSession session;
     QtDispatcher dispatcher;
+    PulseSession session(dispatcher);
     PulseCaptureDevice device(session, dispatcher);
     PrintedMessages messages;
     QtDialogs dialogs(nullptr);

@@ -1,0 +1,218 @@
+// The capture-device contract, run on every backend: the fake that unit tests
+// use and the PulseAudio device on a private server.
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_session.h"
+#include "tests/support/capture_events.h"
+#include "tests/support/pulse_server.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <thread>
+
+namespace ornavox::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Long enough never to end a healthy test; a hang ends it instead.
+constexpr auto kPatience = 30s;
+
+class FakeBackend {
+public:
+    QueueDispatcher dispatcher;
+    FakeCaptureDevice device{dispatcher};
+
+    // Captures until `done` holds, running the dispatcher as the GUI would.
+    bool capture_until(const std::function<bool()>& done)
+    {
+        for (int step = 0; step < 10000 && !done(); ++step) {
+            device.fill_sine(441, 440);
+            dispatcher.run_pending();
+        }
+        return done();
+    }
+    // Time passes without anyone running the dispatcher.
+    void let_time_pass() { device.fill_sine(4410, 440); }
+    void break_device() { device.fail("the sound server went away (test)"); }
+    void make_next_open_fail() { device.fail_next_open("no such device"); }
+};
+
+class PulseBackend {
+public:
+    PulseServer server;
+    QueueDispatcher dispatcher;
+    PulseSession session{dispatcher};
+    PulseCaptureDevice device{session, dispatcher};
+
+    bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
+    void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void break_device() { server.kill(); }
+    void make_next_open_fail() { session.set_record_source("no_such_source"); }
+};
+
+template <class Backend>
+class CaptureDeviceContract : public ::testing::Test {
+protected:
+    Backend backend;
+    CaptureDevice& device = backend.device;
+    CaptureEventLog log;
+    BufferRing ring{4, 4 * 4410};
+    std::string error;
+
+    void open_and_queue()
+    {
+        ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+        ring.queue_all(device);
+    }
+    // Captures until `count` buffers were filled in all, queueing each filled
+    // one again when `requeue`, as the recording component does.
+    bool wait_for_filled(size_t count, bool requeue = false)
+    {
+        size_t seen = log.events.size();
+        return backend.capture_until([&] {
+            for (; seen < log.events.size(); ++seen)
+                if (requeue && log.events[seen].kind == CaptureEvent::Filled)
+                    device.add_buffer(*log.events[seen].buffer);
+            return log.count(CaptureEvent::Filled) >= count;
+        });
+    }
+    // Frames in every buffer handed back so far.
+    uint64_t frames_handed_back() const
+    {
+        uint64_t bytes = 0;
+        for (const CaptureEvent& event : log.events)
+            bytes += event.bytes;
+        return bytes / 4;
+    }
+};
+
+using Backends = ::testing::Types<FakeBackend, PulseBackend>;
+class BackendNames {
+public:
+    template <class T>
+    static std::string GetName(int)
+    {
+        return std::is_same_v<T, FakeBackend> ? "Fake" : "Pulse";
+    }
+};
+TYPED_TEST_SUITE(CaptureDeviceContract, Backends, BackendNames);
+
+TYPED_TEST(CaptureDeviceContract, FillsQueuedBuffersInOrderOnlyAfterStart)
+{
+    EXPECT_FALSE(this->device.position_samples());
+    this->open_and_queue();
+    EXPECT_TRUE(this->log.events.empty()) << "notifications come through the dispatcher";
+    this->backend.let_time_pass();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(this->log.kinds(), "O");
+    EXPECT_EQ(this->device.position_samples(), 0u);
+
+    this->device.start();
+    ASSERT_TRUE(this->wait_for_filled(6, true));
+    for (size_t i = 1; i < this->log.events.size(); ++i) {
+        const CaptureEvent& event = this->log.events[i];
+        ASSERT_EQ(event.kind, CaptureEvent::Filled);
+        EXPECT_EQ(event.bytes, event.buffer->buffer_length);
+        EXPECT_EQ(this->ring.index_of(event.buffer), (i - 1) % 4);
+    }
+    EXPECT_GE(*this->device.position_samples(), this->frames_handed_back());
+}
+
+TYPED_TEST(CaptureDeviceContract, ResetHandsBackEveryQueuedBufferThenCloseComesLast)
+{
+    this->open_and_queue();
+    this->device.start();
+    ASSERT_TRUE(this->wait_for_filled(1, true));
+
+    this->device.reset();
+    const std::optional<uint64_t> position = this->device.position_samples();
+    this->backend.let_time_pass();
+    this->backend.dispatcher.run_pending();
+    // The last four are the queued buffers, in queue order; after the first
+    // that is not full, only empty ones.
+    const auto& events = this->log.events;
+    ASSERT_GE(events.size(), 6u);
+    const size_t first = events.size() - 4;
+    bool short_seen = false;
+    for (size_t i = first; i < events.size(); ++i) {
+        ASSERT_EQ(events[i].kind, CaptureEvent::Filled);
+        EXPECT_EQ(this->ring.index_of(events[i].buffer),
+                  (this->ring.index_of(events[first - 1].buffer) + i - first + 1) % 4);
+        if (short_seen)
+            EXPECT_EQ(events[i].bytes, 0u);
+        short_seen = short_seen || events[i].bytes < events[i].buffer->buffer_length;
+    }
+    EXPECT_EQ(position, this->frames_handed_back()) << "the position is exactly what the buffers got";
+
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(this->log.events.back().kind, CaptureEvent::Closed);
+    EXPECT_EQ(this->log.count(CaptureEvent::Closed), 1u);
+    EXPECT_FALSE(this->device.position_samples());
+}
+
+TYPED_TEST(CaptureDeviceContract, CloseWithoutResetHandsBackQueuedBuffersAndTheDeviceOpensAgain)
+{
+    this->open_and_queue();
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(this->log.kinds(), "OFFFFC");
+
+    // Queued while closed: ignored, never handed back.
+    CaptureEventLog again;
+    this->device.add_buffer(this->ring.buffers[0]);
+    ASSERT_TRUE(this->device.open(stereo16(44100), again, this->error)) << this->error;
+    this->device.add_buffer(this->ring.buffers[1]);
+    this->device.start();
+    ASSERT_TRUE(this->backend.capture_until([&] { return again.count(CaptureEvent::Filled) == 1; }));
+    this->device.reset();
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(again.kinds(), "OFC");
+    EXPECT_EQ(again.events[1].buffer, &this->ring.buffers[1]);
+}
+
+TYPED_TEST(CaptureDeviceContract, FailureFollowsTheFilledBuffersAndPrecedesTheRest)
+{
+    this->open_and_queue();
+    this->device.start();
+    ASSERT_TRUE(this->wait_for_filled(2));
+    this->backend.break_device();
+    ASSERT_TRUE(this->backend.capture_until([&] { return this->log.count(CaptureEvent::Failed) == 1; }));
+    EXPECT_FALSE(this->log.events.back().reason.empty());
+
+    // Nothing more is captured, and nothing is made up for the time after.
+    const uint64_t position = *this->device.position_samples();
+    this->backend.let_time_pass();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(this->device.position_samples(), position);
+
+    // The buffers still queued come back at the reset, then the close.
+    this->device.reset();
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_TRUE(std::regex_match(this->log.kinds(), std::regex("OF+XF*C"))) << this->log.kinds();
+    EXPECT_EQ(this->log.count(CaptureEvent::Filled), 4u);
+    EXPECT_EQ(position, this->frames_handed_back());
+}
+
+TYPED_TEST(CaptureDeviceContract, AFailedOpenGivesAReasonAndSendsNothing)
+{
+    this->backend.make_next_open_fail();
+    EXPECT_FALSE(this->device.open(stereo16(44100), this->log, this->error));
+    EXPECT_FALSE(this->error.empty());
+    this->ring.queue_all(this->device);
+    this->device.start();
+    this->device.reset();
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_TRUE(this->log.events.empty());
+    EXPECT_FALSE(this->device.position_samples());
+}
+
+} // namespace
+} // namespace ornavox::test
