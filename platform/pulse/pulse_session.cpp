@@ -123,8 +123,11 @@ void PulseSession::start_connecting()
     pa_context_set_subscribe_callback(context_.get(), server_event_arrived, this);
     // No autospawn: starting a server of our own would hide a missing or
     // misconfigured one from the user.
-    if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        last_error_ = pa_context_errno(context_.get());
+    // A connection refused at once fails the context inside this call, and
+    // the state callback has retired it already.
+    pa_context* context = context_.get();
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 && context_.get() == context) {
+        last_error_ = pa_context_errno(context);
         retire_context();
     }
 }
