@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <numeric>
 
@@ -99,6 +101,54 @@ TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
     EXPECT_GE(decoded.frames(), captured());
     EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
     EXPECT_TRUE(std::filesystem::exists(folder.config_path()));
+}
+
+// The sound server dies under a running recording: the window is Idle again
+// within a second, the user is told once where the recording is, the file
+// holds everything captured, and once the server is back the next recording
+// works without restarting the program.
+TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhenItIsBack)
+{
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    run_for(1500);
+
+    const auto killed = std::chrono::steady_clock::now();
+    server.kill();
+    for (int i = 0; i < 500 && form->taskstate != TaskState::Idle; ++i)
+        run_for(2);
+    const auto latency = std::chrono::steady_clock::now() - killed;
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_LT(latency, std::chrono::seconds(1));
+    std::printf("window idle %.1f ms after the kill\n", std::chrono::duration<double, std::milli>(latency).count());
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    EXPECT_FALSE(form->audiorec1->closing());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].rfind("The recording stopped because the sound server went away", 0), 0u)
+        << messages.messages[0];
+    EXPECT_NE(messages.messages[0].find(form->program.SaveFile), std::string::npos) << messages.messages[0];
+
+    ASSERT_EQ(probe.positions.size(), 1u);
+    DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), captured());
+    EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
+
+    server.restart();
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.size() > 1 ? messages.messages[1] : "");
+    run_for(800);
+    click(form->hotlinkbutton4);
+    form->audiorec1->finish_closing();
+    EXPECT_EQ(messages.messages.size(), 1u);
+    ASSERT_EQ(probe.positions.size(), 2u);
+    decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), captured());
+    EXPECT_LE(decoded.frames(), captured() + 2 * kEncoderSlack);
+    EXPECT_NEAR(tone_frequency(decoded, 0), PulseServer::kSineFrequency, 5.0);
 }
 
 } // namespace

@@ -532,5 +532,47 @@ TEST_F(AudiorecTest, WriteFailureStopsAndKeepsAValidFile)
     EXPECT_GT(decoded.frames(), 44100u);
 }
 
+// The server goes away mid-recording: what was captured, the partly filled
+// buffer included, and the encoder's tail reach the file; the user is told
+// once, with the path; the owner hears of it; the next recording works.
+TEST_F(AudiorecTest, ADeviceFailureSavesEverythingCapturedAndTellsTheUserOnce)
+{
+    Taudiorec& rec = make();
+    int failures = 0;
+    rec.onfailure = [&](Taudiorec*) { ++failures; };
+    rec.rec();
+    dispatcher_.run_pending();
+    capture(44100 + 300);
+    device_.fail("the sound server went away (Connection terminated)");
+    dispatcher_.run_pending();
+
+    EXPECT_EQ(rec.state, 0);
+    EXPECT_FALSE(rec.closing());
+    EXPECT_EQ(failures, 1);
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0],
+              "The recording stopped because the sound server went away (Connection terminated).\n"
+              "Everything recorded up to that moment is saved in "
+                  + path("out.mp3") + ".");
+    const std::vector<uint8_t> mp3 = read_bytes(path("out.mp3"));
+    EXPECT_EQ(rec.mp3size, mp3.size());
+    const test::DecodedMp3 decoded = test::decode_mp3(mp3);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    // The encoder's delay and padding come on top of what was captured.
+    EXPECT_GE(decoded.frames(), 44100u + 300);
+    EXPECT_LE(decoded.frames(), 44100u + 300 + 576 + 529 + 1152);
+
+    // A failure that comes after the user's stop changes nothing.
+    rec.append = true;
+    rec.rec();
+    capture(4410);
+    rec.stop();
+    device_.fail("late");
+    dispatcher_.run_pending();
+    EXPECT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(failures, 1);
+    EXPECT_GT(read_bytes(path("out.mp3")).size(), mp3.size());
+}
+
 } // namespace
 } // namespace ornavox
