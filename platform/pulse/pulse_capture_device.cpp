@@ -116,6 +116,9 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     bytes_delivered_ = 0;
     overruns_ = 0;
     failed_ = false;
+    plan_.clear();
+    away_ = false;
+    session_.set_record_stream({pa_stream_get_index(stream_.get()), source_name_});
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
         if (link->listener)
@@ -229,26 +232,38 @@ void PulseCaptureDevice::stream_moved(pa_stream* stream, void* device)
     auto& self = *static_cast<PulseCaptureDevice*>(device);
     if (stream != self.stream_.get() || self.failed_)
         return;
-    // libpulse handles the server's messages in order, so everything unread
-    // now came from the source before the move.
-    if (!self.before_move_) {
-        const size_t readable = pa_stream_readable_size(stream);
-        self.before_move_ = readable == static_cast<size_t>(-1) ? 0 : readable;
+    const char* name = pa_stream_get_device_name(stream);
+    const std::string now_on = name ? name : "";
+    self.session_.set_record_stream({pa_stream_get_index(stream), now_on});
+    // libpulse handles the server's messages in order: everything unread now
+    // came from where the stream was before this move.
+    const size_t readable = pa_stream_readable_size(stream);
+    const size_t unread = readable == static_cast<size_t>(-1) ? 0 : readable;
+    const size_t since_last_move = unread - std::min(unread, self.planned_bytes());
+    if (now_on == self.wanted_source()) {
+        if (self.away_) {
+            self.plan_.push_back({since_last_move, false});
+            self.away_ = false;
+            self.fill_buffers();
+        }
+        return;
+    }
+    if (!self.away_) {
+        self.plan_.push_back({since_last_move, true});
+        self.away_ = true;
     }
     self.check_source();
 }
 
 void PulseCaptureDevice::check_source()
 {
-    if (!before_move_)
-        before_move_ = 0;
     pa_context* context = session_.context();
     if (!context)
         return;
     source_found_ = false;
-    source_check_.reset(pa_context_get_source_info_by_name(context, source_name_.c_str(), source_checked, this));
+    source_check_.reset(pa_context_get_source_info_by_name(context, wanted_source().c_str(), source_checked, this));
     if (!source_check_)
-        fail(source_gone_text());
+        fail(source_gone_text(wanted_source()));
 }
 
 void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_info* info, int eol, void* device)
@@ -258,15 +273,12 @@ void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_inf
         self.source_found_ = true;
     if (eol == 0)
         return;
-    if (!self.source_found_) {
-        self.fail(self.source_gone_text());
-    } else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get()))) {
+    if (!self.source_found_)
+        self.fail(self.source_gone_text(self.wanted_source()));
+    else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get())))
         self.fail(std::string("the sound server ended the recording (") + pa_strerror(pa_context_errno(context)) + ")");
-    } else {
-        // Moved while the source is still there: whoever moved it chose so.
-        self.before_move_.reset();
-        self.fill_buffers();
-    }
+    // Otherwise the chosen source is still there: the mixer moves the stream
+    // back to it.
 }
 
 void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* info, int, void* device)
@@ -277,9 +289,23 @@ void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* inf
     self.session_.signal();
 }
 
-std::string PulseCaptureDevice::source_gone_text() const
+std::string PulseCaptureDevice::wanted_source() const
 {
-    return "the record source \"" + (source_description_.empty() ? source_name_ : source_description_) + "\" went away";
+    return session_.record_source().empty() ? source_name_ : session_.record_source();
+}
+
+std::string PulseCaptureDevice::source_gone_text(const std::string& name) const
+{
+    const bool described = name == source_name_ && !source_description_.empty();
+    return "the record source \"" + (described ? source_description_ : name) + "\" went away";
+}
+
+size_t PulseCaptureDevice::planned_bytes() const
+{
+    size_t bytes = 0;
+    for (const Run& run : plan_)
+        bytes += run.bytes;
+    return bytes;
 }
 
 void PulseCaptureDevice::fail(const std::string& reason)
@@ -287,7 +313,6 @@ void PulseCaptureDevice::fail(const std::string& reason)
     if (failed_)
         return;
     failed_ = true;
-    before_move_.reset();
     // A stream the server moved elsewhere would go on capturing what nobody
     // reads.
     if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
@@ -314,9 +339,9 @@ void PulseCaptureDevice::fill_buffers()
             staging_read_ += copy_into_queue(staging_.data() + staging_read_, staging_.size() - staging_read_);
             continue;
         }
-        // A failed stream has nothing more; after a move, only what came
-        // before it until the source is found.
-        if (failed_ || before_move_ == size_t{0} || !take_fragment())
+        // A failed stream has nothing more, and one that is away from the
+        // chosen source nothing past what came before it left.
+        if (failed_ || (away_ && plan_.empty()) || !take_fragment())
             break;
     }
     const size_t readable = failed_ ? 0 : pa_stream_readable_size(stream_.get());
@@ -329,21 +354,32 @@ bool PulseCaptureDevice::take_fragment()
     size_t length = 0;
     if (pa_stream_peek(stream_.get(), &data, &length) < 0 || length == 0)
         return false;
-    size_t usable = length;
-    if (before_move_) {
-        usable = std::min(usable, *before_move_);
-        *before_move_ -= usable;
-    }
     // A hole: the server lost data here. Silence keeps the time right.
     if (!data)
         ++overruns_;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    const size_t copied = copy_into_queue(bytes, usable);
-    if (bytes)
-        staging_.assign(bytes + copied, bytes + usable);
-    else
-        staging_.assign(usable - copied, 0);
+    staging_.clear();
     staging_read_ = 0;
+    size_t offset = 0;
+    while (offset < length) {
+        size_t count = length - offset;
+        bool keep = !away_;
+        if (!plan_.empty()) {
+            count = std::min(count, plan_.front().bytes);
+            keep = plan_.front().keep;
+            if ((plan_.front().bytes -= count) == 0)
+                plan_.pop_front();
+        }
+        if (keep) {
+            const uint8_t* from = bytes ? bytes + offset : nullptr;
+            const size_t copied = copy_into_queue(from, count);
+            if (from)
+                staging_.insert(staging_.end(), from + copied, from + count);
+            else
+                staging_.insert(staging_.end(), count - copied, 0);
+        }
+        offset += count;
+    }
     staging_peak_ = std::max(staging_peak_, staging_.size());
     pa_stream_drop(stream_.get());
     return true;
@@ -404,10 +440,12 @@ void PulseCaptureDevice::release_stream()
     source_check_.reset();
     buffers_added_.reset();
     stream_.reset();
+    session_.set_record_stream({});
     staging_.clear();
     staging_read_ = 0;
     unread_when_idle_ = 0;
-    before_move_.reset();
+    plan_.clear();
+    away_ = false;
     failed_ = false;
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ornavox {
@@ -31,10 +32,12 @@ namespace ornavox {
 // overruns().
 //
 // The device fails, once, when its stream fails: the server went away, or the
-// source it was opened on did. When the server moves the stream elsewhere,
-// nothing received after the move is delivered until the source is known to
-// exist still; a source that is gone fails the device instead, so it never
-// records on from a source the user did not choose.
+// chosen source did. The chosen source is the session's record source, or the
+// server's default at open when none is set. While the stream is on another
+// source (the server or another program moved it), what arrives from there is
+// never delivered: a chosen source that is gone fails the device, and one that
+// is still there gets the stream back from the mixer, after which delivery
+// goes on. The session hears of every move.
 class PulseCaptureDevice : public CaptureDevice {
 public:
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
@@ -81,7 +84,9 @@ private:
     void hand_back_queued();
     void check_source();
     void fail(const std::string& reason);
-    std::string source_gone_text() const;
+    std::string wanted_source() const;
+    std::string source_gone_text(const std::string& name) const;
+    size_t planned_bytes() const;
     void set_corked(bool corked);
     void release_stream();
 
@@ -107,9 +112,16 @@ private:
     uint64_t overruns_ = 0;
     std::string source_name_;        // the source the stream was opened on
     std::string source_description_; // its description, for the user
-    // Bytes received before the stream was moved, which may still be
-    // delivered while the source is checked; unset when no check is running.
-    std::optional<size_t> before_move_;
+    // How the unread data libpulse holds begins: runs of bytes to deliver
+    // (from the chosen source) or to drop (from another one), in order, as
+    // the stream's moves cut it. Past them the data is delivered, unless the
+    // stream is away from the chosen source.
+    struct Run {
+        size_t bytes;
+        bool keep;
+    };
+    std::deque<Run> plan_;
+    bool away_ = false;
     PulseOperationPtr source_check_;
     bool source_found_ = false;
     bool failed_ = false;

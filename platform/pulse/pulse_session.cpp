@@ -231,6 +231,24 @@ PulseSession::Listening::~Listening()
     }
 }
 
+void PulseSession::set_record_source(std::string name)
+{
+    if (!mainloop_) {
+        record_source_ = std::move(name);
+        return;
+    }
+    PulseLock lock(mainloop_.get());
+    record_source_ = std::move(name);
+}
+
+void PulseSession::set_record_stream(PulseRecordStream stream)
+{
+    record_stream_ = std::move(stream);
+    dispatcher_.post([registry = registry_] {
+        registry->each(0, [](PulseSessionListener& listener) { listener.record_stream_changed(); });
+    });
+}
+
 bool PulseSession::wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) const
 {
     bool expired = false;

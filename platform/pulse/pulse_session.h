@@ -3,6 +3,7 @@
 #include "platform/dispatcher.h"
 #include "platform/pulse/pulse_handles.h"
 
+#include <pulse/def.h>
 #include <pulse/subscribe.h>
 
 #include <chrono>
@@ -29,6 +30,14 @@ public:
     {
         (void)facility, (void)type, (void)index;
     }
+    // Our record stream was opened, moved to another source, or closed.
+    virtual void record_stream_changed() {}
+};
+
+// The program's own record stream, as the capture device reports it.
+struct PulseRecordStream {
+    uint32_t index = PA_INVALID_INDEX; // the source output's index; invalid while none is open
+    std::string source;                // the name of the source it is on
 };
 
 // The program's one connection to the sound server: a threaded mainloop and a
@@ -83,9 +92,14 @@ public:
     static void context_success_signal(pa_context* context, int success, void* session);
     static void stream_success_signal(pa_stream* stream, int success, void* session);
 
-    // The source that recording uses; empty means the server's default.
+    // The source that recording uses; empty means the server's default. Set
+    // on the GUI thread; read there, or under lock() on the mainloop thread.
     const std::string& record_source() const { return record_source_; }
-    void set_record_source(std::string name) { record_source_ = std::move(name); }
+    void set_record_source(std::string name);
+
+    // Under lock(). Setting it tells every listener, through the dispatcher.
+    const PulseRecordStream& record_stream() const { return record_stream_; }
+    void set_record_stream(PulseRecordStream stream);
 
 private:
     struct Registry;
@@ -115,6 +129,7 @@ private:
     bool wanted_ = false;    // connect() was asked for, so losses are retried
     int last_error_ = 0;
     uint32_t facilities_ = PA_SUBSCRIPTION_MASK_NULL;
+    PulseRecordStream record_stream_;
 };
 
 // Unregisters its listener when destroyed. GUI thread only.
