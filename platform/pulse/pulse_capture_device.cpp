@@ -118,6 +118,7 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     failed_ = false;
     plan_.clear();
     away_ = false;
+    pending_failure_.reset();
     session_.set_record_stream({pa_stream_get_index(stream_.get()), source_name_});
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
@@ -215,6 +216,8 @@ void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
 void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* device)
 {
     auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (self.failed_)
+        return;
     if (!self.queued_.empty()) {
         self.fill_buffers();
         return;
@@ -274,7 +277,7 @@ void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_inf
     if (eol == 0)
         return;
     if (!self.source_found_)
-        self.fail(self.source_gone_text(self.wanted_source()));
+        self.fail_once_delivered(self.source_gone_text(self.wanted_source()));
     else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get())))
         self.fail(std::string("the sound server ended the recording (") + pa_strerror(pa_context_errno(context)) + ")");
     // Otherwise the chosen source is still there: the mixer moves the stream
@@ -308,6 +311,18 @@ size_t PulseCaptureDevice::planned_bytes() const
     return bytes;
 }
 
+// What the chosen source sent before the stream left it was captured: it is
+// delivered as buffers come, and the failure follows it.
+void PulseCaptureDevice::fail_once_delivered(const std::string& reason)
+{
+    if (pending_failure_ || failed_)
+        return;
+    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
+        forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
+    pending_failure_ = reason;
+    fill_buffers();
+}
+
 void PulseCaptureDevice::fail(const std::string& reason)
 {
     if (failed_)
@@ -328,7 +343,8 @@ void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* eve
 {
     api->defer_enable(event, 0);
     auto& self = *static_cast<PulseCaptureDevice*>(device);
-    if (!self.queued_.empty())
+    // After a failure only reset() hands over what is left.
+    if (!self.queued_.empty() && !self.failed_)
         self.fill_buffers();
 }
 
@@ -343,6 +359,11 @@ void PulseCaptureDevice::fill_buffers()
         // chosen source nothing past what came before it left.
         if (failed_ || (away_ && plan_.empty()) || !take_fragment())
             break;
+    }
+    if (pending_failure_ && (plan_.empty() || !plan_.front().keep)) {
+        const std::string reason = std::move(*pending_failure_);
+        pending_failure_.reset();
+        fail(reason);
     }
     const size_t readable = failed_ ? 0 : pa_stream_readable_size(stream_.get());
     unread_when_idle_ = queued_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
@@ -446,6 +467,7 @@ void PulseCaptureDevice::release_stream()
     unread_when_idle_ = 0;
     plan_.clear();
     away_ = false;
+    pending_failure_.reset();
     failed_ = false;
 }
 

@@ -84,6 +84,7 @@ private:
     void hand_back_queued();
     void check_source();
     void fail(const std::string& reason);
+    void fail_once_delivered(const std::string& reason);
     std::string wanted_source() const;
     std::string source_gone_text(const std::string& name) const;
     size_t planned_bytes() const;
@@ -122,6 +123,8 @@ private:
     };
     std::deque<Run> plan_;
     bool away_ = false;
+    // A failure that waits until the data from before the move is delivered.
+    std::optional<std::string> pending_failure_;
     PulseOperationPtr source_check_;
     bool source_found_ = false;
     bool failed_ = false;
