@@ -1,0 +1,668 @@
+#include "platform/pulse/pulse_mixer_device.h"
+
+#include <pulse/proplist.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ornavox {
+
+namespace {
+
+constexpr uint32_t kRecordLineId = 1;
+constexpr uint32_t kMuxId = 2;
+constexpr uint32_t kRecordDestination = 0;
+constexpr uint32_t kSpeakersDestination = 1;
+constexpr double kFaderTop = 65535.0;
+
+uint32_t fader(const pa_cvolume& volume)
+{
+    if (!pa_cvolume_valid(&volume))
+        return 0;
+    const double value = std::round(pa_cvolume_max(&volume) * kFaderTop / PA_VOLUME_NORM);
+    return static_cast<uint32_t>(std::min(value, kFaderTop));
+}
+
+pa_volume_t from_fader(uint32_t value)
+{
+    return static_cast<pa_volume_t>(std::lround(std::min<double>(value, kFaderTop) * PA_VOLUME_NORM / kFaderTop));
+}
+
+// The first 64 characters, cut on a character boundary.
+std::string list_text(const std::string& text)
+{
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters > 64)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+std::string text_or_empty(const char* text)
+{
+    return text ? text : "";
+}
+
+} // namespace
+
+PulseMixerDevice::PulseMixerDevice(PulseSession& session, Dispatcher& dispatcher)
+    : session_(session), dispatcher_(dispatcher), link_(std::make_shared<Link>(Link{this}))
+{
+    listening_ = session_.listen(*this,
+                                 PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK
+                                     | PA_SUBSCRIPTION_MASK_SINK_INPUT | PA_SUBSCRIPTION_MASK_SERVER);
+}
+
+PulseMixerDevice::~PulseMixerDevice()
+{
+    link_->device = nullptr;
+    if (session_.mainloop()) {
+        auto lock = session_.lock();
+        pending_.clear();
+    }
+}
+
+std::optional<uint32_t> PulseMixerDevice::default_mixer_id()
+{
+    return 0;
+}
+
+bool PulseMixerDevice::open(uint32_t, MixerListener& listener)
+{
+    listener_ = &listener;
+    std::string error;
+    Model model;
+    if (!session_.connect(error) || !read_model(model))
+        return false;
+    model_ = std::move(model);
+    connected_ = true;
+    open_ = true;
+    mux_sources_.clear();
+    for (const auto& [index, source] : model_.sources)
+        mux_sources_.push_back(index);
+    speaker_inputs_.clear();
+    if (const Sink* sink = default_sink())
+        for (const auto& [index, input] : model_.inputs)
+            if (input.sink == sink->index)
+                speaker_inputs_.push_back(index);
+    return true;
+}
+
+void PulseMixerDevice::close()
+{
+    listener_ = nullptr;
+    open_ = false;
+}
+
+// Everything at once, waiting for the server for at most the session's limit
+// per query.
+bool PulseMixerDevice::read_model(Model& model)
+{
+    auto lock = session_.lock();
+    pa_context* context = session_.context();
+    if (!context)
+        return false;
+    PulseOperationPtr server(pa_context_get_server_info(context, server_listed, &model));
+    const bool answered = session_.wait_for(server.get());
+    PulseOperationPtr sources(pa_context_get_source_info_list(context, source_listed, &model));
+    PulseOperationPtr sinks(pa_context_get_sink_info_list(context, sink_listed, &model));
+    PulseOperationPtr inputs(pa_context_get_sink_input_info_list(context, input_listed, &model));
+    return answered && session_.wait_for(sources.get()) && session_.wait_for(sinks.get())
+        && session_.wait_for(inputs.get());
+}
+
+template <class Value>
+void PulseMixerDevice::post_update(Value value)
+{
+    dispatcher_.post([link = link_, value = std::move(value)] {
+        if (link->device)
+            link->device->apply(value);
+    });
+}
+
+namespace {
+
+template <class Info>
+uint32_t port_type_of(const Info* info)
+{
+    return info->active_port ? static_cast<int>(info->active_port->type) : -1;
+}
+
+} // namespace
+
+// The copies, made on the mainloop thread.
+
+void PulseMixerDevice::source_listed(pa_context*, const pa_source_info* info, int, void* model)
+{
+    if (!info)
+        return;
+    Source source;
+    source.index = info->index;
+    source.name = text_or_empty(info->name);
+    source.description = text_or_empty(info->description);
+    source.form_factor = text_or_empty(pa_proplist_gets(info->proplist, PA_PROP_DEVICE_FORM_FACTOR));
+    source.port_type = static_cast<int>(port_type_of(info));
+    source.monitor_of_sink = info->monitor_of_sink;
+    source.volume = info->volume;
+    static_cast<Model*>(model)->sources[info->index] = std::move(source);
+}
+
+void PulseMixerDevice::sink_listed(pa_context*, const pa_sink_info* info, int, void* model)
+{
+    if (!info)
+        return;
+    Sink sink{info->index, text_or_empty(info->name), text_or_empty(info->description), info->volume, info->mute != 0};
+    static_cast<Model*>(model)->sinks[info->index] = std::move(sink);
+}
+
+void PulseMixerDevice::input_listed(pa_context*, const pa_sink_input_info* info, int, void* model)
+{
+    if (!info)
+        return;
+    const std::string application = text_or_empty(pa_proplist_gets(info->proplist, PA_PROP_APPLICATION_NAME));
+    const std::string media = text_or_empty(info->name);
+    SinkInput input{
+        info->index,           info->sink,     application.empty() ? media : application + ": " + media, info->volume,
+        info->has_volume != 0, info->mute != 0};
+    static_cast<Model*>(model)->inputs[info->index] = std::move(input);
+}
+
+void PulseMixerDevice::server_listed(pa_context*, const pa_server_info* info, void* model)
+{
+    if (!info)
+        return;
+    auto& m = *static_cast<Model*>(model);
+    m.default_sink = text_or_empty(info->default_sink_name);
+    m.default_source = text_or_empty(info->default_source_name);
+}
+
+void PulseMixerDevice::source_updated(pa_context* context, const pa_source_info* info, int eol, void* device)
+{
+    Model copy;
+    source_listed(context, info, eol, &copy);
+    for (auto& [index, source] : copy.sources)
+        static_cast<PulseMixerDevice*>(device)->post_update(std::move(source));
+}
+
+void PulseMixerDevice::sink_updated(pa_context* context, const pa_sink_info* info, int eol, void* device)
+{
+    Model copy;
+    sink_listed(context, info, eol, &copy);
+    for (auto& [index, sink] : copy.sinks)
+        static_cast<PulseMixerDevice*>(device)->post_update(std::move(sink));
+}
+
+void PulseMixerDevice::input_updated(pa_context* context, const pa_sink_input_info* info, int eol, void* device)
+{
+    Model copy;
+    input_listed(context, info, eol, &copy);
+    for (auto& [index, input] : copy.inputs)
+        static_cast<PulseMixerDevice*>(device)->post_update(std::move(input));
+}
+
+void PulseMixerDevice::server_updated(pa_context* context, const pa_server_info* info, void* device)
+{
+    Model copy;
+    server_listed(context, info, &copy);
+    static_cast<PulseMixerDevice*>(device)->dispatcher_.post(
+        [link = static_cast<PulseMixerDevice*>(device)->link_, sink = copy.default_sink, source = copy.default_source] {
+            if (link->device)
+                link->device->apply_defaults(sink, source);
+        });
+}
+
+// Server events, on the GUI thread.
+
+// The server came back after a loss, or appeared after open() found none. The
+// ready of the connection open() made itself changes nothing.
+void PulseMixerDevice::session_ready()
+{
+    if (connected_)
+        return;
+    // Indexes start anew on a new server: so do our ids for them.
+    ids_.clear();
+    controls_.clear();
+    last_known_.clear();
+    lines_changed();
+}
+
+void PulseMixerDevice::session_lost(const std::string&)
+{
+    connected_ = false;
+}
+
+void PulseMixerDevice::server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
+                                    uint32_t index)
+{
+    if (!open_)
+        return;
+    if (type == PA_SUBSCRIPTION_EVENT_REMOVE) {
+        if (facility == PA_SUBSCRIPTION_EVENT_SOURCE)
+            removed(Kind::Source, index);
+        else if (facility == PA_SUBSCRIPTION_EVENT_SINK)
+            removed(Kind::Sink, index);
+        else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT)
+            removed(Kind::SinkInput, index);
+        return;
+    }
+    auto lock = session_.lock();
+    pa_context* context = session_.context();
+    if (!context)
+        return;
+    switch (facility) {
+    case PA_SUBSCRIPTION_EVENT_SOURCE:
+        track(pa_context_get_source_info_by_index(context, index, source_updated, this));
+        break;
+    case PA_SUBSCRIPTION_EVENT_SINK:
+        track(pa_context_get_sink_info_by_index(context, index, sink_updated, this));
+        break;
+    case PA_SUBSCRIPTION_EVENT_SINK_INPUT:
+        track(pa_context_get_sink_input_info(context, index, input_updated, this));
+        break;
+    case PA_SUBSCRIPTION_EVENT_SERVER:
+        track(pa_context_get_server_info(context, server_updated, this));
+        break;
+    default:
+        break;
+    }
+}
+
+// Under the session's lock.
+void PulseMixerDevice::track(pa_operation* operation)
+{
+    std::erase_if(pending_,
+                  [](const PulseOperationPtr& op) { return pa_operation_get_state(op.get()) != PA_OPERATION_RUNNING; });
+    if (operation)
+        pending_.emplace_back(operation);
+}
+
+void PulseMixerDevice::record_stream_changed()
+{
+    if (open_ && listener_)
+        listener_->control_changed(kMuxId);
+}
+
+void PulseMixerDevice::lines_changed()
+{
+    if (listener_)
+        listener_->lines_changed();
+}
+
+void PulseMixerDevice::changed_if(uint32_t control_id, uint32_t before, uint32_t after)
+{
+    if (control_id != 0 && before != after && listener_)
+        listener_->control_changed(control_id);
+}
+
+void PulseMixerDevice::apply(const Source& source)
+{
+    const auto found = model_.sources.find(source.index);
+    if (found == model_.sources.end()) {
+        model_.sources[source.index] = source;
+        lines_changed();
+        return;
+    }
+    const uint32_t before = fader(found->second.volume);
+    found->second = source;
+    if (const Ids* id = find_ids(Kind::Source, source.index))
+        changed_if(id->volume, before, fader(source.volume));
+}
+
+void PulseMixerDevice::apply(const Sink& sink)
+{
+    Sink& known = model_.sinks[sink.index];
+    const Sink before = known;
+    known = sink;
+    if (const Ids* id = find_ids(Kind::Sink, sink.index)) {
+        changed_if(id->volume, fader(before.volume), fader(sink.volume));
+        changed_if(id->mute, before.mute, sink.mute);
+    }
+}
+
+void PulseMixerDevice::apply(const SinkInput& input)
+{
+    const Sink* speakers = default_sink();
+    const uint32_t speakers_index = speakers ? speakers->index : PA_INVALID_INDEX;
+    const auto found = model_.inputs.find(input.index);
+    if (found == model_.inputs.end() || found->second.sink != input.sink) {
+        const bool on_speakers =
+            input.sink == speakers_index || (found != model_.inputs.end() && found->second.sink == speakers_index);
+        model_.inputs[input.index] = input;
+        if (on_speakers)
+            lines_changed();
+        return;
+    }
+    const SinkInput before = found->second;
+    found->second = input;
+    if (const Ids* id = find_ids(Kind::SinkInput, input.index)) {
+        changed_if(id->volume, fader(before.volume), fader(input.volume));
+        changed_if(id->mute, before.mute, input.mute);
+    }
+}
+
+void PulseMixerDevice::apply_defaults(const std::string& default_sink, const std::string& default_source)
+{
+    const bool sink_changed = default_sink != model_.default_sink;
+    model_.default_sink = default_sink;
+    model_.default_source = default_source;
+    // The speakers and the mix of what is played follow the default sink.
+    if (sink_changed)
+        lines_changed();
+}
+
+void PulseMixerDevice::removed(Kind kind, uint32_t index)
+{
+    switch (kind) {
+    case Kind::Source:
+        if (model_.sources.erase(index))
+            lines_changed();
+        break;
+    case Kind::Sink:
+        model_.sinks.erase(index);
+        break;
+    case Kind::SinkInput: {
+        const auto found = model_.inputs.find(index);
+        if (found == model_.inputs.end())
+            break;
+        const Sink* speakers = default_sink();
+        const bool on_speakers = speakers && found->second.sink == speakers->index;
+        model_.inputs.erase(found);
+        if (on_speakers)
+            lines_changed();
+        break;
+    }
+    }
+}
+
+// Queries, answered from the copy.
+
+PulseMixerDevice::Ids& PulseMixerDevice::ids(Kind kind, uint32_t index)
+{
+    Ids& id = ids_[{kind, index}];
+    if (id.line == 0) {
+        id.line = next_id_++;
+        id.volume = next_id_++;
+        controls_[id.volume] = {kind, index, false};
+        if (kind != Kind::Source) {
+            id.mute = next_id_++;
+            controls_[id.mute] = {kind, index, true};
+        }
+    }
+    return id;
+}
+
+const PulseMixerDevice::Ids* PulseMixerDevice::find_ids(Kind kind, uint32_t index) const
+{
+    const auto found = ids_.find({kind, index});
+    return found == ids_.end() ? nullptr : &found->second;
+}
+
+const PulseMixerDevice::Sink* PulseMixerDevice::default_sink() const
+{
+    for (const auto& [index, sink] : model_.sinks)
+        if (sink.name == model_.default_sink)
+            return &sink;
+    return nullptr;
+}
+
+uint32_t PulseMixerDevice::component_type(const Source& source) const
+{
+    if (source.monitor_of_sink != PA_INVALID_INDEX) {
+        const Sink* speakers = default_sink();
+        return speakers && speakers->index == source.monitor_of_sink ? MIXERLINE_COMPONENTTYPE_SRC_ANALOG
+                                                                     : MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+    }
+    const std::string& form = source.form_factor;
+    if (source.port_type == PA_DEVICE_PORT_TYPE_MIC || source.port_type == PA_DEVICE_PORT_TYPE_HEADSET
+        || form == "microphone" || form == "webcam" || form == "headset" || form == "handset")
+        return MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE;
+    if (source.port_type == PA_DEVICE_PORT_TYPE_LINE)
+        return MIXERLINE_COMPONENTTYPE_SRC_LINE;
+    return MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
+}
+
+bool PulseMixerDevice::line_by_component_type(uint32_t component_type, MixerLine& line)
+{
+    if (!open_)
+        return false;
+    if (component_type == MIXERLINE_COMPONENTTYPE_DST_WAVEIN) {
+        line = MixerLine{kRecordLineId,
+                         kRecordDestination,
+                         component_type,
+                         MIXERLINE_TARGETTYPE_WAVEIN,
+                         static_cast<uint32_t>(mux_sources_.size()),
+                         1,
+                         "Recording"};
+        return true;
+    }
+    const Sink* speakers = default_sink();
+    if (component_type != MIXERLINE_COMPONENTTYPE_DST_SPEAKERS || !speakers)
+        return false;
+    line = MixerLine{ids(Kind::Sink, speakers->index).line,
+                     kSpeakersDestination,
+                     component_type,
+                     MIXERLINE_TARGETTYPE_WAVEOUT,
+                     static_cast<uint32_t>(speaker_inputs_.size()),
+                     2,
+                     speakers->description};
+    return true;
+}
+
+bool PulseMixerDevice::line_by_id(uint32_t line_id, MixerLine& line)
+{
+    for (const auto& [key, id] : ids_) {
+        if (id.line != line_id || key.first != Kind::Source)
+            continue;
+        const auto source = model_.sources.find(key.second);
+        if (source == model_.sources.end())
+            return false;
+        line = MixerLine{
+            line_id, kRecordDestination,        component_type(source->second), MIXERLINE_TARGETTYPE_UNDEFINED, 0,
+            1,       source->second.description};
+        return true;
+    }
+    return false;
+}
+
+bool PulseMixerDevice::line_by_source(uint32_t destination, uint32_t source, MixerLine& line)
+{
+    if (!open_ || destination != kSpeakersDestination || source >= speaker_inputs_.size())
+        return false;
+    const auto input = model_.inputs.find(speaker_inputs_[source]);
+    if (input == model_.inputs.end())
+        return false;
+    line = MixerLine{ids(Kind::SinkInput, input->first).line,
+                     kSpeakersDestination,
+                     MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT,
+                     MIXERLINE_TARGETTYPE_WAVEOUT,
+                     0,
+                     input->second.has_volume ? 2u : 1u,
+                     input->second.name};
+    return true;
+}
+
+bool PulseMixerDevice::control_by_type(uint32_t line_id, MixerControlType type, MixerControl& control)
+{
+    if (!open_)
+        return false;
+    if (line_id == kRecordLineId) {
+        if (type != MixerControlType::Mux)
+            return false;
+        control = MixerControl{kMuxId, static_cast<uint32_t>(mux_sources_.size())};
+        return true;
+    }
+    for (const auto& [key, id] : ids_) {
+        if (id.line != line_id)
+            continue;
+        if (type == MixerControlType::Mux || (type == MixerControlType::Mute && id.mute == 0))
+            return false;
+        if (type == MixerControlType::Volume && key.first == Kind::SinkInput) {
+            const auto input = model_.inputs.find(key.second);
+            if (input == model_.inputs.end() || !input->second.has_volume)
+                return false;
+        }
+        control = MixerControl{type == MixerControlType::Volume ? id.volume : id.mute, 0};
+        return true;
+    }
+    return false;
+}
+
+bool PulseMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items)
+{
+    if (!open_ || control_id != kMuxId)
+        return false;
+    items.clear();
+    for (uint32_t index : mux_sources_) {
+        const auto source = model_.sources.find(index);
+        if (source == model_.sources.end()) {
+            items.push_back(MuxItem{});
+            continue;
+        }
+        items.push_back(MuxItem{ids(Kind::Source, index).line, component_type(source->second),
+                                list_text(source->second.description)});
+    }
+    return true;
+}
+
+// While recording, where our stream is; otherwise the source we chose, and
+// before any choice the server's default.
+std::string PulseMixerDevice::current_source() const
+{
+    std::string on;
+    if (session_.mainloop()) {
+        auto lock = session_.lock();
+        if (session_.record_stream().index != PA_INVALID_INDEX)
+            on = session_.record_stream().source;
+    }
+    if (on.empty())
+        on = session_.record_source();
+    return on.empty() ? model_.default_source : on;
+}
+
+bool PulseMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>& values)
+{
+    if (!open_ || control_id != kMuxId)
+        return false;
+    const std::string on = current_source();
+    values.assign(mux_sources_.size(), 0);
+    for (size_t i = 0; i < mux_sources_.size(); ++i) {
+        const auto source = model_.sources.find(mux_sources_[i]);
+        values[i] = source != model_.sources.end() && source->second.name == on ? 1 : 0;
+    }
+    return true;
+}
+
+std::string PulseMixerDevice::mux_source_name(uint32_t item) const
+{
+    if (item >= mux_sources_.size())
+        return "";
+    const auto source = model_.sources.find(mux_sources_[item]);
+    return source == model_.sources.end() ? "" : source->second.name;
+}
+
+// Chooses the source of our own record stream, and moves the stream there
+// when one is recording elsewhere. The server's default stays as it is.
+bool PulseMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values)
+{
+    if (!open_ || control_id != kMuxId || values.size() != mux_sources_.size())
+        return false;
+    const auto selected = std::find_if(values.begin(), values.end(), [](uint32_t v) { return v != 0; });
+    const std::string name =
+        selected == values.end() ? "" : mux_source_name(static_cast<uint32_t>(selected - values.begin()));
+    if (name.empty())
+        return false;
+    session_.set_record_source(name);
+    if (!session_.mainloop())
+        return true;
+    auto lock = session_.lock();
+    const PulseRecordStream& stream = session_.record_stream();
+    if (session_.context() && stream.index != PA_INVALID_INDEX && stream.source != name)
+        forget_operation(
+            pa_context_move_source_output_by_name(session_.context(), stream.index, name.c_str(), nullptr, nullptr));
+    return true;
+}
+
+bool PulseMixerDevice::value(uint32_t control_id, uint32_t& value)
+{
+    const auto ref = controls_.find(control_id);
+    if (!open_ || ref == controls_.end())
+        return false;
+    const auto [kind, index, mute] = ref->second;
+    if (kind == Kind::Source) {
+        const auto source = model_.sources.find(index);
+        if (source == model_.sources.end())
+            return false;
+        value = fader(source->second.volume);
+    } else if (kind == Kind::Sink) {
+        const auto sink = model_.sinks.find(index);
+        if (sink == model_.sinks.end())
+            return false;
+        value = mute ? sink->second.mute : fader(sink->second.volume);
+    } else {
+        const auto input = model_.inputs.find(index);
+        if (input == model_.inputs.end())
+            return false;
+        value = mute ? input->second.mute : fader(input->second.volume);
+    }
+    last_known_[control_id] = value;
+    return true;
+}
+
+// A volume keeps its balance: the channels are scaled so that the loudest
+// becomes the value. Writing back what was last read or written changes
+// nothing, so a value shown and written back leaves the server as it was,
+// also above 100 %.
+bool PulseMixerDevice::set_value(uint32_t control_id, uint32_t value)
+{
+    const auto ref = controls_.find(control_id);
+    if (!open_ || !connected_ || ref == controls_.end())
+        return false;
+    const auto known = last_known_.find(control_id);
+    if (known != last_known_.end() && known->second == value)
+        return true;
+    const auto [kind, index, mute] = ref->second;
+    pa_cvolume volume{};
+    if (kind == Kind::Source && model_.sources.count(index))
+        volume = model_.sources[index].volume;
+    else if (kind == Kind::Sink && model_.sinks.count(index))
+        volume = model_.sinks[index].volume;
+    else if (kind == Kind::SinkInput && model_.inputs.count(index))
+        volume = model_.inputs[index].volume;
+    else
+        return false;
+    if (!mute) {
+        if (!pa_cvolume_valid(&volume))
+            return false;
+        if (pa_cvolume_max(&volume) == PA_VOLUME_MUTED)
+            pa_cvolume_set(&volume, volume.channels, from_fader(value));
+        else
+            pa_cvolume_scale(&volume, from_fader(value));
+    }
+
+    auto lock = session_.lock();
+    pa_context* context = session_.context();
+    if (!context)
+        return false;
+    pa_operation* operation = nullptr;
+    switch (kind) {
+    case Kind::Source:
+        operation = pa_context_set_source_volume_by_index(context, index, &volume, nullptr, nullptr);
+        break;
+    case Kind::Sink:
+        operation = mute ? pa_context_set_sink_mute_by_index(context, index, value != 0, nullptr, nullptr)
+                         : pa_context_set_sink_volume_by_index(context, index, &volume, nullptr, nullptr);
+        break;
+    case Kind::SinkInput:
+        operation = mute ? pa_context_set_sink_input_mute(context, index, value != 0, nullptr, nullptr)
+                         : pa_context_set_sink_input_volume(context, index, &volume, nullptr, nullptr);
+        break;
+    }
+    if (!operation)
+        return false;
+    forget_operation(operation);
+    last_known_[control_id] = value;
+    return true;
+}
+
+} // namespace ornavox

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "platform/dispatcher.h"
+#include "platform/mixer_device.h"
+#include "platform/pulse/pulse_session.h"
+
+#include <pulse/introspect.h>
+#include <pulse/volume.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ornavox {
+
+// The sound server seen as the mixer of one sound card:
+// - the recording destination's MUX lists every source, monitors included,
+//   in index order; selecting an item chooses the source of our own record
+//   stream (the session's record source), never the server's default;
+// - the speakers destination is the default sink, and its source lines are
+//   the playback streams on it when open() ran.
+// Line and control ids are ours, unique for the run.
+//
+// Server objects are kept as values copied out of the info callbacks, keyed
+// by the server's index, so every query answers at once from the GUI
+// thread's copy. The mainloop thread only copies what the server sent and
+// posts it through the dispatcher, in order. A control change is raised only
+// when a value the mixer shows really differs. Writes go out without waiting.
+//
+// Thread contract: everything public on the GUI thread.
+class PulseMixerDevice : public MixerDevice, private PulseSessionListener {
+public:
+    PulseMixerDevice(PulseSession& session, Dispatcher& dispatcher);
+    ~PulseMixerDevice() override;
+    PulseMixerDevice(const PulseMixerDevice&) = delete;
+    PulseMixerDevice& operator=(const PulseMixerDevice&) = delete;
+
+    std::optional<uint32_t> default_mixer_id() override;
+    bool open(uint32_t mixer_id, MixerListener& listener) override;
+    void close() override;
+    bool line_by_component_type(uint32_t component_type, MixerLine& line) override;
+    bool line_by_id(uint32_t line_id, MixerLine& line) override;
+    bool line_by_source(uint32_t destination, uint32_t source, MixerLine& line) override;
+    bool control_by_type(uint32_t line_id, MixerControlType type, MixerControl& control) override;
+    bool mux_list(uint32_t control_id, std::vector<MuxItem>& items) override;
+    bool mux_values(uint32_t control_id, std::vector<uint32_t>& values) override;
+    bool set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values) override;
+    bool value(uint32_t control_id, uint32_t& value) override;
+    bool set_value(uint32_t control_id, uint32_t value) override;
+
+    // The name of the source a MUX item stands for, for tests and messages.
+    std::string mux_source_name(uint32_t item) const;
+
+private:
+    enum class Kind { Source, Sink, SinkInput };
+
+    struct Source {
+        uint32_t index = PA_INVALID_INDEX;
+        std::string name, description, form_factor;
+        int port_type = -1; // pa_device_port_type_t of the active port, -1 none
+        uint32_t monitor_of_sink = PA_INVALID_INDEX;
+        pa_cvolume volume{};
+    };
+    struct Sink {
+        uint32_t index = PA_INVALID_INDEX;
+        std::string name, description;
+        pa_cvolume volume{};
+        bool mute = false;
+    };
+    struct SinkInput {
+        uint32_t index = PA_INVALID_INDEX;
+        uint32_t sink = PA_INVALID_INDEX;
+        std::string name;
+        pa_cvolume volume{};
+        bool has_volume = true;
+        bool mute = false;
+    };
+    struct Model {
+        std::map<uint32_t, Source> sources;
+        std::map<uint32_t, Sink> sinks;
+        std::map<uint32_t, SinkInput> inputs;
+        std::string default_sink, default_source;
+    };
+    struct Ids {
+        uint32_t line = 0, volume = 0, mute = 0;
+    };
+    struct ControlRef {
+        Kind kind;
+        uint32_t index;
+        bool mute;
+    };
+    // Shared with posted calls, so that a call still queued when the device
+    // is gone finds nobody.
+    struct Link {
+        PulseMixerDevice* device = nullptr;
+    };
+
+    // PulseSessionListener, on the GUI thread.
+    void session_ready() override;
+    void session_lost(const std::string& reason) override;
+    void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
+                      uint32_t index) override;
+    void record_stream_changed() override;
+
+    // Mainloop thread: copies and posts.
+    static void source_listed(pa_context*, const pa_source_info* info, int eol, void* model);
+    static void sink_listed(pa_context*, const pa_sink_info* info, int eol, void* model);
+    static void input_listed(pa_context*, const pa_sink_input_info* info, int eol, void* model);
+    static void server_listed(pa_context*, const pa_server_info* info, void* model);
+    static void source_updated(pa_context*, const pa_source_info* info, int eol, void* device);
+    static void sink_updated(pa_context*, const pa_sink_info* info, int eol, void* device);
+    static void input_updated(pa_context*, const pa_sink_input_info* info, int eol, void* device);
+    static void server_updated(pa_context*, const pa_server_info* info, void* device);
+    template <class Value>
+    void post_update(Value value);
+
+    // GUI thread.
+    bool read_model(Model& model);
+    void apply(const Source& source);
+    void apply(const Sink& sink);
+    void apply(const SinkInput& input);
+    void apply_defaults(const std::string& default_sink, const std::string& default_source);
+    void removed(Kind kind, uint32_t index);
+    void changed_if(uint32_t control_id, uint32_t before, uint32_t after);
+    void lines_changed();
+    Ids& ids(Kind kind, uint32_t index);
+    const Ids* find_ids(Kind kind, uint32_t index) const;
+    uint32_t component_type(const Source& source) const;
+    const Sink* default_sink() const;
+    std::string input_name(const SinkInput& input) const;
+    std::string current_source() const;
+    void track(pa_operation* operation);
+
+    PulseSession& session_;
+    Dispatcher& dispatcher_;
+    std::shared_ptr<Link> link_;
+    PulseSession::Listening listening_;
+    MixerListener* listener_ = nullptr; // kept after a failed open, to hear of the server's return
+    bool open_ = false;
+    bool connected_ = false;
+    Model model_;
+    std::vector<uint32_t> mux_sources_;    // source index of each MUX item, as open() found them
+    std::vector<uint32_t> speaker_inputs_; // sink-input index of each speakers source line
+    std::map<std::pair<Kind, uint32_t>, Ids> ids_;
+    std::map<uint32_t, ControlRef> controls_;
+    std::map<uint32_t, uint32_t> last_known_; // value last reported or written, per control
+    uint32_t next_id_ = 3;
+    // Under the session's lock: updates asked of the server.
+    std::vector<PulseOperationPtr> pending_;
+};
+
+} // namespace ornavox
