@@ -1,4 +1,5 @@
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_message_sink.h"
@@ -21,11 +22,12 @@ int main(int argc, char** argv)
     QtDispatcher dispatcher;
     PulseSession session(dispatcher);
     PulseCaptureDevice device(session, dispatcher);
+    PulseMixerDevice mixer_device(session, dispatcher);
     QtMessageSink messages;
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{device, dispatcher, messages, dialogs, shell,
+    TskinForm skinForm(SkinFormServices{device, mixer_device, dispatcher, messages, dialogs, shell,
                                         QCoreApplication::applicationDirPath().toStdString() + "/",
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised

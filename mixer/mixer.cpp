@@ -85,6 +85,8 @@ void tmixer::read_record_side()
     }
 
     first_line_ = first_microphone_ = first_cd_ = 0;
+    // Not kept from an earlier open, where it may name another item.
+    selected_at_open_ = 0;
     bool line_seen = false, microphone_seen = false, cd_seen = false;
     record_lines_.clear();
     for (uint32_t f = 0; f < mux_items_; ++f) {

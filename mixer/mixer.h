@@ -79,6 +79,8 @@ public:
     bool is_open() const { return open_; }
     const std::vector<line>& record_lines() const { return record_lines_; }
     const std::vector<control>& playback_ctls() const { return playback_ctls_; }
+    // The MUX item that was selected when open() read the MUX values.
+    int32_t selected_at_open() const { return selected_at_open_; }
 
 private:
     void control_changed(uint32_t control_id) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ini_document.h"
+#include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/imagelist.h"
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -29,6 +31,8 @@ namespace ornavox {
 
 class CaptureDevice;
 class Dialogs;
+class MixerDevice;
+class ThrottledWrite;
 class Dispatcher;
 class MessageSink;
 class Shell;
@@ -38,6 +42,7 @@ class Thotlinkbutton;
 // What the main window is given by the program entry (or by a test).
 struct SkinFormServices {
     CaptureDevice& device;
+    MixerDevice& mixer_device;
     Dispatcher& dispatcher;
     MessageSink& messages;
     Dialogs& dialogs;
@@ -167,6 +172,12 @@ public:
     QAction* exit1 = nullptr;
     QTimer* Timer1 = nullptr;
     std::unique_ptr<Taudiorec> audiorec1;
+    std::unique_ptr<tmixer> mixer;
+
+    // The rows of the mixer panel, one per playback line; index n is the
+    // mixer's control_sort n.
+    std::vector<QCheckBox*> MuteBoxes;
+    std::vector<QSlider*> VolumeBars;
 
     // Recording control.
     void hotlinkbutton3Click(QObject* Sender);
@@ -194,6 +205,16 @@ public:
     // Record source: a click on any of the four radio buttons, including a
     // change of selection made from code.
     void RadioButton1Click(QObject* Sender);
+    void ComboBox1Change(QObject* Sender);
+    void ComboBox1Enter(QObject* Sender);
+    void SpeedButton3Click(QObject* Sender);
+    void TrackBar1Change(QObject* Sender);
+    // The mixer's events, and the panel rows' own.
+    void mixermixeropen(const std::vector<line>& record_lines, const std::vector<control>& playback_ctls);
+    void mixervolumechange(uint32_t control_sort, uint32_t volume);
+    void mixermutechange(uint32_t control_sort, uint32_t mute);
+    void volumechange(QObject* Sender);
+    void mutechange(QObject* Sender);
 
     // True when a left press at this client point moves the window: the hit
     // test answers caption and no panel control lies under the point.
@@ -220,7 +241,10 @@ private:
     void open_mixer();
     int32_t autodetect_source();
     void source_routine();
+    int32_t chosen_list_item() const;
     void select_source_on_mixer(int32_t line_kind, int32_t source_index);
+    void wire_mixer();
+    void rebuild_mixer_panel();
     void create_notify_window();
     void register_hotkey(THotKey& field, int id);
     void unregister_show_hotkey();
@@ -243,7 +267,14 @@ private:
     std::string last_saved_name_; // offered by the save dialog after a confirmed choice
 
     SkinFormServices services_;
-    int32_t source_index_ = -1;            // the chosen entry of ComboBox1, -1 none
+    int32_t source_index_ = -1; // the chosen entry of ComboBox1, -1 none
+    // User moves of a level reach the mixer at most once per 50 ms.
+    ThrottledWrite* record_level_write_ = nullptr;
+    std::vector<ThrottledWrite*> row_writes_;
+    // While the panel is rebuilt after the sound system changed, what the
+    // mixer reports is only shown, never written back.
+    bool rebuilding_mixer_ = false;
+    bool rebuild_pending_ = false;
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
     bool closed_ = false;                  // FormClose ran
 };

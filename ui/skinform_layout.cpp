@@ -243,6 +243,7 @@ void TskinForm::build_layout()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
 
+    mixer = std::make_unique<tmixer>(services_.mixer_device, services_.messages);
     audiorec1 = std::make_unique<Taudiorec>(AudiorecServices{services_.device, services_.dispatcher, services_.messages,
                                                              services_.program_dir, services_.long_time_format});
 
@@ -296,6 +297,7 @@ void TskinForm::wire_handlers()
     connect(exit1, &QAction::triggered, this, [this] { exit1Click(exit1); });
 
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
+    wire_mixer();
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     Timer1->start();
 }

@@ -124,50 +124,8 @@ void TskinForm::save_settings()
         services_.messages.show_message(error);
 }
 
-// The record source routine without the mixer: it reads the radio buttons and
-// the list back, shows the source and keeps the choice in the settings.
-void TskinForm::source_routine()
-{
-    int32_t kind = 0;
-    if (RadioButton1->isChecked())
-        kind = 1;
-    if (RadioButton2->isChecked())
-        kind = 2;
-    if (RadioButton3->isChecked())
-        kind = 3;
-    if (RadioButton4->isChecked())
-        kind = 0;
-    if (kind == 0)
-        source_index_ = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentIndex() : 0;
-    static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
-    Label6->setText(QStringLiteral("Record source->")
-                    + (kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[kind])));
-    program.Settings.write_integer("audio", "audioline", kind);
-    program.Settings.write_integer("audio", "source", source_index_);
-    select_source_on_mixer(kind, source_index_);
-}
-
-void TskinForm::RadioButton1Click(QObject*)
-{
-    source_routine();
-}
-
-// Places of the pieces that come with the mixer, the playback notification and
-// the global hotkeys.
-
-void TskinForm::open_mixer()
-{
-}
-
-// Without a mixer there is nothing to detect from.
-int32_t TskinForm::autodetect_source()
-{
-    return -1;
-}
-
-void TskinForm::select_source_on_mixer(int32_t, int32_t)
-{
-}
+// Places of the pieces that come with the playback notification and the
+// global hotkeys.
 
 void TskinForm::create_notify_window()
 {
@@ -182,10 +140,6 @@ void TskinForm::unregister_show_hotkey()
 }
 
 void TskinForm::destroy_notify_window()
-{
-}
-
-void TskinForm::close_mixer()
 {
 }
 

@@ -3,8 +3,10 @@
 #include "platform/shell.h"
 #include "ui/hotlinkbutton.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -51,6 +53,11 @@ void TskinForm::mousePressEvent(QMouseEvent* e)
 
 bool TskinForm::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == ComboBox1 || watched == ComboBox1->lineEdit()) {
+        if (e->type() == QEvent::FocusIn)
+            ComboBox1Enter(ComboBox1);
+        return QWidget::eventFilter(watched, e);
+    }
     if (e->type() == QEvent::Enter)
         hotlinkbutton1mouseenter(watched);
     else if (e->type() == QEvent::Leave)

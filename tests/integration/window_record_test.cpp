@@ -1,4 +1,5 @@
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "tests/support/mp3_decode.h"
@@ -27,11 +28,16 @@ constexpr uint64_t kEncoderSlack = 576 + 529 + 1152;
 // the modal dialogs are scripted.
 class WindowOnSoundServer : public ::testing::Test {
 protected:
+    // The sine source is chosen in the settings: left to itself the window
+    // would record what is played, the null sink's monitor, which is silent.
+    // The server lists the monitor first, the sine second.
     void SetUp() override
     {
+        folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n");
         form = std::make_unique<TskinForm>(
-            SkinFormServices{probe, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+            SkinFormServices{probe, mixer_device, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
+        ASSERT_TRUE(form->Label6->text().contains(QStringLiteral("Sine"))) << form->Label6->text().toStdString();
     }
 
     void click(Thotlinkbutton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12)); }
@@ -45,6 +51,7 @@ protected:
     QtDispatcher dispatcher;
     PulseSession session{dispatcher};
     PulseCaptureDevice device{session, dispatcher};
+    PulseMixerDevice mixer_device{session, dispatcher};
     PositionProbe probe{device};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

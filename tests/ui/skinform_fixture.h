@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_mixer_device.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/fake/recording_shell.h"
@@ -60,17 +61,21 @@ private:
     QTemporaryDir dir_;
 };
 
-// One window over the fakes and its own program folder.
+// One window over the fakes and its own program folder. The sound card has a
+// speakers line and no record source until a test adds them.
 class SkinFormTest : public ::testing::Test {
 protected:
+    SkinFormTest() { card.add_playback("Speakers", 0, 0); }
+
     void create(MessageSink* sink = nullptr)
     {
-        form = std::make_unique<TskinForm>(
-            SkinFormServices{device, dispatcher, sink ? *sink : messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{device, card, dispatcher, sink ? *sink : messages, dialogs,
+                                                            shell, folder.path(), "HH:mm:ss"});
     }
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device{dispatcher};
+    FakeMixerDevice card{dispatcher};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;

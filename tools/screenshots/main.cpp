@@ -2,10 +2,11 @@
 // layouts, and every skin button in its normal, hover and pressed faces over
 // the background it stands on. Usage: ornavox_screenshots <output folder>.
 // The window is built over a copy of the program folder, so a Config.ini in
-// the real one changes nothing and nothing is written back.
+// the real one changes nothing and nothing is written back, and over a sample
+// sound card, so the pictures are the same on every machine.
 
-#include "platform/pulse/pulse_capture_device.h"
-#include "platform/pulse/pulse_session.h"
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_mixer_device.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_shell.h"
 #include "ui/hotlinkbutton.h"
@@ -136,12 +137,18 @@ int main(int argc, char** argv)
     }
 
     QtDispatcher dispatcher;
-    PulseSession session(dispatcher);
-    PulseCaptureDevice device(session, dispatcher);
+    FakeCaptureDevice device(dispatcher);
+    FakeMixerDevice mixer_device(dispatcher);
+    mixer_device.add_source("Monitor of Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_ANALOG, 65535);
+    mixer_device.add_source("Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, 40000);
+    mixer_device.add_source("USB Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE, 52000);
+    mixer_device.add_playback("Built-in Audio Analog Stereo", 45000, 0);
+    mixer_device.add_playback("Firefox: Radio stream", 65535, 0);
+    mixer_device.add_playback("Music Player: Side A", 30000, 1);
     PrintedMessages messages;
     QtDialogs dialogs(nullptr);
     QtShell shell;
-    TskinForm form(SkinFormServices{device, dispatcher, messages, dialogs, shell,
+    TskinForm form(SkinFormServices{device, mixer_device, dispatcher, messages, dialogs, shell,
                                     program_dir.path().toStdString() + "/", "HH:mm:ss"});
     form.show();
     QCoreApplication::processEvents();
