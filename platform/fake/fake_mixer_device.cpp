@@ -186,6 +186,7 @@ bool FakeMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>& val
 {
     if (control_id != mux_id_ || failing(Step::MuxValues))
         return false;
+    ++mux_reads_;
     values = mux_values_;
     return true;
 }

@@ -60,6 +60,8 @@ public:
     void select_from_outside(uint32_t item);
     void change_lines_from_outside();
 
+    // Times the MUX's values were read.
+    int mux_reads() const { return mux_reads_; }
     // Every write, in order: "mux <item>" or "value <id>=<value>".
     const std::vector<std::string>& writes() const { return writes_; }
     void forget_writes() { writes_.clear(); }
@@ -104,6 +106,7 @@ private:
     std::vector<Line> playback_; // [0] the speakers destination
     std::map<uint32_t, uint32_t> values_;
     std::vector<std::string> writes_;
+    int mux_reads_ = 0;
 };
 
 } // namespace ornavox
