@@ -110,4 +110,19 @@ inline double sine_break(const std::vector<int16_t>& pcm, double frequency, long
     return worst;
 }
 
+// Samples of one channel that break the sine recurrence: none in an unbroken
+// sine, a few at each place where time was cut out, and most of them where
+// another sound came in.
+inline size_t sine_breaks(const std::vector<int16_t>& pcm, double frequency, long rate, int channel)
+{
+    const double twice_cos = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
+    size_t breaks = 0;
+    for (size_t n = 1; n + 1 < pcm.size() / 2; ++n) {
+        const double deviation =
+            pcm[2 * (n + 1) + channel] + pcm[2 * (n - 1) + channel] - twice_cos * pcm[2 * n + channel];
+        breaks += std::abs(deviation) >= 8 ? 1 : 0;
+    }
+    return breaks;
+}
+
 } // namespace ornavox::test

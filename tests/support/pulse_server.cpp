@@ -4,6 +4,7 @@
 #include <pulse/mainloop.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -259,6 +260,64 @@ void PulseServer::stop()
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
+}
+
+PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream)
+{
+    const std::string before = server.pactl("list short sink-inputs");
+    std::vector<std::string> args = {
+        "pacat", "--playback", "--raw", "--client-name=" + client, "--stream-name=" + stream, "/dev/zero"};
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"PULSE_SERVER=" + server.address(), "HOME=/tmp"};
+    std::vector<char*> envp;
+    for (auto& variable : env)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    if (posix_spawnp(&pid_, "pacat", nullptr, nullptr, argv.data(), envp.data()) != 0)
+        throw std::runtime_error("cannot start pacat");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        std::istringstream lines(server.pactl("list short sink-inputs"));
+        std::string line;
+        while (std::getline(lines, line))
+            if (before.find(line.substr(0, line.find('\t')) + "\t") == std::string::npos) {
+                index_ = static_cast<uint32_t>(std::stoul(line));
+                return;
+            }
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("pacat's stream did not appear");
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+PlaybackStream::~PlaybackStream()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::vector<uint32_t> channel_volumes(const std::string& pactl_text)
+{
+    std::vector<uint32_t> volumes;
+    const size_t start = pactl_text.find("Volume:");
+    if (start == std::string::npos)
+        return volumes;
+    std::istringstream line(pactl_text.substr(start, pactl_text.find('\n', start) - start));
+    std::string word, previous;
+    while (line >> word) {
+        const bool number = !previous.empty() && std::all_of(previous.begin(), previous.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c));
+        });
+        if (word == "/" && number)
+            volumes.push_back(static_cast<uint32_t>(std::stoul(previous)));
+        previous = word;
+    }
+    return volumes;
 }
 
 NoPulseServer::NoPulseServer() : folder_(make_folder())

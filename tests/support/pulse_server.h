@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace ornavox::test {
 
@@ -60,6 +62,26 @@ private:
     pid_t pid_ = -1;
     std::optional<PulseServerVariable> variable_;
 };
+
+// A playback stream on the server's default sink that plays silence while it
+// lives: pacat with the given client and stream names.
+class PlaybackStream {
+public:
+    PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream);
+    ~PlaybackStream();
+    PlaybackStream(const PlaybackStream&) = delete;
+    PlaybackStream& operator=(const PlaybackStream&) = delete;
+
+    // The sink input's index, once the server lists it.
+    uint32_t index() const { return index_; }
+
+private:
+    pid_t pid_ = -1;
+    uint32_t index_ = 0;
+};
+
+// The raw channel volumes on the first "Volume:" line of pactl's text.
+std::vector<uint32_t> channel_volumes(const std::string& pactl_text);
 
 // No server at all: PULSE_SERVER names a socket in an empty temporary folder.
 class NoPulseServer {

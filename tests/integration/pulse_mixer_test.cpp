@@ -1,0 +1,203 @@
+// The mixer component over the sound server, recording through the capture
+// device, on a private server with two null sinks, sine sources of three
+// pitches, one of them a microphone.
+#include "mixer/mixer.h"
+
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/fake/recording_message_sink.h"
+#include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_mixer_device.h"
+#include "platform/pulse/pulse_session.h"
+#include "tests/support/capture_events.h"
+#include "tests/support/pulse_server.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace ornavox::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPatience = 30s;
+
+class PulseMixerTest : public ::testing::Test {
+protected:
+    PulseMixerTest()
+    {
+        server.pactl("load-module module-null-sink sink_name=ornavox_other norewinds=1");
+        server.pactl("load-module module-sine-source source_name=ornavox_high rate=44100 frequency=880");
+        server.pactl("load-module module-sine-source source_name=ornavox_mic rate=44100 frequency=660 "
+                     "source_properties=device.form_factor=microphone");
+        mixer.onmixeropen = [](const std::vector<line>&, const std::vector<control>&) {};
+        mixer.open();
+    }
+
+    // The record_lines entry of a source, by its server name.
+    int32_t entry(const std::string& name) const
+    {
+        for (size_t i = 0; i < mixer.record_lines().size(); ++i)
+            if (mixer_device.mux_source_name(static_cast<uint32_t>(mixer.record_lines()[i].mux_index)) == name)
+                return static_cast<int32_t>(i);
+        return -1;
+    }
+
+    std::string stream_source()
+    {
+        auto lock = session.lock();
+        return session.record_stream().source;
+    }
+    uint32_t stream_index()
+    {
+        auto lock = session.lock();
+        return session.record_stream().index;
+    }
+
+    // Opens the capture device on the selected source and keeps its buffers
+    // going until `done` holds.
+    void record_until(const std::function<bool()>& done)
+    {
+        size_t seen = log.events.size();
+        ASSERT_TRUE(dispatcher.run_until(
+            [&] {
+                for (; seen < log.events.size(); ++seen)
+                    if (log.events[seen].kind == CaptureEvent::Filled) {
+                        captured.append(log.events[seen]);
+                        device.add_buffer(*log.events[seen].buffer);
+                    }
+                return done();
+            },
+            kPatience));
+    }
+    void start_recording()
+    {
+        std::string error;
+        ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+        ring.queue_all(device);
+        device.start();
+    }
+    void stop_recording()
+    {
+        device.reset();
+        const size_t before = log.events.size();
+        device.close();
+        dispatcher.run_pending();
+        for (size_t i = before; i < log.events.size(); ++i)
+            if (log.events[i].kind == CaptureEvent::Filled)
+                captured.append(log.events[i]);
+    }
+    void record_for(std::chrono::milliseconds time)
+    {
+        const auto end = std::chrono::steady_clock::now() + time;
+        record_until([&] { return std::chrono::steady_clock::now() > end; });
+    }
+
+    PulseServer server;
+    QueueDispatcher dispatcher;
+    PulseSession session{dispatcher};
+    PulseMixerDevice mixer_device{session, dispatcher};
+    PulseCaptureDevice device{session, dispatcher};
+    RecordingMessageSink messages;
+    tmixer mixer{mixer_device, messages};
+    CaptureEventLog log;
+    BufferRing ring{4, 4 * 1000};
+    CapturedPcm captured;
+};
+
+TEST_F(PulseMixerTest, EverySourceIsListedWithItsKindAndWhatIsPlayedIsDetected)
+{
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+    ASSERT_EQ(mixer.record_lines().size(), 5u);
+    const struct {
+        const char* name;
+        uint32_t type;
+    } expected[] = {
+        {"ornavox_null.monitor", MIXERLINE_COMPONENTTYPE_SRC_ANALOG},
+        {"ornavox_sine", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
+        {"ornavox_other.monitor", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT},
+        {"ornavox_high", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
+        {"ornavox_mic", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE},
+    };
+    for (const auto& e : expected) {
+        const int32_t i = entry(e.name);
+        ASSERT_GE(i, 0) << e.name;
+        EXPECT_EQ(mixer.record_lines()[i].component_type, e.type) << e.name;
+        EXPECT_FALSE(mixer.record_lines()[i].name.empty());
+    }
+    EXPECT_EQ(mixer.autodetect(), entry("ornavox_null.monitor"));
+    ASSERT_FALSE(mixer.playback_ctls().empty());
+    EXPECT_EQ(mixer.playback_ctls()[0].name, "Null Output");
+    // Selected at open: the server's default source.
+    EXPECT_EQ(mixer.selected_at_open(), mixer.record_lines()[entry("ornavox_sine")].mux_index);
+}
+
+TEST_F(PulseMixerTest, TheSelectedSourceIsRecordedAndTheServerDefaultStaysAsItWas)
+{
+    const struct {
+        int32_t kind;
+        const char* name;
+        double pitch;
+    } choices[] = {{0, "ornavox_high", 880}, {0, "ornavox_sine", 440}, {2, "ornavox_mic", 660}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.name);
+        mixer.select_mux(c.kind, c.kind == 0 ? entry(c.name) : 0);
+        captured = {};
+        log.events.clear();
+        start_recording();
+        record_for(500ms);
+        stop_recording();
+        EXPECT_NEAR(captured.frequency(44100, 0), c.pitch, 2);
+        EXPECT_LT(sine_break(captured.pcm, c.pitch, 44100, 0), 8);
+    }
+    EXPECT_NE(server.pactl("get-default-source").find("ornavox_sine"), std::string::npos);
+}
+
+// Another program moves our stream, then the default source changes under
+// it: each time the stream comes back, and nothing from elsewhere is kept.
+TEST_F(PulseMixerTest, MovesOfOurStreamAreUndoneAndLeaveNoForeignSound)
+{
+    mixer.select_mux(0, entry("ornavox_sine"));
+    start_recording();
+    record_for(300ms);
+
+    server.pactl("move-source-output " + std::to_string(stream_index()) + " ornavox_high");
+    record_until([&] { return stream_source() == "ornavox_high"; });
+    record_until([&] { return stream_source() == "ornavox_sine"; });
+    record_for(300ms);
+
+    server.pactl("set-default-source ornavox_mic");
+    record_for(500ms);
+    EXPECT_EQ(stream_source(), "ornavox_sine");
+    stop_recording();
+
+    EXPECT_NEAR(captured.frequency(44100, 0), 440, 2);
+    // The time away is cut out, which breaks the tone at two places.
+    EXPECT_LE(sine_breaks(captured.pcm, 440, 44100, 0), 8u) << "sound from a source we did not choose";
+    EXPECT_NE(server.pactl("get-default-source").find("ornavox_mic"), std::string::npos)
+        << "the server's default is the user's";
+}
+
+TEST_F(PulseMixerTest, LevelsFollowTheServerAndWritesKeepTheBalance)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> volumes;
+    mixer.onvolumechange = [&](uint32_t sort, uint32_t volume) { volumes.emplace_back(sort, volume); };
+    mixer.select_mux(0, entry("ornavox_high"));
+    server.pactl("set-source-volume ornavox_high 50%");
+    ASSERT_TRUE(dispatcher.run_until(
+        [&] { return !volumes.empty() && volumes.back() == std::make_pair(kRecordLevel, 32768u); }, kPatience));
+
+    // The loudest channel is the sink's level, and a new level keeps the
+    // balance.
+    const auto last_is = [&](uint32_t sort, uint32_t volume) {
+        return !volumes.empty() && volumes.back() == std::make_pair(sort, volume);
+    };
+    server.pactl("set-sink-volume ornavox_null 25% 50%");
+    ASSERT_TRUE(dispatcher.run_until([&] { return last_is(0, 32768); }, kPatience));
+    mixer.setvolume(0, 65535);
+    ASSERT_TRUE(dispatcher.run_until([&] { return last_is(0, 65535); }, kPatience));
+    EXPECT_EQ(channel_volumes(server.pactl("get-sink-volume ornavox_null")), (std::vector<uint32_t>{32768, 65536}));
+}
+
+} // namespace
+} // namespace ornavox::test
