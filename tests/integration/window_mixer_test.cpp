@@ -140,5 +140,17 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
     EXPECT_NEAR(tone_frequency(decoded, 0), 880, 5);
 }
 
+TEST_F(WindowMixer, TheWindowClosesCleanlyWithTheServerGone)
+{
+    create("[audio]\r\naudioline=0\r\nsource=2\r\n");
+    const int rows = static_cast<int>(form->VolumeBars.size());
+    server.kill();
+    QTest::qWait(300);
+    EXPECT_EQ(static_cast<int>(form->VolumeBars.size()), rows) << "the panel stays as it was";
+    form->VolumeBars[0]->setValue(1000); // writes nothing, and fails nothing
+    form->close();
+    EXPECT_NE(folder.read_config().find("source=2"), std::string::npos);
+}
+
 } // namespace
 } // namespace ornavox::test
