@@ -27,47 +27,10 @@ using Clock = std::chrono::steady_clock;
 // Long enough never to end a healthy test; a hang ends it instead.
 constexpr auto kPatience = 30s;
 
-// Runs the dispatcher, appending and re-queueing every filled buffer, until
-// `done` holds. A failure or close is noted and ends the wait.
-bool capture_until(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured,
-                   const std::function<bool()>& done)
-{
-    size_t seen = log.events.size();
-    return dispatcher.run_until(
-        [&] {
-            for (; seen < log.events.size(); ++seen) {
-                const CaptureEvent& event = log.events[seen];
-                if (event.kind == CaptureEvent::Opened)
-                    continue;
-                if (event.kind != CaptureEvent::Filled)
-                    return true;
-                captured.append(event);
-                device.add_buffer(*event.buffer);
-            }
-            return done();
-        },
-        kPatience);
-}
-
 void capture(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured,
              uint64_t frames)
 {
     ASSERT_TRUE(capture_until(device, dispatcher, log, captured, [&] { return captured.frames() >= frames; }));
-}
-
-// Resets and closes the device and appends what the returned buffers held.
-// Returns the position after the reset.
-uint64_t finish(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured)
-{
-    device.reset();
-    const uint64_t position = device.position_samples().value_or(0);
-    const size_t before = log.events.size();
-    device.close();
-    dispatcher.run_pending();
-    for (size_t i = before; i < log.events.size(); ++i)
-        if (log.events[i].kind == CaptureEvent::Filled)
-            captured.append(log.events[i]);
-    return position;
 }
 
 // A private sound server with a capture device on it.

@@ -58,17 +58,7 @@ protected:
     // going until `done` holds.
     void record_until(const std::function<bool()>& done)
     {
-        size_t seen = log.events.size();
-        ASSERT_TRUE(dispatcher.run_until(
-            [&] {
-                for (; seen < log.events.size(); ++seen)
-                    if (log.events[seen].kind == CaptureEvent::Filled) {
-                        captured.append(log.events[seen]);
-                        device.add_buffer(*log.events[seen].buffer);
-                    }
-                return done();
-            },
-            kPatience));
+        ASSERT_TRUE(capture_until(device, dispatcher, log, captured, done));
     }
     void start_recording()
     {
@@ -77,16 +67,7 @@ protected:
         ring.queue_all(device);
         device.start();
     }
-    void stop_recording()
-    {
-        device.reset();
-        const size_t before = log.events.size();
-        device.close();
-        dispatcher.run_pending();
-        for (size_t i = before; i < log.events.size(); ++i)
-            if (log.events[i].kind == CaptureEvent::Filled)
-                captured.append(log.events[i]);
-    }
+    void stop_recording() { finish(device, dispatcher, log, captured); }
     void record_for(std::chrono::milliseconds time)
     {
         const auto end = std::chrono::steady_clock::now() + time;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/capture_device.h"
+#include "platform/fake/queue_dispatcher.h"
 #include "tests/support/mp3_decode.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -123,6 +126,43 @@ inline size_t sine_breaks(const std::vector<int16_t>& pcm, double frequency, lon
         breaks += std::abs(deviation) >= 8 ? 1 : 0;
     }
     return breaks;
+}
+
+// Runs the dispatcher, appending and re-queueing every filled buffer, until
+// `done` holds. A failure or close is noted and ends the wait.
+inline bool capture_until(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log,
+                          CapturedPcm& captured, const std::function<bool()>& done)
+{
+    size_t seen = log.events.size();
+    return dispatcher.run_until(
+        [&] {
+            for (; seen < log.events.size(); ++seen) {
+                const CaptureEvent& event = log.events[seen];
+                if (event.kind == CaptureEvent::Opened)
+                    continue;
+                if (event.kind != CaptureEvent::Filled)
+                    return true;
+                captured.append(event);
+                device.add_buffer(*event.buffer);
+            }
+            return done();
+        },
+        std::chrono::seconds(30));
+}
+
+// Resets and closes the device and appends what the returned buffers held.
+// Returns the position after the reset.
+inline uint64_t finish(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured)
+{
+    device.reset();
+    const uint64_t position = device.position_samples().value_or(0);
+    const size_t before = log.events.size();
+    device.close();
+    dispatcher.run_pending();
+    for (size_t i = before; i < log.events.size(); ++i)
+        if (log.events[i].kind == CaptureEvent::Filled)
+            captured.append(log.events[i]);
+    return position;
 }
 
 } // namespace ornavox::test
