@@ -1,4 +1,5 @@
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
@@ -23,11 +24,12 @@ int main(int argc, char** argv)
     PulseSession session(dispatcher);
     PulseCaptureDevice device(session, dispatcher);
     PulseMixerDevice mixer_device(session, dispatcher);
+    PulseMediaPlayer player(session, dispatcher);
     QtMessageSink messages;
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{device, mixer_device, dispatcher, messages, dialogs, shell,
+    TskinForm skinForm(SkinFormServices{device, mixer_device, player, dispatcher, messages, dialogs, shell,
                                         QCoreApplication::applicationDirPath().toStdString() + "/",
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised

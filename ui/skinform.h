@@ -31,7 +31,9 @@ namespace ornavox {
 
 class CaptureDevice;
 class Dialogs;
+class MediaPlayer;
 class MixerDevice;
+class TNotifyWnd;
 class ThrottledWrite;
 class Dispatcher;
 class MessageSink;
@@ -43,6 +45,7 @@ class Thotlinkbutton;
 struct SkinFormServices {
     CaptureDevice& device;
     MixerDevice& mixer_device;
+    MediaPlayer& player;
     Dispatcher& dispatcher;
     MessageSink& messages;
     Dialogs& dialogs;
@@ -188,6 +191,8 @@ public:
     void Timer1Timer(QObject* Sender);
     // Playback.
     void hotlinkbutton1Click(QObject* Sender);
+    void NotifyWndProc(uint32_t code, const std::string& reason);
+    std::shared_ptr<TNotifyWnd> NotifyWnd; // from step 11 of start-up to step 2 of close
 
     // The skinned window's own commands.
     void hotlinkbutton1mouseenter(QObject* Sender);
@@ -258,6 +263,9 @@ private:
     bool choose_save_file();
     void show_idle();
     void recording_failed();
+
+    // Playback.
+    void show_play_position();
 
     // True while a record click waits in the append question or the save
     // dialog; those run their own event loop, so a second record or a stop can

@@ -1,5 +1,6 @@
 #include "ui/skinform.h"
 
+#include "platform/media_player.h"
 #include "platform/message_sink.h"
 #include "ui/dialogs.h"
 #include "ui/hotlinkbutton.h"
@@ -101,7 +102,10 @@ void TskinForm::hotlinkbutton4Click(QObject*)
     start_cancelled_ = true;
     if (taskstate == TaskState::Recording)
         audiorec1->stop();
-    // Stopping playback belongs to the playback device, which comes later.
+    if (taskstate == TaskState::Playing) {
+        services_.player.stop();
+        services_.player.close();
+    }
     show_idle();
 }
 
@@ -189,13 +193,9 @@ void TskinForm::Timer1Timer(QObject*)
     case TaskState::Paused:
         break;
     case TaskState::Playing:
-        // The playback position comes with the playback device.
+        show_play_position();
         break;
     }
-}
-
-void TskinForm::hotlinkbutton1Click(QObject*)
-{
 }
 
 } // namespace ornavox

@@ -1,6 +1,7 @@
 #include "ui/skinform.h"
 
 #include "ui/hotkey_edit.h"
+#include "ui/notify_window.h"
 #include "ui/shortcut_text.h"
 
 #include <QComboBox>
@@ -124,22 +125,24 @@ void TskinForm::save_settings()
         services_.messages.show_message(error);
 }
 
-// Places of the pieces that come with the playback notification and the
-// global hotkeys.
-
 void TskinForm::create_notify_window()
 {
+    NotifyWnd =
+        std::make_shared<TNotifyWnd>([this](uint32_t code, const std::string& reason) { NotifyWndProc(code, reason); });
 }
+
+void TskinForm::destroy_notify_window()
+{
+    NotifyWnd.reset();
+}
+
+// Places of the pieces that come with the global hotkeys.
 
 void TskinForm::register_hotkey(THotKey&, int)
 {
 }
 
 void TskinForm::unregister_show_hotkey()
-{
-}
-
-void TskinForm::destroy_notify_window()
 {
 }
 

@@ -1,5 +1,6 @@
 // The mixer panel of the window on a private sound server.
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
@@ -24,8 +25,8 @@ protected:
     void create(const std::string& config = "")
     {
         folder.write_config(config);
-        form = std::make_unique<TskinForm>(
-            SkinFormServices{device, mixer_device, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{device, mixer_device, player, dispatcher, messages, dialogs,
+                                                            shell, folder.path(), "HH:mm:ss"});
         form->show();
         QTest::qWait(200);
     }
@@ -47,6 +48,7 @@ protected:
     PulseSession session{dispatcher};
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
+    PulseMediaPlayer player{session, dispatcher};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;

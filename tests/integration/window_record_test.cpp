@@ -1,4 +1,5 @@
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
@@ -34,8 +35,8 @@ protected:
     void SetUp() override
     {
         folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n");
-        form = std::make_unique<TskinForm>(
-            SkinFormServices{probe, mixer_device, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{probe, mixer_device, player, dispatcher, messages, dialogs,
+                                                            shell, folder.path(), "HH:mm:ss"});
         form->show();
         ASSERT_TRUE(form->Label6->text().contains(QStringLiteral("Sine"))) << form->Label6->text().toStdString();
     }
@@ -52,6 +53,7 @@ protected:
     PulseSession session{dispatcher};
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
+    PulseMediaPlayer player{session, dispatcher};
     PositionProbe probe{device};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

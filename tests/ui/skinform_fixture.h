@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_media_player.h"
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
@@ -69,13 +70,14 @@ protected:
 
     void create(MessageSink* sink = nullptr)
     {
-        form = std::make_unique<TskinForm>(SkinFormServices{device, card, dispatcher, sink ? *sink : messages, dialogs,
-                                                            shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, dispatcher, sink ? *sink : messages,
+                                                            dialogs, shell, folder.path(), "HH:mm:ss"});
     }
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device{dispatcher};
     FakeMixerDevice card{dispatcher};
+    FakeMediaPlayer player{dispatcher};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;

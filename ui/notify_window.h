@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/media_player.h"
+
+#include <functional>
+#include <string>
+
+namespace ornavox {
+
+// The window's target for the end-of-play notification. The window owns it
+// from start-up to the second step of its close; a notification that comes
+// later finds it gone and is not handled.
+class TNotifyWnd : public PlayNotifyTarget {
+public:
+    using Proc = std::function<void(uint32_t code, const std::string& reason)>;
+    explicit TNotifyWnd(Proc proc) : proc_(std::move(proc)) {}
+    void play_notify(uint32_t code, const std::string& reason) override { proc_(code, reason); }
+
+private:
+    Proc proc_;
+};
+
+} // namespace ornavox

@@ -1,0 +1,69 @@
+// Playing the recording through the media player.
+#include "ui/skinform.h"
+
+#include "platform/media_player.h"
+#include "platform/message_sink.h"
+#include "recording/time_text.h"
+#include "ui/hotlinkbutton.h"
+#include "ui/notify_window.h"
+
+#include <QLabel>
+#include <QLocale>
+
+namespace ornavox {
+
+namespace {
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+// Seconds in their shortest decimal form with the user's decimal separator:
+// 83456 ms is "83.456", 5000 ms is "5".
+QString seconds_text(uint64_t milliseconds)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(static_cast<double>(milliseconds) / 1000.0, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+// A file that cannot be played is said so and nothing starts: showing
+// "Playing" over silence would report a failure as success.
+void TskinForm::hotlinkbutton1Click(QObject*)
+{
+    if (taskstate != TaskState::Idle)
+        return;
+    std::string error;
+    if (!services_.player.open(program.SaveFile, error)) {
+        services_.messages.show_message("Cannot open file " + program.SaveFile);
+        return;
+    }
+    taskstate = TaskState::Playing;
+    services_.player.play(NotifyWnd);
+    Label7->setText(seconds_text(services_.player.length_ms().value_or(0)));
+    Label5->setText(QStringLiteral("Playing"));
+}
+
+void TskinForm::show_play_position()
+{
+    if (const std::optional<uint64_t> position = services_.player.position_ms())
+        Label3->setText(QString::fromStdString(
+            format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay, services_.long_time_format)));
+}
+
+// The end of a play: a successful end returns the window to Idle. So does a
+// play that failed midway, after saying why, instead of staying in Playing
+// with nothing to hear. A play that was stopped is done with already.
+void TskinForm::NotifyWndProc(uint32_t code, const std::string& reason)
+{
+    if (taskstate != TaskState::Playing || (code != MCI_NOTIFY_SUCCESSFUL && code != MCI_NOTIFY_FAILURE))
+        return;
+    show_idle();
+    hotlinkbutton1->setButtonstate(0);
+    hotlinkbutton1->update();
+    services_.player.close();
+    if (code == MCI_NOTIFY_FAILURE)
+        services_.messages.show_message("Playback of " + program.SaveFile + " stopped: " + reason + ".");
+}
+
+} // namespace ornavox
