@@ -71,13 +71,14 @@ protected:
     void create(MessageSink* sink = nullptr)
     {
         form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, dispatcher, sink ? *sink : messages,
-                                                            dialogs, shell, folder.path(), "HH:mm:ss"});
+                                                            dialogs, shell, folder.path(), long_time_format});
     }
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device{dispatcher};
     FakeMixerDevice card{dispatcher};
     FakeMediaPlayer player{dispatcher};
+    std::string long_time_format = "HH:mm:ss";
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;
