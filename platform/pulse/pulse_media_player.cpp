@@ -161,13 +161,15 @@ void PulseMediaPlayer::stop()
 
 void PulseMediaPlayer::close()
 {
-    if (stream_ || decoder_) {
+    // The mainloop thread uses the decoder only through a stream, and a
+    // stream exists only once the session runs.
+    if (stream_) {
         auto lock = session_.lock();
-        if (stream_)
-            end(MCI_NOTIFY_ABORTED, "");
+        end(MCI_NOTIFY_ABORTED, "");
         release_stream();
         decoder_.reset();
     }
+    decoder_.reset();
     heard_ms_ = 0;
 }
 

@@ -160,5 +160,37 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
     EXPECT_NEAR(tone_frequency(decoded, 0), PulseServer::kSineFrequency, 5.0);
 }
 
+// What was recorded plays to its end on the real server, and a server that
+// dies during a play returns the window to Idle with a message.
+TEST_F(WindowOnSoundServer, TheRecordingPlaysToItsEndAndALostServerEndsAPlay)
+{
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    run_for(1500);
+    click(form->hotlinkbutton4);
+    form->audiorec1->finish_closing();
+
+    click(form->hotlinkbutton1);
+    ASSERT_EQ(form->taskstate, TaskState::Playing) << (messages.messages.empty() ? "" : messages.messages[0]);
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("Playing"));
+    const double length = form->Label7->text().toDouble();
+    EXPECT_NEAR(length, static_cast<double>(captured()) / 44100, 0.1) << "what was captured";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 10000));
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+
+    click(form->hotlinkbutton1);
+    ASSERT_EQ(form->taskstate, TaskState::Playing);
+    run_for(300);
+    server.kill();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 1000));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(
+        messages.messages[0].rfind("Playback of " + form->program.SaveFile + " stopped: the sound server went away", 0),
+        0u)
+        << messages.messages[0];
+}
+
 } // namespace
 } // namespace ornavox::test
