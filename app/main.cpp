@@ -1,3 +1,4 @@
+#include "platform/noop/noop_hotkey_service.h"
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
@@ -25,11 +26,12 @@ int main(int argc, char** argv)
     PulseCaptureDevice device(session, dispatcher);
     PulseMixerDevice mixer_device(session, dispatcher);
     PulseMediaPlayer player(session, dispatcher);
+    NoopHotkeyService hotkeys;
     QtMessageSink messages;
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{device, mixer_device, player, dispatcher, messages, dialogs, shell,
+    TskinForm skinForm(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages, dialogs, shell,
                                         QCoreApplication::applicationDirPath().toStdString() + "/",
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised

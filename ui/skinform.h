@@ -31,6 +31,7 @@ namespace ornavox {
 
 class CaptureDevice;
 class Dialogs;
+class HotkeyService;
 class MediaPlayer;
 class MixerDevice;
 class TNotifyWnd;
@@ -46,6 +47,7 @@ struct SkinFormServices {
     CaptureDevice& device;
     MixerDevice& mixer_device;
     MediaPlayer& player;
+    HotkeyService& hotkeys;
     Dispatcher& dispatcher;
     MessageSink& messages;
     Dialogs& dialogs;
@@ -92,6 +94,11 @@ int32_t integer_or(const QString& text, int32_t fallback);
 // The help page beside the program, opened by the help button.
 inline constexpr const char* kHelpFileName = "ornavox.html";
 inline constexpr const char* kVendorWebAddress = "https://ornavox.example/";
+
+// The identifiers of the three system-wide hotkeys.
+inline constexpr int kShowWindowHotkey = 0x8888;
+inline constexpr int kStopHotkey = 0x8889;
+inline constexpr int kRecordPauseHotkey = 0x888A;
 
 inline constexpr int kCompactWidth = 351;
 inline constexpr int kCompactHeight = 124;
@@ -205,6 +212,10 @@ public:
     void hotlinkbutton14Click(QObject* Sender);
     void exit1Click(QObject* Sender);
     void hotlinkbutton6Click(QObject* Sender);
+
+    // Hotkeys: a change of any of the three fields, and an activation.
+    void HotKey3Change(QObject* Sender);
+    void WMHotKey(int id);
     void hotlinkbutton8Click(QObject* Sender);
 
     // Record source: a click on any of the four radio buttons, including a
@@ -249,6 +260,8 @@ private:
     int32_t chosen_list_item() const;
     void select_source_on_mixer(int32_t line_kind, int32_t source_index);
     void wire_mixer();
+    void wire_hotkeys();
+    void show_window();
     void rebuild_mixer_panel();
     void create_notify_window();
     void register_hotkey(THotKey& field, int id);

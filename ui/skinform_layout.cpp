@@ -298,6 +298,7 @@ void TskinForm::wire_handlers()
 
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     wire_mixer();
+    wire_hotkeys();
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     Timer1->start();
 }

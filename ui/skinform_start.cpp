@@ -92,7 +92,9 @@ void TskinForm::FormCreate(QObject*)
         THotKey* field;
         int id;
         const char* key;
-    } hotkeys[] = {{HotKey3, 0x8888, "hotkey3"}, {HotKey2, 0x8889, "hotkey2"}, {HotKey1, 0x888A, "hotkey1"}};
+    } hotkeys[] = {{HotKey3, kShowWindowHotkey, "hotkey3"},
+                   {HotKey2, kStopHotkey, "hotkey2"},
+                   {HotKey1, kRecordPauseHotkey, "hotkey1"}};
     for (const auto& h : hotkeys) {
         const std::string text = trimmed(p.Settings.read_string("hotkey", h.key, ""));
         if (!text.empty())
@@ -134,16 +136,6 @@ void TskinForm::create_notify_window()
 void TskinForm::destroy_notify_window()
 {
     NotifyWnd.reset();
-}
-
-// Places of the pieces that come with the global hotkeys.
-
-void TskinForm::register_hotkey(THotKey&, int)
-{
-}
-
-void TskinForm::unregister_show_hotkey()
-{
 }
 
 } // namespace ornavox

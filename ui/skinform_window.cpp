@@ -103,10 +103,6 @@ void TskinForm::hotlinkbutton12Click(QObject*)
 }
 
 // Hiding waits for the global hotkeys, the only way to bring the window back.
-void TskinForm::hotlinkbutton13Click(QObject*)
-{
-}
-
 void TskinForm::hotlinkbutton14Click(QObject*)
 {
     close();

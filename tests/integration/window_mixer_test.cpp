@@ -1,4 +1,5 @@
 // The mixer panel of the window on a private sound server.
+#include "platform/fake/fake_hotkey_service.h"
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
@@ -25,8 +26,8 @@ protected:
     void create(const std::string& config = "")
     {
         folder.write_config(config);
-        form = std::make_unique<TskinForm>(SkinFormServices{device, mixer_device, player, dispatcher, messages, dialogs,
-                                                            shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages,
+                                                            dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
         QTest::qWait(200);
     }
@@ -49,6 +50,7 @@ protected:
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
     PulseMediaPlayer player{session, dispatcher};
+    FakeHotkeyService hotkeys;
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;

@@ -1,3 +1,4 @@
+#include "platform/fake/fake_hotkey_service.h"
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
@@ -35,8 +36,8 @@ protected:
     void SetUp() override
     {
         folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n");
-        form = std::make_unique<TskinForm>(SkinFormServices{probe, mixer_device, player, dispatcher, messages, dialogs,
-                                                            shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(SkinFormServices{probe, mixer_device, player, hotkeys, dispatcher, messages,
+                                                            dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
         ASSERT_TRUE(form->Label6->text().contains(QStringLiteral("Sine"))) << form->Label6->text().toStdString();
     }
@@ -54,6 +55,7 @@ protected:
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
     PulseMediaPlayer player{session, dispatcher};
+    FakeHotkeyService hotkeys;
     PositionProbe probe{device};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_hotkey_service.h"
 #include "platform/fake/fake_media_player.h"
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/fake/queue_dispatcher.h"
@@ -70,14 +71,16 @@ protected:
 
     void create(MessageSink* sink = nullptr)
     {
-        form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, dispatcher, sink ? *sink : messages,
-                                                            dialogs, shell, folder.path(), long_time_format});
+        form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, hotkeys, dispatcher,
+                                                            sink ? *sink : messages, dialogs, shell, folder.path(),
+                                                            long_time_format});
     }
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device{dispatcher};
     FakeMixerDevice card{dispatcher};
     FakeMediaPlayer player{dispatcher};
+    FakeHotkeyService hotkeys;
     std::string long_time_format = "HH:mm:ss";
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

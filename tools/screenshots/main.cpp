@@ -6,6 +6,7 @@
 // sound card, so the pictures are the same on every machine.
 
 #include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_hotkey_service.h"
 #include "platform/fake/fake_media_player.h"
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/qt/qt_dispatcher.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv)
     FakeCaptureDevice device(dispatcher);
     FakeMixerDevice mixer_device(dispatcher);
     FakeMediaPlayer player(dispatcher);
+    FakeHotkeyService hotkeys;
     mixer_device.add_source("Monitor of Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_ANALOG, 65535);
     mixer_device.add_source("Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, 40000);
     mixer_device.add_source("USB Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE, 52000);
@@ -150,7 +152,7 @@ int main(int argc, char** argv)
     PrintedMessages messages;
     QtDialogs dialogs(nullptr);
     QtShell shell;
-    TskinForm form(SkinFormServices{device, mixer_device, player, dispatcher, messages, dialogs, shell,
+    TskinForm form(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages, dialogs, shell,
                                     program_dir.path().toStdString() + "/", "HH:mm:ss"});
     form.show();
     QCoreApplication::processEvents();

@@ -1,0 +1,85 @@
+// The three system-wide hotkeys, showing the window, and hiding it.
+#include "ui/skinform.h"
+
+#include "platform/hotkey_service.h"
+#include "platform/message_sink.h"
+#include "ui/hotkey_edit.h"
+#include "ui/shortcut_text.h"
+
+#include <QLabel>
+
+namespace ornavox {
+
+void TskinForm::wire_hotkeys()
+{
+    services_.hotkeys.set_handler([this](int id) { WMHotKey(id); });
+    for (THotKey* field : {HotKey1, HotKey2, HotKey3})
+        field->onchange = [this](QObject* sender) { HotKey3Change(sender); };
+}
+
+void TskinForm::register_hotkey(THotKey& field, int id)
+{
+    services_.hotkeys.register_hotkey(id, field.hotKey());
+}
+
+void TskinForm::unregister_show_hotkey()
+{
+    services_.hotkeys.unregister_hotkey(kShowWindowHotkey);
+}
+
+// The field's new combination replaces its earlier one: only what the field
+// shows fires.
+void TskinForm::HotKey3Change(QObject* Sender)
+{
+    auto* field = qobject_cast<THotKey*>(Sender);
+    if (!field)
+        return;
+    const int id = field == HotKey1 ? kRecordPauseHotkey : field == HotKey2 ? kStopHotkey : kShowWindowHotkey;
+    services_.hotkeys.register_hotkey(id, field->hotKey());
+    program.Settings.write_string("hotkey", field->objectName().toStdString(), ShortCutToText(field->hotKey()));
+}
+
+void TskinForm::WMHotKey(int id)
+{
+    switch (id) {
+    case kShowWindowHotkey:
+        Label3->setText(QStringLiteral("Got it!"));
+        show_window();
+        break;
+    case kStopHotkey:
+        hotlinkbutton4Click(nullptr);
+        show_window();
+        break;
+    case kRecordPauseHotkey:
+        hotlinkbutton3Click(nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+void TskinForm::show_window()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+// Hidden, the window is out of the taskbar and only the show or the stop key
+// brings it back. With neither working it would be lost, and a recording
+// could be ended only by killing the program: then it stays and says why.
+void TskinForm::hotlinkbutton13Click(QObject*)
+{
+    if (!services_.hotkeys.active(kShowWindowHotkey) && !services_.hotkeys.active(kStopHotkey)) {
+        services_.messages.show_message(
+            "The window cannot be hidden: neither the \"Show me\" key nor the \"Stop record\" key works on this "
+            "desktop, so nothing could bring the window back. Choose another combination for one of them in the "
+            "options panel (the Options button).");
+        return;
+    }
+    hide();
+}
+
+} // namespace ornavox
