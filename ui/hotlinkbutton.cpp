@@ -15,6 +15,13 @@ Thotlinkbutton::Thotlinkbutton(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
+    install_hotlinkbutton_accessibility();
+}
+
+void Thotlinkbutton::click()
+{
+    if (onclick)
+        onclick(this);
 }
 
 void Thotlinkbutton::setButtonimage(TImageList* list)

@@ -42,6 +42,10 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString& hint) { setToolTip(hint); }
 
+    // Runs the click as a press and release on the button would; for
+    // assistive technology.
+    void click();
+
     QMenu* popupMenu() const { return popup_menu_; }
     void setPopupMenu(QMenu* menu) { popup_menu_ = menu; }
 
@@ -71,5 +75,9 @@ private:
     bool pointer_inside_ = false;
     QMenu* popup_menu_ = nullptr;
 };
+
+// Makes every picture button a push button to assistive technology: named by
+// its hint, with a press action. Done once, by the first button made.
+void install_hotlinkbutton_accessibility();
 
 } // namespace ornavox

@@ -2,6 +2,7 @@
 
 #include "ui/hotlinkbutton.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QEnterEvent>
 #include <QLabel>
@@ -184,6 +185,33 @@ TEST_F(SkinFormWindowTest, MenuButtonOpensTheMenuBelowItself)
     EXPECT_EQ(shown_at, form->mapToGlobal(QPoint(20, 23)));
     EXPECT_FALSE(form->PopupMenu1->isVisible());
     EXPECT_EQ(form->hotlinkbutton2->buttonstate(), 0) << "normal face once the menu is closed";
+}
+
+} // namespace
+} // namespace ornavox::test
+
+namespace ornavox::test {
+namespace {
+
+// Every picture button is a push button to a screen reader, named by its
+// hint, and its press action does what a click does.
+TEST_F(SkinFormWindowTest, PictureButtonsAreButtonsToAssistiveTechnology)
+{
+    create();
+    for (Thotlinkbutton* button : form->findChildren<Thotlinkbutton*>()) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::Button);
+        EXPECT_EQ(accessible->text(QAccessible::Name), button->hint());
+        ASSERT_NE(accessible->actionInterface(), nullptr);
+        EXPECT_EQ(accessible->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    }
+    QAccessible::queryAccessibleInterface(form->hotlinkbutton12)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"file:" + folder.path() + "ornavox.html"});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Label5)->text(QAccessible::Name), form->Label5->text());
 }
 
 } // namespace
