@@ -1,4 +1,7 @@
 #include "platform/noop/noop_hotkey_service.h"
+#ifdef ORNAVOX_HAVE_X11
+#include "platform/x11/x11_hotkey_service.h"
+#endif
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
@@ -11,6 +14,25 @@
 
 #include <QApplication>
 #include <QLocale>
+
+#include <memory>
+
+namespace {
+
+// Root-window grabs on an X11 session. Under XWayland they would see keys
+// only while one of our own windows has the focus, so a Wayland session gets
+// none of them.
+std::unique_ptr<ornavox::HotkeyService> make_hotkey_service()
+{
+#ifdef ORNAVOX_HAVE_X11
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && qgetenv("XDG_SESSION_TYPE") != "wayland")
+        if (auto x11 = ornavox::X11HotkeyService::create())
+            return x11;
+#endif
+    return std::make_unique<ornavox::NoopHotkeyService>();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -26,12 +48,12 @@ int main(int argc, char** argv)
     PulseCaptureDevice device(session, dispatcher);
     PulseMixerDevice mixer_device(session, dispatcher);
     PulseMediaPlayer player(session, dispatcher);
-    NoopHotkeyService hotkeys;
+    const std::unique_ptr<HotkeyService> hotkeys = make_hotkey_service();
     QtMessageSink messages;
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages, dialogs, shell,
+    TskinForm skinForm(SkinFormServices{device, mixer_device, player, *hotkeys, dispatcher, messages, dialogs, shell,
                                         QCoreApplication::applicationDirPath().toStdString() + "/",
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised

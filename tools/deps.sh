@@ -10,7 +10,7 @@ ORNAVOX_BUILD_PACKAGES=(
 )
 ORNAVOX_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  lame mpg123 xvfb xauth clang-format
+  lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils
 )
 
 install_missing() {
