@@ -1,12 +1,15 @@
 #include "tests/support/virtual_display.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
+
+#include <xcb/xcb.h>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,40 +18,51 @@ extern char** environ;
 
 namespace ornavox::test {
 
+namespace {
+
+bool answers(const std::string& display)
+{
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool ok = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return ok;
+}
+
+} // namespace
+
+// Takes the first display number from 90 on that nobody holds, and waits
+// until the server answers there.
 VirtualDisplay::VirtualDisplay()
 {
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0)
-        throw std::runtime_error("cannot make a pipe for Xvfb");
-    const std::string fd = std::to_string(pipe_fds[1]);
-    std::string program = "Xvfb", displayfd = "-displayfd", screen = "-screen", zero = "0", size = "1280x1024x24",
-                nolisten = "-nolisten", tcp = "tcp";
-    char* argv[] = {program.data(),  displayfd.data(), const_cast<char*>(fd.c_str()),
-                    screen.data(),   zero.data(),      size.data(),
-                    nolisten.data(), tcp.data(),       nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe_fds[1]);
-    if (spawned != 0) {
-        ::close(pipe_fds[0]);
-        throw std::runtime_error("cannot start Xvfb: " + std::string(std::strerror(spawned)));
-    }
-    // Xvfb writes its display number once it accepts clients.
-    pollfd ready{pipe_fds[0], POLLIN, 0};
-    char number[16] = {};
-    const bool answered = poll(&ready, 1, 20000) > 0 && read(pipe_fds[0], number, sizeof number - 1) > 0;
-    ::close(pipe_fds[0]);
-    if (!answered) {
+    for (int number = 90; number < 190; ++number) {
+        if (::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
+            continue;
+        name_ = ":" + std::to_string(number);
+        std::string program = "Xvfb", screen = "-screen", zero = "0", size = "1280x1024x24", nolisten = "-nolisten",
+                    tcp = "tcp";
+        char* argv[] = {program.data(), name_.data(),    screen.data(), zero.data(),
+                        size.data(),    nolisten.data(), tcp.data(),    nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0)
+            throw std::runtime_error("cannot start Xvfb: " + std::string(std::strerror(spawned)));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_)
+                break; // the number was taken after all: try the next
+            if (answers(name_)) {
+                setenv("DISPLAY", name_.c_str(), 1);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         ::kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
-        throw std::runtime_error("Xvfb did not start");
     }
-    name_ = ":" + std::to_string(std::atoi(number));
-    setenv("DISPLAY", name_.c_str(), 1);
+    throw std::runtime_error("Xvfb did not start");
 }
 
 VirtualDisplay::~VirtualDisplay()
