@@ -2,6 +2,9 @@
 #ifdef ORNAVOX_HAVE_X11
 #include "platform/x11/x11_hotkey_service.h"
 #endif
+#ifdef ORNAVOX_HAVE_PORTAL
+#include "platform/portal/portal_hotkey_service.h"
+#endif
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
@@ -19,13 +22,18 @@
 
 namespace {
 
-// Root-window grabs on an X11 session. Under XWayland they would see keys
-// only while one of our own windows has the focus, so a Wayland session gets
-// none of them.
+// The desktop portal on every Wayland session, even under XWayland, where
+// root-window grabs see keys only while one of our own windows has the focus;
+// root-window grabs on X11; else none.
 std::unique_ptr<ornavox::HotkeyService> make_hotkey_service()
 {
+    const bool wayland = qgetenv("XDG_SESSION_TYPE") == "wayland";
+#ifdef ORNAVOX_HAVE_PORTAL
+    if (wayland)
+        return std::make_unique<ornavox::PortalHotkeyService>();
+#endif
 #ifdef ORNAVOX_HAVE_X11
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && qgetenv("XDG_SESSION_TYPE") != "wayland")
+    if (!wayland && QGuiApplication::platformName() == QLatin1String("xcb"))
         if (auto x11 = ornavox::X11HotkeyService::create())
             return x11;
 #endif

@@ -23,6 +23,11 @@ public:
     // Whether `id` fires now. A desktop that asks the user may grant a key
     // later than register_hotkey() returns.
     virtual bool active(int id) const = 0;
+    // The combination that fires `id`, which a desktop may have chosen other
+    // than the one asked for; 0 while `id` is inactive.
+    virtual uint16_t granted_shortcut(int id) const = 0;
+    // Told when grants change later than register_hotkey() returned.
+    virtual void set_grants_handler(std::function<void()> handler) { (void)handler; }
 };
 
 } // namespace ornavox

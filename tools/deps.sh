@@ -10,7 +10,7 @@ ORNAVOX_BUILD_PACKAGES=(
 )
 ORNAVOX_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils
+  lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon
 )
 
 install_missing() {

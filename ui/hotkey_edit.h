@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/shortcut_text.h"
 #include "ui/notify_event.h"
-#include "ui/shortcut_text.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shortcut_text.h"
+#include "app/shortcut_text.h"
 
 #include <QtCore/qnamespace.h>
 

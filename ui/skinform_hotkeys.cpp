@@ -1,10 +1,10 @@
 // The three system-wide hotkeys, showing the window, and hiding it.
 #include "ui/skinform.h"
 
+#include "app/shortcut_text.h"
 #include "platform/hotkey_service.h"
 #include "platform/message_sink.h"
 #include "ui/hotkey_edit.h"
-#include "ui/shortcut_text.h"
 
 #include <QLabel>
 
@@ -13,6 +13,14 @@ namespace ornavox {
 void TskinForm::wire_hotkeys()
 {
     services_.hotkeys.set_handler([this](int id) { WMHotKey(id); });
+    // A desktop that chose other triggers: the fields show what fires.
+    services_.hotkeys.set_grants_handler([this] {
+        const std::pair<THotKey*, int> fields[] = {
+            {HotKey1, kRecordPauseHotkey}, {HotKey2, kStopHotkey}, {HotKey3, kShowWindowHotkey}};
+        for (const auto& [field, id] : fields)
+            if (const uint16_t granted = services_.hotkeys.granted_shortcut(id))
+                field->setHotKey(granted);
+    });
     for (THotKey* field : {HotKey1, HotKey2, HotKey3})
         field->onchange = [this](QObject* sender) { HotKey3Change(sender); };
 }

@@ -1,8 +1,8 @@
 #include "ui/skinform.h"
 
+#include "app/shortcut_text.h"
 #include "ui/hotkey_edit.h"
 #include "ui/notify_window.h"
-#include "ui/shortcut_text.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -33,6 +33,7 @@ public:
         registered_.erase(id);
     }
     bool active(int id) const override { return registered_.count(id) > 0; }
+    uint16_t granted_shortcut(int id) const override { return active(id) ? registered_.at(id) : 0; }
 
     // Presses a combination: the identifier registered for it fires.
     void press(uint16_t shortcut)
@@ -43,10 +44,19 @@ public:
                 return;
             }
     }
+    // A desktop that chose another combination for `id`, and says so later.
+    void grant(int id, uint16_t shortcut)
+    {
+        registered_[id] = shortcut;
+        if (grants_handler_)
+            grants_handler_();
+    }
+    void set_grants_handler(std::function<void()> handler) override { grants_handler_ = std::move(handler); }
     const std::vector<std::string>& calls() const { return calls_; }
 
 private:
     std::function<void(int)> handler_;
+    std::function<void()> grants_handler_;
     std::map<int, uint16_t> registered_;
     std::vector<std::string> calls_;
 };

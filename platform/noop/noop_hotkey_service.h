@@ -12,6 +12,7 @@ public:
     bool register_hotkey(int, uint16_t) override { return false; }
     void unregister_hotkey(int) override {}
     bool active(int) const override { return false; }
+    uint16_t granted_shortcut(int) const override { return 0; }
 };
 
 } // namespace ornavox

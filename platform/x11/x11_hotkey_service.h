@@ -35,6 +35,7 @@ public:
     bool register_hotkey(int id, uint16_t shortcut) override;
     void unregister_hotkey(int id) override;
     bool active(int id) const override;
+    uint16_t granted_shortcut(int id) const override { return active(id) ? grabs_.at(id).shortcut : 0; }
 
 private:
     struct KeySymbolsDeleter {

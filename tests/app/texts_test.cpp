@@ -1,5 +1,5 @@
+#include "app/shortcut_text.h"
 #include "recording/time_text.h"
-#include "ui/shortcut_text.h"
 
 #include <gtest/gtest.h>
 

@@ -128,5 +128,13 @@ TEST_F(HotkeysTest, HidingNeedsAWayBack)
     EXPECT_NE(messages.messages[0].find("options panel"), std::string::npos);
 }
 
+TEST_F(HotkeysTest, TheFieldsShowTheCombinationsTheDesktopGranted)
+{
+    create();
+    hotkeys.grant(kShowWindowHotkey, kShortcutCtrl | kShortcutAlt | 'H');
+    EXPECT_EQ(form->HotKey3->text(), "Ctrl+Alt+H");
+    EXPECT_EQ(form->HotKey1->text(), "Shift+Ctrl+F9");
+}
+
 } // namespace
 } // namespace ornavox::test

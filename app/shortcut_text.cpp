@@ -1,4 +1,4 @@
-#include "ui/shortcut_text.h"
+#include "app/shortcut_text.h"
 
 #include <algorithm>
 #include <cctype>
