@@ -68,8 +68,8 @@ protected:
         return folder.filePath(QString::fromStdString(name)).toStdString();
     }
 
-    // Plays `path` to its end while capturing what the sink plays.
-    void play_and_listen(const std::string& path)
+    // Starts playing `path` while capturing what the sink plays.
+    void start_playing_and_listening(const std::string& path)
     {
         std::string error;
         ASSERT_TRUE(player.open(path, error)) << error;
@@ -77,6 +77,12 @@ protected:
         ring.queue_all(monitor);
         monitor.start();
         ASSERT_TRUE(player.play(ends));
+    }
+
+    // Plays `path` to its end while capturing what the sink plays.
+    void play_and_listen(const std::string& path)
+    {
+        start_playing_and_listening(path);
         ASSERT_TRUE(capture_until(monitor, dispatcher, heard_log, heard, [&] { return !ends->ends.empty(); }));
         // The sink's last samples reach its monitor a little later.
         const auto after = Clock::now() + 300ms;
@@ -157,12 +163,7 @@ TEST_F(PulsePlayer, StopSilencesTheSinkAtOnce)
 {
     const std::string path = file("long.mp3");
     make_mp3(path, 44100, 2, 5.0, 440);
-    std::string error;
-    ASSERT_TRUE(player.open(path, error)) << error;
-    ASSERT_TRUE(monitor.open(stereo16(44100), heard_log, error)) << error;
-    ring.queue_all(monitor);
-    monitor.start();
-    ASSERT_TRUE(player.play(ends));
+    start_playing_and_listening(path);
     const auto playing = Clock::now() + 1s;
     ASSERT_TRUE(capture_until(monitor, dispatcher, heard_log, heard, [&] { return Clock::now() > playing; }));
     player.stop();
