@@ -260,7 +260,7 @@ TEST(SkinGenerator, RedrawsTheCommittedFilesByteForByte)
         EXPECT_EQ(read_all(generated), read_all(committed)) << files.fileName().toStdString();
         ++compared;
     }
-    EXPECT_EQ(compared, 1 + 8 + 14 + 1);
+    EXPECT_EQ(compared, 1 + 8 + 14 + 1 + 1) << "background, image lists and masks, buttons, icon and its PNG";
 }
 
 } // namespace

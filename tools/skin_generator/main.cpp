@@ -97,6 +97,9 @@ bool write_all(const QDir& out)
 
     if (!write_ico16(draw_icon(), 0, out.filePath("ornavox.ico")))
         return fail("ornavox.ico");
+    // The same icon for the desktop's menu, where icon themes take PNG.
+    if (!draw_icon().convertToFormat(QImage::Format_ARGB32).save(out.filePath("ornavox.png"), "PNG"))
+        return fail("ornavox.png");
     return true;
 }
 
