@@ -246,3 +246,43 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
 
 } // namespace
 } // namespace ornavox::test
+
+namespace ornavox::test {
+namespace {
+
+// Settings files edited by hand: the window starts, takes defaults where a
+// value does not convert, and writes a file that reads back the same.
+TEST_F(SkinFormStartTest, HandEditedSettingsStartAndRoundTrip)
+{
+    const std::string long_line(1 << 20, 'x');
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"a 1 MB line", "[path]\r\nsavepath=" + long_line + "\r\n[mp3]\r\nbps=192\r\n"},
+        {"NUL bytes", std::string("[mp3]\r\nsam") + '\0' + "ples=48000\r\nbps=1" + '\0' + "28\r\n"},
+        {"a lone CR", "[mp3]\rsamples=32000\r\nbps=96\r\n"},
+        {"an unterminated [", "[mp3\r\nsamples=48000\r\n[audio]\r\naudioline=0\r\n"},
+        {"0x and 20 hex digits", "[mp3]\r\nsamples=0x12345678901234567890\r\nbps=0x80\r\n"},
+        {"source beyond 32 bits", "[audio]\r\naudioline=0\r\nsource=99999999999\r\n"},
+        {"the lowest audioline", "[audio]\r\naudioline=-2147483648\r\nsource=-1\r\n"},
+        {"a hotkey of 10,000 plus signs", "[hotkey]\r\nhotkey1=" + std::string(10000, '+') + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.write_config(c.text);
+        create();
+        form->close();
+        const std::string written = folder.read_config();
+        ASSERT_NE(written, "<missing>");
+        form.reset();
+        create();
+        form->close();
+        EXPECT_EQ(folder.read_config(), written) << "read back the same";
+        form.reset();
+    }
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+}
+
+} // namespace
+} // namespace ornavox::test
