@@ -340,3 +340,52 @@ TEST_F(RecordingControl, ModeButtonTogglesFaceAndHintOnly)
 
 } // namespace
 } // namespace ornavox::test
+
+namespace ornavox::test {
+namespace {
+
+// Save files with blanks, quotes, non-ASCII characters and a 255-byte name,
+// and a save folder reached through a symbolic link, record and append; a
+// missing folder says so and the window stays Idle.
+TEST_F(RecordingControl, AwkwardSaveFilesRecordAndAppend)
+{
+    const std::filesystem::path base = std::filesystem::path(folder.path()) / "takes";
+    std::filesystem::create_directories(base / "real folder");
+    std::filesystem::create_directory_symlink(base / "real folder", base / "linked");
+    const std::string names[] = {
+        (base / "with blank and 'quote' \"too\".mp3").string(),
+        (base / "Gr\xc3\xbc\xc3\x9f\x65 \xe6\x97\xa5\xe6\x9c\xac.mp3").string(),
+        (base / (std::string(251, 'n') + ".mp3")).string(),
+        (base / "linked" / "through a link.mp3").string(),
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        form->program.SaveFile = name;
+        dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+        record();
+        capture_second();
+        stop();
+        finish();
+        const auto first = std::filesystem::file_size(name);
+        record();
+        capture_second();
+        stop();
+        finish();
+        ASSERT_EQ(form->taskstate, TaskState::Idle);
+        EXPECT_GT(std::filesystem::file_size(name), first) << "appended";
+        const test::DecodedMp3 decoded = test::decode_mp3_file(name);
+        EXPECT_TRUE(decoded.ok()) << decoded.error;
+    }
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+
+    const std::string missing = (base / "no such folder" / "take.mp3").string();
+    form->program.SaveFile = missing;
+    dialogs.answers = {Dialogs::Answer::Yes};
+    record();
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0], "Cannot create file " + missing);
+}
+
+} // namespace
+} // namespace ornavox::test
