@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the tests that use the real sound server with ThreadSanitizer and
+# runs them. Fails on any report outside the suppressions in tests/tsan.supp.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+install_missing "${ORNAVOX_BUILD_PACKAGES[@]}" "${ORNAVOX_TEST_PACKAGES[@]}"
+targets=(pulse_session_test pulse_capture_test capture_device_contract_test pulse_mixer_test pulse_player_test
+         pulse_stress_test)
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DORNAVOX_TSAN=ON -DORNAVOX_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$(nproc)" --target "${targets[@]}" lame_enc
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=0 exitcode=66 second_deadlock_stack=1"
+status=0
+for test in "${targets[@]}"; do
+  echo "== $test"
+  build-tsan/tests-bin/"$test" --gtest_brief=1 || status=1
+done
+exit $status
