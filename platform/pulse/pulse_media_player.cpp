@@ -159,16 +159,11 @@ void PulseMediaPlayer::stop()
     release_stream();
 }
 
+// Once the stream is released under the lock, the mainloop thread no longer
+// touches the decoder.
 void PulseMediaPlayer::close()
 {
-    // The mainloop thread uses the decoder only through a stream, and a
-    // stream exists only once the session runs.
-    if (stream_) {
-        auto lock = session_.lock();
-        end(MCI_NOTIFY_ABORTED, "");
-        release_stream();
-        decoder_.reset();
-    }
+    stop();
     decoder_.reset();
     heard_ms_ = 0;
 }

@@ -583,28 +583,36 @@ bool PulseMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uin
     return true;
 }
 
+// The volume and mute of a server object as last copied; nulls when it is
+// gone. A source has no mute.
+PulseMixerDevice::Levels PulseMixerDevice::levels(Kind kind, uint32_t index) const
+{
+    switch (kind) {
+    case Kind::Source:
+        if (const auto found = model_.sources.find(index); found != model_.sources.end())
+            return {&found->second.volume, nullptr};
+        break;
+    case Kind::Sink:
+        if (const auto found = model_.sinks.find(index); found != model_.sinks.end())
+            return {&found->second.volume, &found->second.mute};
+        break;
+    case Kind::SinkInput:
+        if (const auto found = model_.inputs.find(index); found != model_.inputs.end())
+            return {&found->second.volume, &found->second.mute};
+        break;
+    }
+    return {};
+}
+
 bool PulseMixerDevice::value(uint32_t control_id, uint32_t& value)
 {
     const auto ref = controls_.find(control_id);
     if (!open_ || ref == controls_.end())
         return false;
-    const auto [kind, index, mute] = ref->second;
-    if (kind == Kind::Source) {
-        const auto source = model_.sources.find(index);
-        if (source == model_.sources.end())
-            return false;
-        value = fader(source->second.volume);
-    } else if (kind == Kind::Sink) {
-        const auto sink = model_.sinks.find(index);
-        if (sink == model_.sinks.end())
-            return false;
-        value = mute ? sink->second.mute : fader(sink->second.volume);
-    } else {
-        const auto input = model_.inputs.find(index);
-        if (input == model_.inputs.end())
-            return false;
-        value = mute ? input->second.mute : fader(input->second.volume);
-    }
+    const Levels found = levels(ref->second.kind, ref->second.index);
+    if (!found.volume)
+        return false;
+    value = ref->second.mute ? (found.mute && *found.mute ? 1 : 0) : fader(*found.volume);
     last_known_[control_id] = value;
     return true;
 }
@@ -622,15 +630,10 @@ bool PulseMixerDevice::set_value(uint32_t control_id, uint32_t value)
     if (known != last_known_.end() && known->second == value)
         return true;
     const auto [kind, index, mute] = ref->second;
-    pa_cvolume volume{};
-    if (kind == Kind::Source && model_.sources.count(index))
-        volume = model_.sources[index].volume;
-    else if (kind == Kind::Sink && model_.sinks.count(index))
-        volume = model_.sinks[index].volume;
-    else if (kind == Kind::SinkInput && model_.inputs.count(index))
-        volume = model_.inputs[index].volume;
-    else
+    const Levels found = levels(kind, index);
+    if (!found.volume)
         return false;
+    pa_cvolume volume = *found.volume;
     if (!mute) {
         if (!pa_cvolume_valid(&volume))
             return false;

@@ -85,6 +85,10 @@ private:
     struct Ids {
         uint32_t line = 0, volume = 0, mute = 0;
     };
+    struct Levels {
+        const pa_cvolume* volume = nullptr;
+        const bool* mute = nullptr;
+    };
     struct ControlRef {
         Kind kind;
         uint32_t index;
@@ -126,6 +130,7 @@ private:
     void lines_changed();
     Ids& ids(Kind kind, uint32_t index);
     const Ids* find_ids(Kind kind, uint32_t index) const;
+    Levels levels(Kind kind, uint32_t index) const;
     uint32_t component_type(const Source& source) const;
     const Sink* default_sink() const;
     std::string input_name(const SinkInput& input) const;

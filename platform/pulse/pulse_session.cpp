@@ -140,6 +140,18 @@ void PulseSession::retire_context()
         retry_ = std::make_unique<PulseTimer>(api(), kRetryInterval, [this] { start_connecting(); });
 }
 
+// GUI thread: the listeners' facilities changed.
+void PulseSession::update_subscription()
+{
+    if (!mainloop_) {
+        facilities_ = registry_->facilities();
+        return;
+    }
+    PulseLock lock(mainloop_.get());
+    facilities_ = registry_->facilities();
+    subscribe();
+}
+
 void PulseSession::subscribe()
 {
     if (connected_)
@@ -193,13 +205,7 @@ PulseSession::Listening PulseSession::listen(PulseSessionListener& listener, uin
 {
     const uint64_t id = registry_->next_id++;
     registry_->entries.push_back({id, &listener, facilities});
-    if (mainloop_) {
-        PulseLock lock(mainloop_.get());
-        facilities_ = registry_->facilities();
-        subscribe();
-    } else {
-        facilities_ = registry_->facilities();
-    }
+    update_subscription();
     return Listening(this, id);
 }
 
@@ -224,11 +230,7 @@ PulseSession::Listening::~Listening()
         return;
     auto& entries = session_->registry_->entries;
     std::erase_if(entries, [this](const Registry::Entry& entry) { return entry.id == id_; });
-    if (session_->mainloop_) {
-        PulseLock lock(session_->mainloop_.get());
-        session_->facilities_ = session_->registry_->facilities();
-        session_->subscribe();
-    }
+    session_->update_subscription();
 }
 
 void PulseSession::set_record_source(std::string name)

@@ -108,6 +108,7 @@ private:
     // Under the lock.
     void start_connecting();
     void retire_context();
+    void update_subscription();
     void subscribe();
     static void context_state_changed(pa_context* context, void* session);
     static void server_event_arrived(pa_context* context, pa_subscription_event_type_t event, uint32_t index,

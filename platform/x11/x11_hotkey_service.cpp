@@ -1,5 +1,6 @@
 #include "platform/x11/x11_hotkey_service.h"
 
+#include "app/shortcut_text.h"
 #include "platform/x11/x11_keysyms.h"
 
 #include <QCoreApplication>
@@ -11,9 +12,6 @@ namespace ornavox {
 
 namespace {
 
-constexpr uint16_t kShortcutShift = 0x2000;
-constexpr uint16_t kShortcutCtrl = 0x4000;
-constexpr uint16_t kShortcutAlt = 0x8000;
 constexpr uint32_t kNumLock = 0xff7f;
 constexpr uint32_t kScrollLock = 0xff14;
 constexpr uint32_t kAltKeys[] = {0xffe9, 0xffea}; // Alt_L, Alt_R
@@ -57,7 +55,7 @@ X11HotkeyService::~X11HotkeyService()
 {
     QCoreApplication::instance()->removeNativeEventFilter(this);
     for (const auto& [id, grab] : grabs_)
-        ungrab(grab);
+        ungrab(grab, lock_combinations());
     xcb_flush(connection_);
 }
 
@@ -121,7 +119,7 @@ void X11HotkeyService::unregister_hotkey(int id)
     const auto found = grabs_.find(id);
     if (found == grabs_.end())
         return;
-    ungrab(found->second);
+    ungrab(found->second, lock_combinations());
     grabs_.erase(found);
     xcb_flush(connection_);
 }
@@ -137,12 +135,9 @@ bool X11HotkeyService::active(int id) const
 void X11HotkeyService::grab(Grab& entry)
 {
     entry.active = false;
-    const uint32_t keysym = keysym_for_virtual_key(static_cast<uint8_t>(entry.shortcut & 0xFF));
-    ReplyPtr<xcb_keycode_t> keycodes(keysym ? xcb_key_symbols_get_keycode(symbols_.get(), keysym) : nullptr,
-                                     &std::free);
-    if (!keycodes || keycodes.get()[0] == XCB_NO_SYMBOL)
+    entry.keycode = keycode_of(entry.shortcut);
+    if (entry.keycode == XCB_NO_SYMBOL)
         return;
-    entry.keycode = keycodes.get()[0];
     entry.modifiers = static_cast<uint16_t>(((entry.shortcut & kShortcutShift) ? XCB_MOD_MASK_SHIFT : 0)
                                             | ((entry.shortcut & kShortcutCtrl) ? XCB_MOD_MASK_CONTROL : 0)
                                             | ((entry.shortcut & kShortcutAlt) ? alt_mask_ : 0));
@@ -165,12 +160,22 @@ void X11HotkeyService::grab(Grab& entry)
     entry.active = true;
 }
 
-void X11HotkeyService::ungrab(const Grab& entry)
+// The key code of a shortcut's key in the current map; XCB_NO_SYMBOL when
+// the key has none.
+xcb_keycode_t X11HotkeyService::keycode_of(uint16_t shortcut) const
+{
+    const uint32_t keysym = keysym_for_virtual_key(static_cast<uint8_t>(shortcut & 0xFF));
+    ReplyPtr<xcb_keycode_t> keycodes(keysym ? xcb_key_symbols_get_keycode(symbols_.get(), keysym) : nullptr,
+                                     &std::free);
+    return keycodes ? keycodes.get()[0] : XCB_NO_SYMBOL;
+}
+
+void X11HotkeyService::ungrab(const Grab& entry, const std::vector<uint16_t>& locks)
 {
     if (!entry.active)
         return;
-    for (uint16_t locks : lock_combinations())
-        xcb_ungrab_key(connection_, entry.keycode, root_, entry.modifiers | locks);
+    for (uint16_t lock : locks)
+        xcb_ungrab_key(connection_, entry.keycode, root_, entry.modifiers | lock);
 }
 
 // After a new layout a letter may sit on another key: grab again where the
@@ -179,19 +184,12 @@ void X11HotkeyService::keyboard_changed()
 {
     const std::vector<uint16_t> old_locks = lock_combinations();
     const uint16_t old_alt = alt_mask_;
-    std::map<int, Grab> old = grabs_;
     read_keyboard();
     const bool locks_changed = old_locks != lock_combinations() || old_alt != alt_mask_;
     for (auto& [id, entry] : grabs_) {
-        const uint32_t keysym = keysym_for_virtual_key(static_cast<uint8_t>(entry.shortcut & 0xFF));
-        ReplyPtr<xcb_keycode_t> keycodes(keysym ? xcb_key_symbols_get_keycode(symbols_.get(), keysym) : nullptr,
-                                         &std::free);
-        const xcb_keycode_t keycode = keycodes ? keycodes.get()[0] : 0;
-        if (entry.active && keycode == entry.keycode && !locks_changed)
+        if (entry.active && keycode_of(entry.shortcut) == entry.keycode && !locks_changed)
             continue;
-        if (entry.active)
-            for (uint16_t locks : old_locks)
-                xcb_ungrab_key(connection_, entry.keycode, root_, entry.modifiers | locks);
+        ungrab(entry, old_locks);
         grab(entry);
     }
     held_.clear();

@@ -55,7 +55,8 @@ private:
     void keyboard_changed();
     std::vector<uint16_t> lock_combinations() const;
     void grab(Grab& grab);
-    void ungrab(const Grab& grab);
+    xcb_keycode_t keycode_of(uint16_t shortcut) const;
+    void ungrab(const Grab& grab, const std::vector<uint16_t>& locks);
 
     xcb_connection_t* connection_;
     xcb_window_t root_;
