@@ -71,8 +71,13 @@ std::string key_name(uint8_t key)
         return std::string(1, static_cast<char>(key));
     if (key >= 0x60 && key <= 0x69)
         return std::string(1, static_cast<char>('0' + key - 0x60));
-    if (key >= 0x70 && key <= 0x87)
-        return "F" + std::to_string(key - 0x70 + 1);
+    if (key >= 0x70 && key <= 0x87) {
+        // Not "F" + std::to_string(...), which GCC 12 warns about wrongly
+        // (-Wrestrict) in optimised builds.
+        std::string name = std::to_string(key - 0x70 + 1);
+        name.insert(name.begin(), 'F');
+        return name;
+    }
     switch (key) {
     case 0x08:
         return "BkSp";
