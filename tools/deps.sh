@@ -1,4 +1,4 @@
-# Debian packages the project needs; sourced by run.sh and test.sh.
+# Debian packages the project needs; sourced by run.sh, test.sh and the tools.
 # install_missing installs, as root or through sudo, only what is missing.
 
 ORNAVOX_BUILD_PACKAGES=(
@@ -8,9 +8,11 @@ ORNAVOX_BUILD_PACKAGES=(
   fonts-liberation fonts-dejavu-core fontconfig libfontconfig-dev
   pulseaudio pulseaudio-utils
 )
+# What ./run.sh's demonstration needs beyond the build.
+ORNAVOX_DEMO_PACKAGES=(xvfb xauth xdotool)
 ORNAVOX_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon
+  lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon clang libclang-rt-dev
 )
 
 install_missing() {
