@@ -1,8 +1,11 @@
 // Encoding speed and memory of the recording component against the `lame`
-// command. Ten minutes of generated stereo music go through Taudiorec on the
-// fake capture device as fast as the encoder takes them; the same PCM then goes
-// through `lame` with the plug-in's settings. Prints both times, their ratio,
-// the peak resident memory after one and after ten minutes, and both sizes.
+// command. Generated stereo music (ten minutes, or as many as the first
+// argument says) goes through Taudiorec on the fake capture device as fast as
+// the encoder takes them. Prints the time taken, the resident memory after 1,
+// 10 and 60 minutes of audio, the recorder's byte count against the file's
+// length and its time text at the end. For runs of up to ten minutes the same
+// PCM then goes through `lame` with the plug-in's settings, to compare times
+// and sizes.
 
 #include "platform/fake/fake_capture_device.h"
 #include "platform/fake/queue_dispatcher.h"
@@ -34,7 +37,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kRate = 44100;
-constexpr uint32_t kSeconds = 600;
+constexpr uint32_t kDefaultMinutes = 10;
+constexpr uint32_t kLongestCompared = 10;
 // Thirty seconds of music, played over and over: long enough that the
 // encoder sees changing material, small enough not to hide in the memory figures.
 constexpr uint32_t kPhraseSeconds = 30;
@@ -83,11 +87,14 @@ std::string read_text(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-long peak_rss_kib()
+long rss_kib()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
 }
 
 // Wall time, and processor time of this process or of its finished children.
@@ -137,9 +144,14 @@ int run(const std::vector<std::string>& args, const fs::path& log)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     using namespace ornavox;
+    const uint32_t minutes = argc > 1 ? static_cast<uint32_t>(std::atoi(argv[1])) : kDefaultMinutes;
+    if (minutes == 0) {
+        std::fprintf(stderr, "usage: record_bench [minutes of audio, default %u]\n", kDefaultMinutes);
+        return 2;
+    }
     std::string pattern = (fs::temp_directory_path() / "record_bench.XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         std::perror("mkdtemp");
@@ -148,18 +160,21 @@ int main()
     const fs::path dir = pattern;
     const std::vector<int16_t> phrase = make_phrase();
     const size_t phrase_frames = phrase.size() / 2;
-    const size_t total_frames = size_t{kRate} * kSeconds;
+    const size_t total_frames = size_t{kRate} * 60 * minutes;
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device(dispatcher);
     RecordingMessageSink messages;
-    long rss_one_minute = 0;
+    std::vector<std::pair<uint32_t, long>> rss_at{{1, 0}, {10, 0}, {60, 0}};
+    std::string time_text;
+    uint32_t mp3size = 0;
+    const fs::path mp3 = dir / "taudiorec.mp3";
     Elapsed engine;
     {
         Taudiorec recorder(AudiorecServices{device, dispatcher, messages, ORNAVOX_PROGRAM_DIR, "HH:mm:ss"});
         recorder.samples = kRate;
         recorder.bps = 128;
-        recorder.filename = (dir / "taudiorec.mp3").string();
+        recorder.filename = mp3.string();
         const Times start = Times::now(RUSAGE_SELF);
         recorder.rec();
         size_t done = 0;
@@ -170,9 +185,11 @@ int main()
             dispatcher.run_pending();
             device.forget_calls();
             done += frames;
-            if (rss_one_minute == 0 && done >= size_t{kRate} * 60)
-                rss_one_minute = peak_rss_kib();
+            for (auto& [minute, rss] : rss_at)
+                if (rss == 0 && done >= size_t{kRate} * 60 * minute)
+                    rss = rss_kib();
         }
+        recorder.position(time_text);
         recorder.stop();
         dispatcher.run_pending();
         engine = since(start, RUSAGE_SELF);
@@ -181,8 +198,20 @@ int main()
                          messages.messages.empty() ? "overruns" : messages.messages.front().c_str());
             return 1;
         }
+        mp3size = recorder.mp3size;
     }
-    const long rss_ten_minutes = peak_rss_kib();
+
+    std::printf("audio:               %u min of 16-bit stereo at %u Hz, 128 kbit/s CBR\n", minutes, kRate);
+    std::printf("Taudiorec:           %.3f s wall, %.3f s processor\n", engine.wall, engine.cpu);
+    for (const auto& [minute, rss] : rss_at)
+        if (rss != 0)
+            std::printf("RSS after %2u min:    %ld KiB\n", minute, rss);
+    std::printf("mp3size:             %u bytes, file %ju bytes\n", mp3size, static_cast<uintmax_t>(fs::file_size(mp3)));
+    std::printf("time text at end:    %s\n", time_text.c_str());
+    if (minutes > kLongestCompared) {
+        fs::remove_all(dir);
+        return 0;
+    }
 
     const fs::path raw = dir / "in.raw";
     {
@@ -204,13 +233,8 @@ int main()
         return 1;
     }
 
-    std::printf("audio:               %u s of 16-bit stereo at %u Hz, 128 kbit/s CBR\n", kSeconds, kRate);
-    std::printf("Taudiorec:           %.3f s wall, %.3f s processor\n", engine.wall, engine.cpu);
     std::printf("lame command:        %.3f s wall, %.3f s processor\n", lame.wall, lame.cpu);
     std::printf("ratio:               %.3f wall, %.3f processor\n", engine.wall / lame.wall, engine.cpu / lame.cpu);
-    std::printf("peak RSS at 1 min:   %ld KiB\n", rss_one_minute);
-    std::printf("peak RSS at 10 min:  %ld KiB\n", rss_ten_minutes);
-    std::printf("Taudiorec output:    %ju bytes\n", static_cast<uintmax_t>(fs::file_size(dir / "taudiorec.mp3")));
     std::printf("lame output:         %ju bytes\n", static_cast<uintmax_t>(fs::file_size(dir / "lame.mp3")));
     fs::remove_all(dir);
     return 0;
