@@ -43,6 +43,12 @@ recording() { [ -n "$(pactl list short source-outputs)" ]; }
 # The player's stream; the test tone's has no client ("-").
 playing() { pactl list short sink-inputs | awk '$3 != "-"' | grep -q .; }
 
+# A session without a runtime folder (a container, CI) gets one of its own.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  mkdir -m 700 "$work/runtime"
+  export XDG_RUNTIME_DIR="$work/runtime"
+fi
+
 rm -rf "$out"
 mkdir -p "$out"
 cp -r "$build/ornavox" "$out/program"
@@ -84,7 +90,7 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$program_pid" | h
 xdotool key shift+ctrl+F9
 question=$(timeout 10 xdotool search --sync --onlyvisible --name "MP3 File already exists" | head -n1) ||
   fail "the append question did not come"
-xdotool windowfocus --sync "$question" key Return
+timeout 10 xdotool windowfocus --sync "$question" key Return || fail "the append question took no answer"
 wait_for 10 recording || fail "recording did not start"
 sleep 1.5
 "$tools/window_shot" "$window" "$out/recording.png" || fail "no screenshot while recording"
