@@ -15,7 +15,7 @@ program_pid= xvfb_pid= pulse_pid=
 
 cleanup() {
   for pid in $program_pid $pulse_pid $xvfb_pid; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
   done
   rm -rf "$work"
 }
