@@ -22,6 +22,12 @@ else
 fi
 [ -n "$demo" ] && echo "Ornavox: running a demonstration on a private display and sound server, since $demo."
 
+if [ -n "$demo" ] && ! installed pulseaudio && installed pipewire-pulse; then
+  echo "Ornavox: the demonstration's private sound server is the PulseAudio daemon, which is not installed here;" \
+    "installed beside PipeWire it would claim your session's sound socket too, so run.sh leaves it out." \
+    "Install the package pulseaudio yourself to run the demonstration on this desktop." >&2
+  exit 1
+fi
 install_missing "${ORNAVOX_BUILD_PACKAGES[@]}"
 [ -n "$demo" ] && install_missing "${ORNAVOX_DEMO_PACKAGES[@]}"
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DORNAVOX_TESTS=OFF -DORNAVOX_BENCH=OFF >/dev/null

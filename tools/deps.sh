@@ -6,19 +6,26 @@ ORNAVOX_BUILD_PACKAGES=(
   qt6-base-dev libgl-dev
   libpulse-dev libmp3lame-dev libmpg123-dev libxcb1-dev libxcb-keysyms1-dev
   fonts-liberation fonts-dejavu-core fontconfig libfontconfig-dev
-  pulseaudio pulseaudio-utils
+  pulseaudio-utils
 )
-# What ./run.sh's demonstration needs beyond the build.
-ORNAVOX_DEMO_PACKAGES=(xvfb xauth xdotool)
+# The PulseAudio daemon only runs as a private server of the demonstration and
+# the tests. A desktop's own sound server (often PipeWire's) is left alone:
+# installing the daemon beside it would have both claim the session's socket.
+# What ./run.sh's demonstration needs beyond the build:
+ORNAVOX_DEMO_PACKAGES=(xvfb xauth xdotool pulseaudio)
 ORNAVOX_TEST_PACKAGES=(
-  libgtest-dev libgmock-dev libbenchmark-dev
+  pulseaudio libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon clang libclang-rt-dev
 )
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 
 install_missing() {
   local missing=() pkg
   for pkg in "$@"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    installed "$pkg" || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
