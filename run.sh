@@ -24,7 +24,7 @@ fi
 
 if [ -n "$demo" ] && ! installed pulseaudio && installed pipewire-pulse; then
   echo "Ornavox: the demonstration's private sound server is the PulseAudio daemon, which is not installed here;" \
-    "installed beside PipeWire it would claim your session's sound socket too, so run.sh leaves it out." \
+    "installed beside PipeWire it can claim your session's sound socket too, so run.sh leaves it out." \
     "Install the package pulseaudio yourself to run the demonstration on this desktop." >&2
   exit 1
 fi

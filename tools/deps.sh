@@ -10,7 +10,7 @@ ORNAVOX_BUILD_PACKAGES=(
 )
 # The PulseAudio daemon only runs as a private server of the demonstration and
 # the tests. A desktop's own sound server (often PipeWire's) is left alone:
-# installing the daemon beside it would have both claim the session's socket.
+# installed beside it, the daemon can claim the session's socket too.
 # What ./run.sh's demonstration needs beyond the build:
 ORNAVOX_DEMO_PACKAGES=(xvfb xauth xdotool pulseaudio)
 ORNAVOX_TEST_PACKAGES=(
