@@ -5,6 +5,7 @@
 // this process's processor time (every thread, libpulse's included) over the
 // wall time. The window is not part of it.
 
+#include "bench/elapsed.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/pulse/pulse_capture_device.h"
@@ -12,8 +13,6 @@
 #include "platform/pulse/pulse_session.h"
 #include "recording/audiorec.h"
 #include "tests/support/pulse_server.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -24,33 +23,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using namespace ornavox::bench;
 namespace fs = std::filesystem;
 
 constexpr auto kRecording = 30s;
-
-double processor_seconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// Processor time over wall time between construction and share().
-class Meter {
-public:
-    double share() const
-    {
-        const double wall = std::chrono::duration<double>(Clock::now() - wall_).count();
-        return (processor_seconds() - cpu_) / wall;
-    }
-    double wall_seconds() const { return std::chrono::duration<double>(Clock::now() - wall_).count(); }
-
-private:
-    Clock::time_point wall_ = Clock::now();
-    double cpu_ = processor_seconds();
-};
 
 class EndOfPlay : public ornavox::PlayNotifyTarget {
 public:
@@ -83,20 +59,18 @@ int main()
     PulseMediaPlayer player(session, dispatcher);
     RecordingMessageSink messages;
 
-    double recording_share = 0;
-    double recorded_seconds = 0;
+    Elapsed recording;
     {
         Taudiorec recorder(AudiorecServices{device, dispatcher, messages, ORNAVOX_PROGRAM_DIR, "HH:mm:ss"});
         recorder.samples = 44100;
         recorder.bps = 128;
         recorder.filename = path;
-        const Meter meter;
+        const Times start = Times::now(RUSAGE_SELF);
         recorder.rec();
         dispatcher.run_until([] { return false; }, kRecording);
         recorder.stop();
         recorder.finish_closing();
-        recording_share = meter.share();
-        recorded_seconds = meter.wall_seconds();
+        recording = since(start, RUSAGE_SELF);
         if (!messages.messages.empty() || recorder.mp3size == 0) {
             std::fprintf(stderr, "recording failed: %s\n",
                          messages.messages.empty() ? "nothing written" : messages.messages.front().c_str());
@@ -110,20 +84,20 @@ int main()
         return 1;
     }
     const auto end = std::make_shared<EndOfPlay>();
-    const Meter meter;
+    const Times start = Times::now(RUSAGE_SELF);
     player.play(end);
     dispatcher.run_until([&] { return end->ended; }, kRecording + 30s);
-    const double playing_share = meter.share();
-    const double played_seconds = meter.wall_seconds();
+    const Elapsed playing = since(start, RUSAGE_SELF);
     player.close();
     if (end->code != MCI_NOTIFY_SUCCESSFUL) {
         std::fprintf(stderr, "playing did not reach the end (code %u)\n", end->code);
         return 1;
     }
 
-    std::printf("recording: %.1f s at 44.1 kHz, 128 kbit/s: %.2f %% of one core\n", recorded_seconds,
-                100 * recording_share);
-    std::printf("playing:   %.1f s to the end:             %.2f %% of one core\n", played_seconds, 100 * playing_share);
+    std::printf("recording: %.1f s at 44.1 kHz, 128 kbit/s: %.2f %% of one core\n", recording.wall,
+                100 * recording.cpu / recording.wall);
+    std::printf("playing:   %.1f s to the end:             %.2f %% of one core\n", playing.wall,
+                100 * playing.cpu / playing.wall);
     fs::remove_all(folder);
     return 0;
 }

@@ -7,6 +7,7 @@
 // PCM then goes through `lame` with the plug-in's settings, to compare times
 // and sizes.
 
+#include "bench/elapsed.h"
 #include "platform/fake/fake_capture_device.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
@@ -24,7 +25,6 @@
 #include <span>
 #include <spawn.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -33,8 +33,8 @@ extern char** environ;
 
 namespace {
 
+using namespace ornavox::bench;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kRate = 44100;
 constexpr uint32_t kDefaultMinutes = 10;
@@ -95,31 +95,6 @@ long rss_kib()
         if (line.rfind("VmRSS:", 0) == 0)
             return std::atol(line.c_str() + 6);
     return -1;
-}
-
-// Wall time, and processor time of this process or of its finished children.
-struct Times {
-    Clock::time_point wall;
-    double cpu = 0;
-
-    static Times now(int who)
-    {
-        rusage usage{};
-        getrusage(who, &usage);
-        const auto seconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
-        return {Clock::now(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
-    }
-};
-
-struct Elapsed {
-    double wall = 0;
-    double cpu = 0;
-};
-
-Elapsed since(const Times& start, int who)
-{
-    const Times end = Times::now(who);
-    return {std::chrono::duration<double>(end.wall - start.wall).count(), end.cpu - start.cpu};
 }
 
 // Runs a command with its diagnostics going to `log`; its exit code, or -1.

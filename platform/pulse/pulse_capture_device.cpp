@@ -107,18 +107,11 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     session_.api()->defer_enable(buffers_added_.get(), 0);
     stream_ = std::move(stream);
     frame_bytes_ = frame_bytes;
-    queued_.clear();
-    head_fill_ = 0;
-    staging_.clear();
-    staging_read_ = 0;
+    // The stream's own state was cleared by close(); these counters outlive
+    // it, for the caller to read after the recording.
     staging_peak_ = 0;
-    unread_when_idle_ = 0;
     bytes_delivered_ = 0;
     overruns_ = 0;
-    failed_ = false;
-    plan_.clear();
-    away_ = false;
-    pending_failure_.reset();
     session_.set_record_stream({pa_stream_get_index(stream_.get()), source_name_});
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
@@ -317,8 +310,7 @@ void PulseCaptureDevice::fail_once_delivered(const std::string& reason)
 {
     if (pending_failure_ || failed_)
         return;
-    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
-        forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
+    stop_capturing();
     pending_failure_ = reason;
     fill_buffers();
 }
@@ -330,8 +322,7 @@ void PulseCaptureDevice::fail(const std::string& reason)
     failed_ = true;
     // A stream the server moved elsewhere would go on capturing what nobody
     // reads.
-    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
-        forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
+    stop_capturing();
     // Posted after every buffer handed back so far.
     dispatcher_.post([link = link_, reason] {
         if (link->listener)
@@ -448,6 +439,14 @@ void PulseCaptureDevice::hand_back_queued()
     }
     queued_.clear();
     head_fill_ = 0;
+}
+
+// Corks without waiting for the answer, so that the mainloop's own callbacks
+// may call it too. Under the session's lock.
+void PulseCaptureDevice::stop_capturing()
+{
+    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
+        forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
 }
 
 void PulseCaptureDevice::set_corked(bool corked)

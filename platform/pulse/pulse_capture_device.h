@@ -88,6 +88,7 @@ private:
     std::string wanted_source() const;
     std::string source_gone_text(const std::string& name) const;
     size_t planned_bytes() const;
+    void stop_capturing();
     void set_corked(bool corked);
     void release_stream();
 

@@ -81,17 +81,22 @@ HBE_STREAM pick_handle(FuzzedDataProvider& input, const std::vector<Stream>& liv
     }
 }
 
+std::vector<Stream>::const_iterator find_live(HBE_STREAM handle, const std::vector<Stream>& live)
+{
+    return std::find_if(live.begin(), live.end(), [&](const Stream& s) { return s.handle == handle; });
+}
+
 // What the caller's contract lets the plug-in write for `handle`: the buffer
 // size given at set-up, or nothing at all for a handle that is not live.
 BE_DWORD output_size(HBE_STREAM handle, const std::vector<Stream>& live)
 {
-    const auto it = std::find_if(live.begin(), live.end(), [&](const Stream& s) { return s.handle == handle; });
+    const auto it = find_live(handle, live);
     return it == live.end() ? 0 : it->buffer_size;
 }
 
 BE_DWORD chunk_count(FuzzedDataProvider& input, HBE_STREAM handle, const std::vector<Stream>& live)
 {
-    const auto it = std::find_if(live.begin(), live.end(), [&](const Stream& s) { return s.handle == handle; });
+    const auto it = find_live(handle, live);
     const BE_DWORD suggested = it == live.end() ? 1152 : it->samples;
     switch (input.ConsumeIntegralInRange(0, 4)) {
     case 0:
@@ -159,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         case 4: {
             const HBE_STREAM handle = pick_handle(input, live, closed);
-            const auto it = std::find_if(live.begin(), live.end(), [&](const Stream& s) { return s.handle == handle; });
+            const auto it = find_live(handle, live);
             const BE_ERR result = beCloseStream(handle);
             expect((result == BE_ERR_SUCCESSFUL) == (it != live.end()), "closing");
             if (it != live.end()) {
