@@ -142,8 +142,9 @@ TYPED_TEST(CaptureDeviceContract, ResetHandsBackEveryQueuedBufferThenCloseComesL
         ASSERT_EQ(events[i].kind, CaptureEvent::Filled);
         EXPECT_EQ(this->ring.index_of(events[i].buffer),
                   (this->ring.index_of(events[first - 1].buffer) + i - first + 1) % 4);
-        if (short_seen)
+        if (short_seen) {
             EXPECT_EQ(events[i].bytes, 0u);
+        }
         short_seen = short_seen || events[i].bytes < events[i].buffer->buffer_length;
     }
     EXPECT_EQ(position, this->frames_handed_back()) << "the position is exactly what the buffers got";

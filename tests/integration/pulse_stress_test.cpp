@@ -48,8 +48,9 @@ TEST(PulseStress, KillingAndRestartingTheServerUnderAnOpenCaptureDevice)
         device.start();
         // The server dies at different moments: before any data, after a
         // buffer came back, and while data waits for a GUI that is busy.
-        if (cycle % 3 != 0)
+        if (cycle % 3 != 0) {
             ASSERT_TRUE(dispatcher.run_until([&] { return log.count(CaptureEvent::Filled) > 0; }, kPatience));
+        }
         if (cycle % 3 == 2)
             std::this_thread::sleep_for(20ms);
         server.kill();

@@ -27,16 +27,16 @@ class CaptureEventLog : public CaptureListener {
 public:
     std::vector<CaptureEvent> events;
 
-    void device_opened() override { events.push_back({CaptureEvent::Opened}); }
+    void device_opened() override { events.push_back({CaptureEvent::Opened, nullptr, 0, {}}); }
     void buffer_filled(CaptureBuffer& buffer) override
     {
-        events.push_back({CaptureEvent::Filled, &buffer, buffer.bytes_recorded});
+        events.push_back({CaptureEvent::Filled, &buffer, buffer.bytes_recorded, {}});
     }
     void device_failed(const std::string& reason) override
     {
         events.push_back({CaptureEvent::Failed, nullptr, 0, reason});
     }
-    void device_closed() override { events.push_back({CaptureEvent::Closed}); }
+    void device_closed() override { events.push_back({CaptureEvent::Closed, nullptr, 0, {}}); }
 
     size_t count(CaptureEvent::Kind kind) const
     {
