@@ -28,6 +28,7 @@ tmixer::~tmixer()
 void tmixer::open()
 {
     close();
+    selected_line_ = -1;
     if (const std::optional<uint32_t> id = device_.default_mixer_id())
         mixerid = *id;
     if (!device_.open(mixerid, *this)) {
@@ -105,8 +106,11 @@ void tmixer::read_record_side()
             first(MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, microphone_seen, first_microphone_);
             first(MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC, cd_seen, first_cd_);
         }
-        if (mux_values_[f] != 0)
+        if (mux_values_[f] != 0) {
             selected_at_open_ = static_cast<int32_t>(f);
+            const bool listed = !record_lines_.empty() && record_lines_.back().mux_index == static_cast<int32_t>(f);
+            selected_line_ = listed ? static_cast<int32_t>(record_lines_.size() - 1) : -1;
+        }
     }
     detected_ = detect();
 }

@@ -263,6 +263,9 @@ private:
     void wire_hotkeys();
     void show_window();
     void rebuild_mixer_panel();
+    void restore_source();
+    void hold_chosen_source(int32_t chosen);
+    void show_source(int32_t line_kind);
     void create_notify_window();
     void register_hotkey(THotKey& field, int id);
     void unregister_show_hotkey();
@@ -296,6 +299,9 @@ private:
     // mixer reports is only shown, never written back.
     bool rebuilding_mixer_ = false;
     bool rebuild_pending_ = false;
+    // Start-up found no sound server: the stored record source is restored
+    // once one answers.
+    bool source_restore_pending_ = false;
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
     bool closed_ = false;                  // FormClose ran
 };

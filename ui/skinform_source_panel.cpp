@@ -186,12 +186,17 @@ void TskinForm::source_routine()
         kind = 0;
     if (kind == 0)
         source_index_ = std::max(chosen_list_item(), 0);
-    static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
-    Label6->setText(QStringLiteral("Record source->")
-                    + (kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[kind])));
+    show_source(kind);
     program.Settings.write_integer("audio", "audioline", kind);
     program.Settings.write_integer("audio", "source", source_index_);
     select_source_on_mixer(kind, source_index_);
+}
+
+void TskinForm::show_source(int32_t line_kind)
+{
+    static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
+    Label6->setText(QStringLiteral("Record source->")
+                    + (line_kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[line_kind])));
 }
 
 void TskinForm::select_source_on_mixer(int32_t line_kind, int32_t source_index)
@@ -227,7 +232,8 @@ void TskinForm::SpeedButton3Click(QObject*)
 // The sound system's sources or playback streams changed, or it came back:
 // the panel is built again as at open, showing what the mixer reads and
 // writing none of it back. The chosen source stays chosen where it still
-// exists.
+// exists; where it is gone, nothing takes its place, and a recording from it
+// fails. A server that was missing at start-up gets the start-up's choice.
 void TskinForm::rebuild_mixer_panel()
 {
     rebuild_pending_ = false;
@@ -241,18 +247,40 @@ void TskinForm::rebuild_mixer_panel()
     MuteBoxes.clear();
     VolumeBars.clear();
     row_writes_.clear();
+    int32_t chosen = -1;
     {
         const QSignalBlocker quiet(ComboBox1);
+        const QString shown = ComboBox1->currentText();
         ComboBox1->clear();
-        ComboBox1->setEditText(QStringLiteral("Unkown"));
+        ComboBox1->setEditText(shown);
         mixer->open();
-        const std::vector<line>& lines = mixer->record_lines();
-        for (size_t i = 0; i < lines.size(); ++i)
-            if (lines[i].mux_index == mixer->selected_at_open())
-                ComboBox1->setCurrentIndex(static_cast<int>(i));
+        chosen = mixer->selected_line();
+        if (chosen >= 0 && chosen < ComboBox1->count() && !source_restore_pending_)
+            ComboBox1->setCurrentIndex(chosen);
     }
-    source_routine();
+    if (source_restore_pending_ && mixer->is_open()) {
+        source_restore_pending_ = false;
+        restore_source();
+    } else if (chosen >= 0 && !source_restore_pending_) {
+        hold_chosen_source(chosen);
+    }
     rebuilding_mixer_ = false;
+}
+
+// The chosen source, perhaps at another place in the list now: its level is
+// read again and its new place stored. It is selected on the mixer already.
+void TskinForm::hold_chosen_source(int32_t chosen)
+{
+    int32_t kind = 0;
+    for (const auto& [button, k] : {std::pair{RadioButton1, 1}, {RadioButton2, 2}, {RadioButton3, 3}})
+        if (button->isChecked())
+            kind = k;
+    if (kind == 0) {
+        source_index_ = chosen;
+        program.Settings.write_integer("audio", "source", source_index_);
+        show_source(kind);
+    }
+    mixer->select_mux(0, chosen);
 }
 
 } // namespace ornavox

@@ -38,39 +38,12 @@ void TskinForm::FormCreate(QObject*)
     }
     Edit1->setText(QString::fromStdString(p.SaveFile));
 
-    // Checking a radio button that was not checked runs the source routine at
-    // once, which writes "source" as -1; reading "source" afterwards then
-    // leaves the choice to the auto-detection below.
-    source_index_ = -1;
-    if (p.Settings.section_exists("audio")) {
-        switch (p.Settings.read_integer("audio", "audioline", 0)) {
-        case 1:
-            RadioButton1->setChecked(true);
-            break;
-        case 2:
-            RadioButton2->setChecked(true);
-            break;
-        case 3:
-            RadioButton3->setChecked(true);
-            break;
-        default:
-            RadioButton4->setChecked(true);
-            break;
-        }
-        source_index_ = p.Settings.read_integer("audio", "source", -1);
-    }
-    {
-        const QSignalBlocker quiet(ComboBox1);
-        if (source_index_ < 0) {
-            const int32_t detected = autodetect_source();
-            if (detected >= 0 && detected < ComboBox1->count())
-                ComboBox1->setCurrentIndex(detected);
-            source_index_ = detected;
-        } else if (source_index_ < ComboBox1->count()) {
-            ComboBox1->setCurrentIndex(source_index_);
-        }
-    }
-    source_routine();
+    // Without a sound server there is nothing to choose from: the stored
+    // choice stays as it is until the server comes (rebuild_mixer_panel).
+    if (mixer->is_open())
+        restore_source();
+    else
+        source_restore_pending_ = true;
 
     if (p.Settings.section_exists("mp3")) {
         {
@@ -101,6 +74,45 @@ void TskinForm::FormCreate(QObject*)
             h.field->setHotKey(TextToShortCut(text));
         register_hotkey(*h.field, h.id);
     }
+}
+
+// The record source of the settings, or the detected one where none is stored.
+void TskinForm::restore_source()
+{
+    const IniDocument& settings = program.Settings;
+    // Checking a radio button that was not checked runs the source routine at
+    // once, which writes "source" as -1; reading "source" afterwards then
+    // leaves the choice to the auto-detection below.
+    source_index_ = -1;
+    if (settings.section_exists("audio")) {
+        switch (settings.read_integer("audio", "audioline", 0)) {
+        case 1:
+            RadioButton1->setChecked(true);
+            break;
+        case 2:
+            RadioButton2->setChecked(true);
+            break;
+        case 3:
+            RadioButton3->setChecked(true);
+            break;
+        default:
+            RadioButton4->setChecked(true);
+            break;
+        }
+        source_index_ = settings.read_integer("audio", "source", -1);
+    }
+    {
+        const QSignalBlocker quiet(ComboBox1);
+        if (source_index_ < 0) {
+            const int32_t detected = autodetect_source();
+            if (detected >= 0 && detected < ComboBox1->count())
+                ComboBox1->setCurrentIndex(detected);
+            source_index_ = detected;
+        } else if (source_index_ < ComboBox1->count()) {
+            ComboBox1->setCurrentIndex(source_index_);
+        }
+    }
+    source_routine();
 }
 
 void TskinForm::FormClose(QObject*)

@@ -28,6 +28,7 @@ uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
 PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher, std::chrono::milliseconds backlog)
     : session_(session), dispatcher_(dispatcher), backlog_(backlog), link_(std::make_shared<ListenerLink>())
 {
+    listening_ = session_.listen(*this, PA_SUBSCRIPTION_MASK_SOURCE);
 }
 
 PulseCaptureDevice::~PulseCaptureDevice()
@@ -38,6 +39,16 @@ PulseCaptureDevice::~PulseCaptureDevice()
         release_stream();
     }
 }
+
+namespace {
+
+void source_found(pa_context*, const pa_source_info* info, int, void* found)
+{
+    if (info)
+        *static_cast<std::optional<std::string>*>(found) = info->description ? info->description : "";
+}
+
+} // namespace
 
 bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listener, std::string& error)
 {
@@ -62,27 +73,27 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
         error = source_error(source, PA_ERR_CONNECTIONTERMINATED);
         return false;
     }
-    PulseStreamPtr stream(pa_stream_new(context, "Recording", &spec, nullptr));
-    if (!stream) {
-        error = source_error(source, pa_context_errno(context));
-        return false;
+    // A chosen source that left the server is reported as such: a stream
+    // asked for it would not move elsewhere, and some servers would leave it
+    // unlinked instead of failing it.
+    std::optional<std::string> description;
+    if (!source.empty()) {
+        PulseOperationPtr found(
+            pa_context_get_source_info_by_name(context, source.c_str(), source_found, &description));
+        if (session_.wait_for(found.get()) && !description) {
+            const std::string& known = session_.record_source_description();
+            error = "The record source \"" + (known.empty() ? source : known)
+                + "\" is no longer there. Choose another one in the mixer panel.";
+            return false;
+        }
     }
-    pa_stream_set_state_callback(stream.get(), stream_state_changed, this);
-    pa_stream_set_read_callback(stream.get(), stream_readable, this);
-    pa_stream_set_moved_callback(stream.get(), stream_moved, this);
-
-    const uint32_t frame_bytes = static_cast<uint32_t>(pa_frame_size(&spec));
-    const uint64_t bytes_per_second = pa_bytes_per_second(&spec);
-    pa_buffer_attr attr;
-    attr.maxlength = whole_frames(bytes_per_second * backlog_.count() / 1000, frame_bytes);
-    attr.fragsize = whole_frames(bytes_per_second / 10, frame_bytes);
-    attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-
+    spec_ = spec;
+    frame_bytes_ = static_cast<uint32_t>(pa_frame_size(&spec));
+    int failure = 0;
     // Corked: nothing is captured before start().
-    if (pa_stream_connect_record(stream.get(), source.empty() ? nullptr : source.c_str(), &attr,
-                                 static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY))
-        < 0) {
-        error = source_error(source, pa_context_errno(context));
+    PulseStreamPtr stream = connect_stream(context, source, true, failure);
+    if (!stream) {
+        error = source_error(source, failure);
         return false;
     }
     const bool settled = session_.wait_until([&stream] {
@@ -97,16 +108,17 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     // The source actually opened, also when the server's default was asked
     // for: the one whose loss ends the recording.
     source_name_ = pa_stream_get_device_name(stream.get());
-    source_description_.clear();
-    PulseOperationPtr described(
-        pa_context_get_source_info_by_name(context, source_name_.c_str(), source_described, this));
-    session_.wait_for(described.get());
+    source_description_ = description.value_or("");
+    if (!description) {
+        PulseOperationPtr described(
+            pa_context_get_source_info_by_name(context, source_name_.c_str(), source_described, this));
+        session_.wait_for(described.get());
+    }
 
     buffers_added_ = PulseDeferEventPtr(session_.api()->defer_new(session_.api(), buffers_added, this),
                                         PulseDeferEventDeleter{session_.api()});
     session_.api()->defer_enable(buffers_added_.get(), 0);
     stream_ = std::move(stream);
-    frame_bytes_ = frame_bytes;
     // The stream's own state was cleared by close(); these counters outlive
     // it, for the caller to read after the recording.
     staging_peak_ = 0;
@@ -119,6 +131,36 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
             link->listener->device_opened();
     });
     return true;
+}
+
+// Asks for the stream without waiting for the server's answer. Under the lock.
+PulseStreamPtr PulseCaptureDevice::connect_stream(pa_context* context, const std::string& source, bool corked,
+                                                  int& error)
+{
+    PulseStreamPtr stream(new_stream_with_role(context, "Recording", spec_, "production"));
+    if (!stream) {
+        error = pa_context_errno(context);
+        return nullptr;
+    }
+    pa_stream_set_state_callback(stream.get(), stream_state_changed, this);
+    pa_stream_set_read_callback(stream.get(), stream_readable, this);
+    pa_stream_set_moved_callback(stream.get(), stream_moved, this);
+
+    const uint64_t bytes_per_second = pa_bytes_per_second(&spec_);
+    pa_buffer_attr attr;
+    attr.maxlength = whole_frames(bytes_per_second * backlog_.count() / 1000, frame_bytes_);
+    attr.fragsize = whole_frames(bytes_per_second / 10, frame_bytes_);
+    attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
+    // The stream stays where the user put it; pipewire-pulse maps this to
+    // node.dont-reconnect.
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+    if (corked)
+        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
+    if (pa_stream_connect_record(stream.get(), source.empty() ? nullptr : source.c_str(), &attr, flags) < 0) {
+        error = pa_context_errno(context);
+        return nullptr;
+    }
+    return stream;
 }
 
 void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
@@ -136,6 +178,7 @@ void PulseCaptureDevice::start()
     if (!stream_)
         return;
     auto lock = session_.lock();
+    running_ = true;
     if (!failed_)
         set_corked(false);
 }
@@ -145,6 +188,7 @@ void PulseCaptureDevice::reset()
     if (!stream_)
         return;
     auto lock = session_.lock();
+    running_ = false;
     if (!failed_)
         set_corked(true);
     // What the server sent before it stopped was captured: it goes into the
@@ -192,6 +236,12 @@ size_t PulseCaptureDevice::staging_peak() const
 void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
 {
     auto& self = *static_cast<PulseCaptureDevice*>(device);
+    // A stream made for a new choice of source, now on it.
+    if (stream == self.stream_.get() && pa_stream_get_state(stream) == PA_STREAM_READY && !self.failed_) {
+        const char* name = pa_stream_get_device_name(stream);
+        self.source_name_ = name ? name : "";
+        self.session_.set_record_stream({pa_stream_get_index(stream), self.source_name_});
+    }
     if (stream == self.stream_.get() && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
         if (!self.session_.context()) {
             // The session saw the context fail before libpulse failed its
@@ -231,10 +281,10 @@ void PulseCaptureDevice::stream_moved(pa_stream* stream, void* device)
     const char* name = pa_stream_get_device_name(stream);
     const std::string now_on = name ? name : "";
     self.session_.set_record_stream({pa_stream_get_index(stream), now_on});
+    self.moving_ = true;
     // libpulse handles the server's messages in order: everything unread now
     // came from where the stream was before this move.
-    const size_t readable = pa_stream_readable_size(stream);
-    const size_t unread = readable == static_cast<size_t>(-1) ? 0 : readable;
+    const size_t unread = self.unread_bytes();
     const size_t since_last_move = unread - std::min(unread, self.planned_bytes());
     if (now_on == self.wanted_source()) {
         if (self.away_) {
@@ -273,8 +323,71 @@ void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_inf
         self.fail_once_delivered(self.source_gone_text(self.wanted_source()));
     else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get())))
         self.fail(std::string("the sound server ended the recording (") + pa_strerror(pa_context_errno(context)) + ")");
-    // Otherwise the chosen source is still there: the mixer moves the stream
-    // back to it.
+    else if (self.away_)
+        self.move_back_.reset(pa_context_move_source_output_by_name(context, pa_stream_get_index(self.stream_.get()),
+                                                                    self.wanted_source().c_str(), moved_back, device));
+}
+
+// A server that moved the stream may refuse to move it back, since we asked
+// it not to move the stream at all: a new stream on the chosen source then.
+void PulseCaptureDevice::moved_back(pa_context*, int success, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (!success && !self.failed_)
+        self.dispatcher_.post([link = self.link_, &self] {
+            // The listener is cleared when the device goes.
+            if (link->listener)
+                self.reconnect();
+        });
+}
+
+// Server events, on the GUI thread. A source left the server: if it was
+// ours, the check fails the device, whatever the server did with the stream.
+void PulseCaptureDevice::server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
+                                      uint32_t)
+{
+    if (!stream_ || facility != PA_SUBSCRIPTION_EVENT_SOURCE || type != PA_SUBSCRIPTION_EVENT_REMOVE)
+        return;
+    auto lock = session_.lock();
+    if (!failed_ && !pending_failure_)
+        check_source();
+}
+
+void PulseCaptureDevice::record_source_changed()
+{
+    if (!stream_)
+        return;
+    auto lock = session_.lock();
+    if (wanted_source() != source_name_)
+        reconnect();
+}
+
+// A new stream on the chosen source, in place of the one we have. What the
+// old stream holds from the source chosen before is kept; the gap between the
+// two is the user's doing and is not counted as lost.
+void PulseCaptureDevice::reconnect()
+{
+    auto lock = session_.lock();
+    pa_context* context = session_.context();
+    if (!stream_ || failed_ || pending_failure_ || !context)
+        return;
+    take_nothing_after_unread();
+    while (!plan_.empty() && take_fragment()) {}
+    int error = 0;
+    PulseStreamPtr stream = connect_stream(context, wanted_source(), !running_, error);
+    if (!stream) {
+        fail(source_error(wanted_source(), error));
+        return;
+    }
+    source_check_.reset();
+    move_back_.reset();
+    stream_ = std::move(stream);
+    source_name_ = wanted_source();
+    source_description_ = session_.record_source_description();
+    plan_.clear();
+    away_ = false;
+    moving_ = false;
+    fill_buffers();
 }
 
 void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* info, int, void* device)
@@ -296,6 +409,24 @@ std::string PulseCaptureDevice::source_gone_text(const std::string& name) const
     return "the record source \"" + (described ? source_description_ : name) + "\" went away";
 }
 
+// What is unread now is delivered as the plan says, and nothing after it: the
+// part past the plan came from the chosen source, unless the stream is away.
+void PulseCaptureDevice::take_nothing_after_unread()
+{
+    if (away_)
+        return;
+    const size_t unread = unread_bytes();
+    if (unread > planned_bytes())
+        plan_.push_back({unread - planned_bytes(), true});
+    away_ = true;
+}
+
+size_t PulseCaptureDevice::unread_bytes() const
+{
+    const size_t readable = pa_stream_readable_size(stream_.get());
+    return readable == static_cast<size_t>(-1) ? 0 : readable;
+}
+
 size_t PulseCaptureDevice::planned_bytes() const
 {
     size_t bytes = 0;
@@ -310,6 +441,7 @@ void PulseCaptureDevice::fail_once_delivered(const std::string& reason)
 {
     if (pending_failure_ || failed_)
         return;
+    take_nothing_after_unread();
     stop_capturing();
     pending_failure_ = reason;
     fill_buffers();
@@ -351,6 +483,9 @@ void PulseCaptureDevice::fill_buffers()
         if (failed_ || (away_ && plan_.empty()) || !take_fragment())
             break;
     }
+    // A stream the server ended has nothing more to read.
+    if (pa_stream_get_state(stream_.get()) != PA_STREAM_READY)
+        plan_.clear();
     if (pending_failure_ && (plan_.empty() || !plan_.front().keep)) {
         const std::string reason = std::move(*pending_failure_);
         pending_failure_.reset();
@@ -366,35 +501,46 @@ bool PulseCaptureDevice::take_fragment()
     size_t length = 0;
     if (pa_stream_peek(stream_.get(), &data, &length) < 0 || length == 0)
         return false;
-    // A hole: the server lost data here. Silence keeps the time right.
-    if (!data)
+    // A hole: the server lost data here, and silence keeps the time right.
+    // One that comes with a move is the move itself and is left out.
+    const bool move_gap = !data && moving_;
+    if (data)
+        moving_ = false;
+    else if (!move_gap)
         ++overruns_;
     const auto* bytes = static_cast<const uint8_t*>(data);
-    staging_.clear();
-    staging_read_ = 0;
     size_t offset = 0;
     while (offset < length) {
         size_t count = length - offset;
-        bool keep = !away_;
+        bool wanted = !away_;
         if (!plan_.empty()) {
             count = std::min(count, plan_.front().bytes);
-            keep = plan_.front().keep;
+            wanted = plan_.front().keep;
             if ((plan_.front().bytes -= count) == 0)
                 plan_.pop_front();
         }
-        if (keep) {
-            const uint8_t* from = bytes ? bytes + offset : nullptr;
-            const size_t copied = copy_into_queue(from, count);
-            if (from)
-                staging_.insert(staging_.end(), from + copied, from + count);
-            else
-                staging_.insert(staging_.end(), count - copied, 0);
-        }
+        if (wanted && !move_gap)
+            keep(bytes ? bytes + offset : nullptr, count);
         offset += count;
     }
-    staging_peak_ = std::max(staging_peak_, staging_.size());
+    staging_peak_ = std::max(staging_peak_, staging_.size() - staging_read_);
     pa_stream_drop(stream_.get());
     return true;
+}
+
+// Into the queued buffers, and what finds none into the staging area, after
+// what waits there already. `data` nullptr stands for silence.
+void PulseCaptureDevice::keep(const uint8_t* data, size_t length)
+{
+    if (staging_read_ == staging_.size()) {
+        staging_.clear();
+        staging_read_ = 0;
+    }
+    const size_t copied = staging_.empty() ? copy_into_queue(data, length) : 0;
+    if (data)
+        staging_.insert(staging_.end(), data + copied, data + length);
+    else
+        staging_.insert(staging_.end(), length - copied, 0);
 }
 
 // `data` nullptr stands for silence.
@@ -458,6 +604,7 @@ void PulseCaptureDevice::set_corked(bool corked)
 void PulseCaptureDevice::release_stream()
 {
     source_check_.reset();
+    move_back_.reset();
     buffers_added_.reset();
     stream_.reset();
     session_.set_record_stream({});
@@ -466,6 +613,8 @@ void PulseCaptureDevice::release_stream()
     unread_when_idle_ = 0;
     plan_.clear();
     away_ = false;
+    moving_ = false;
+    running_ = false;
     pending_failure_.reset();
     failed_ = false;
 }

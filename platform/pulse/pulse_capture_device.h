@@ -25,20 +25,24 @@ namespace ornavox {
 // thread copies captured data into the queued buffers and posts the
 // notifications through the dispatcher; it never calls the listener itself.
 // It never keeps a fragment of libpulse's: the part of a fragment that finds
-// no queued buffer is copied into a staging area of at most one fragment, and
-// the fragment is dropped at once. Beyond that, while no buffer is queued,
-// the data stays with libpulse, which holds up to `backlog` of it, so a busy
-// GUI thread loses nothing. Data that does not fit is lost and counted in
-// overruns().
+// no queued buffer is copied into a staging area, and the fragment is dropped
+// at once. The staging area holds at most one fragment, except just after a
+// change of source, when it takes what the old stream still held. Beyond
+// that, while no buffer is queued, the data stays with libpulse, which holds
+// up to `backlog` of it, so a busy GUI thread loses nothing. Data that does
+// not fit is lost and counted in overruns().
 //
-// The device fails, once, when its stream fails: the server went away, or the
-// chosen source did. The chosen source is the session's record source, or the
-// server's default at open when none is set. While the stream is on another
-// source (the server or another program moved it), what arrives from there is
-// never delivered: a chosen source that is gone fails the device, and one that
-// is still there gets the stream back from the mixer, after which delivery
-// goes on. The session hears of every move.
-class PulseCaptureDevice : public CaptureDevice {
+// The chosen source is the session's record source (or the server's default
+// at open when none is chosen), and only the user changes it: the stream asks
+// the server never to move it, and a new choice while capturing opens a new
+// stream there. A server that moves the stream all the same gets it moved
+// back; what arrives from elsewhere meanwhile is never delivered.
+//
+// The device fails, once, when its stream fails or the chosen source leaves
+// the server, whatever the server then does with the stream: it kills it,
+// moves it, or leaves it unlinked. What the chosen source sent before is
+// delivered first.
+class PulseCaptureDevice : public CaptureDevice, private PulseSessionListener {
 public:
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
 
@@ -69,16 +73,25 @@ private:
         CaptureListener* listener = nullptr;
     };
 
+    // PulseSessionListener, on the GUI thread.
+    void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
+                      uint32_t index) override;
+    void record_source_changed() override;
+    void reconnect();
+
     static void stream_state_changed(pa_stream* stream, void* device);
     static void stream_readable(pa_stream* stream, size_t readable, void* device);
     static void stream_moved(pa_stream* stream, void* device);
     static void source_described(pa_context* context, const pa_source_info* info, int eol, void* device);
     static void source_checked(pa_context* context, const pa_source_info* info, int eol, void* device);
     static void buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device);
+    static void moved_back(pa_context* context, int success, void* device);
 
     // Under the mainloop lock.
+    PulseStreamPtr connect_stream(pa_context* context, const std::string& source, bool corked, int& error);
     void fill_buffers();
     bool take_fragment();
+    void keep(const uint8_t* data, size_t length);
     size_t copy_into_queue(const uint8_t* data, size_t length);
     void hand_back(CaptureBuffer* buffer, uint32_t bytes);
     void hand_back_queued();
@@ -87,6 +100,8 @@ private:
     void fail_once_delivered(const std::string& reason);
     std::string wanted_source() const;
     std::string source_gone_text(const std::string& name) const;
+    void take_nothing_after_unread();
+    size_t unread_bytes() const;
     size_t planned_bytes() const;
     void stop_capturing();
     void set_corked(bool corked);
@@ -97,12 +112,14 @@ private:
     const std::chrono::milliseconds backlog_;
     std::shared_ptr<ListenerLink> link_;
 
-    // Set and cleared only by the GUI thread, so it may test it unlocked.
+    PulseSession::Listening listening_;
+    // Set and replaced only by the GUI thread, so it may test it unlocked.
     PulseStreamPtr stream_;
     // Wakes the mainloop thread when buffers were queued, so that data it
     // held meanwhile moves into them without waiting for the next packet.
     PulseDeferEventPtr buffers_added_;
     // Under the mainloop lock from here on.
+    pa_sample_spec spec_{};
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;
     uint32_t head_fill_ = 0;       // bytes already in queued_.front()
@@ -124,9 +141,14 @@ private:
     };
     std::deque<Run> plan_;
     bool away_ = false;
+    // The stream moved and no data came since: a hole the server reports
+    // now is the move itself, not lost sound.
+    bool moving_ = false;
+    bool running_ = false; // started and not reset
     // A failure that waits until the data from before the move is delivered.
     std::optional<std::string> pending_failure_;
     PulseOperationPtr source_check_;
+    PulseOperationPtr move_back_;
     bool source_found_ = false;
     bool failed_ = false;
 };

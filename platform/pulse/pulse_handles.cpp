@@ -95,4 +95,11 @@ void PulseTimer::expired(pa_mainloop_api*, pa_time_event*, const struct timeval*
     fired();
 }
 
+pa_stream* new_stream_with_role(pa_context* context, const char* name, const pa_sample_spec& spec, const char* role)
+{
+    PulseProplistPtr properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, role);
+    return pa_stream_new_with_proplist(context, name, &spec, nullptr, properties.get());
+}
+
 } // namespace ornavox

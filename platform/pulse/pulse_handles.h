@@ -2,6 +2,7 @@
 
 #include <pulse/context.h>
 #include <pulse/operation.h>
+#include <pulse/proplist.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
@@ -24,6 +25,9 @@ struct PulseStreamDeleter {
 struct PulseOperationDeleter {
     void operator()(pa_operation* operation) const;
 };
+struct PulseProplistDeleter {
+    void operator()(pa_proplist* proplist) const { pa_proplist_free(proplist); }
+};
 struct PulseDeferEventDeleter {
     pa_mainloop_api* api = nullptr;
     void operator()(pa_defer_event* event) const;
@@ -34,6 +38,11 @@ using PulseContextPtr = std::unique_ptr<pa_context, PulseContextDeleter>;
 using PulseStreamPtr = std::unique_ptr<pa_stream, PulseStreamDeleter>;
 using PulseOperationPtr = std::unique_ptr<pa_operation, PulseOperationDeleter>;
 using PulseDeferEventPtr = std::unique_ptr<pa_defer_event, PulseDeferEventDeleter>;
+using PulseProplistPtr = std::unique_ptr<pa_proplist, PulseProplistDeleter>;
+
+// A new stream whose media.role tells desktop mixers and policy managers
+// what it is for ("production" for recording, "music" for playback).
+pa_stream* new_stream_with_role(pa_context* context, const char* name, const pa_sample_spec& spec, const char* role);
 
 // Releases an operation whose outcome nobody waits for; nullptr is allowed.
 void forget_operation(pa_operation* operation);

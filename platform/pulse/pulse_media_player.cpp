@@ -103,7 +103,7 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
     }
     mpg123_seek(decoder_.get(), 0, SEEK_SET);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate_), static_cast<uint8_t>(channels_)};
-    PulseStreamPtr stream(pa_stream_new(context, "Playback", &spec, nullptr));
+    PulseStreamPtr stream(new_stream_with_role(context, "Playback", spec, "music"));
     if (!stream) {
         end(MCI_NOTIFY_FAILURE, pa_strerror(pa_context_errno(context)));
         return false;

@@ -81,6 +81,13 @@ bool PulseMixerDevice::open(uint32_t, MixerListener& listener)
     mux_sources_.clear();
     for (const auto& [index, source] : model_.sources)
         mux_sources_.push_back(index);
+    // The server's default at the first open counts as chosen, so that one
+    // item is always selected and a later change of the default moves
+    // nothing. A choice made before is kept, also when its source is gone.
+    if (session_.record_source().empty())
+        for (const auto& [index, source] : model_.sources)
+            if (source.name == model_.default_source)
+                session_.set_record_source(source.name, source.description);
     speaker_inputs_.clear();
     if (const Sink* sink = default_sink())
         for (const auto& [index, input] : model_.inputs)
@@ -277,12 +284,6 @@ void PulseMixerDevice::track(pa_operation* operation)
         pending_.emplace_back(operation);
 }
 
-void PulseMixerDevice::record_stream_changed()
-{
-    if (open_ && listener_)
-        listener_->control_changed(kMuxId);
-}
-
 void PulseMixerDevice::lines_changed()
 {
     if (listener_)
@@ -445,7 +446,7 @@ bool PulseMixerDevice::line_by_component_type(uint32_t component_type, MixerLine
                      MIXERLINE_TARGETTYPE_WAVEOUT,
                      static_cast<uint32_t>(speaker_inputs_.size()),
                      2,
-                     speakers->description};
+                     list_text(speakers->description)};
     return true;
 }
 
@@ -478,7 +479,7 @@ bool PulseMixerDevice::line_by_source(uint32_t destination, uint32_t source, Mix
                      MIXERLINE_TARGETTYPE_WAVEOUT,
                      0,
                      input->second.has_volume ? 2u : 1u,
-                     input->second.name};
+                     list_text(input->second.name)};
     return true;
 }
 
@@ -525,26 +526,12 @@ bool PulseMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items
     return true;
 }
 
-// While recording, where our stream is; otherwise the source we chose, and
-// before any choice the server's default.
-std::string PulseMixerDevice::current_source() const
-{
-    std::string on;
-    if (session_.mainloop()) {
-        auto lock = session_.lock();
-        if (session_.record_stream().index != PA_INVALID_INDEX)
-            on = session_.record_stream().source;
-    }
-    if (on.empty())
-        on = session_.record_source();
-    return on.empty() ? model_.default_source : on;
-}
-
 bool PulseMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>& values)
 {
     if (!open_ || control_id != kMuxId)
         return false;
-    const std::string on = current_source();
+    // The user's choice, never where our stream happens to be.
+    const std::string& on = session_.record_source();
     values.assign(mux_sources_.size(), 0);
     for (size_t i = 0; i < mux_sources_.size(); ++i) {
         const auto source = model_.sources.find(mux_sources_[i]);
@@ -561,25 +548,19 @@ std::string PulseMixerDevice::mux_source_name(uint32_t item) const
     return source == model_.sources.end() ? "" : source->second.name;
 }
 
-// Chooses the source of our own record stream, and moves the stream there
-// when one is recording elsewhere. The server's default stays as it is.
+// Chooses the source of our own record stream; a recording under way goes
+// on from there. The server's default stays as it is.
 bool PulseMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values)
 {
     if (!open_ || control_id != kMuxId || values.size() != mux_sources_.size())
         return false;
     const auto selected = std::find_if(values.begin(), values.end(), [](uint32_t v) { return v != 0; });
-    const std::string name =
-        selected == values.end() ? "" : mux_source_name(static_cast<uint32_t>(selected - values.begin()));
-    if (name.empty())
+    if (selected == values.end())
         return false;
-    session_.set_record_source(name);
-    if (!session_.mainloop())
-        return true;
-    auto lock = session_.lock();
-    const PulseRecordStream& stream = session_.record_stream();
-    if (session_.context() && stream.index != PA_INVALID_INDEX && stream.source != name)
-        forget_operation(
-            pa_context_move_source_output_by_name(session_.context(), stream.index, name.c_str(), nullptr, nullptr));
+    const auto source = model_.sources.find(mux_sources_[selected - values.begin()]);
+    if (source == model_.sources.end())
+        return false;
+    session_.set_record_source(source->second.name, source->second.description);
     return true;
 }
 

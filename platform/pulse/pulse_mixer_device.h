@@ -17,7 +17,10 @@ namespace ornavox {
 // The sound server seen as the mixer of one sound card:
 // - the recording destination's MUX lists every source, monitors included,
 //   in index order; selecting an item chooses the source of our own record
-//   stream (the session's record source), never the server's default;
+//   stream (the session's record source), never the server's default. The
+//   selected item is that choice, by the source's name: where our stream is
+//   now, or which source is the default, never changes it. A chosen source
+//   that left the server leaves no item selected;
 // - the speakers destination is the default sink, and its source lines are
 //   the playback streams on it when open() ran.
 // Line and control ids are ours, unique for the run.
@@ -105,7 +108,6 @@ private:
     void session_lost(const std::string& reason) override;
     void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                       uint32_t index) override;
-    void record_stream_changed() override;
 
     // Mainloop thread: copies and posts.
     static void source_listed(pa_context*, const pa_source_info* info, int eol, void* model);
@@ -134,7 +136,6 @@ private:
     uint32_t component_type(const Source& source) const;
     const Sink* default_sink() const;
     std::string input_name(const SinkInput& input) const;
-    std::string current_source() const;
     void track(pa_operation* operation);
 
     PulseSession& session_;

@@ -113,7 +113,11 @@ void PulseSession::start_connecting()
 {
     retry_.reset();
     retired_.reset();
-    context_.reset(pa_context_new(api(), application_name_.c_str()));
+    PulseProplistPtr properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_NAME, application_name_.c_str());
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "ornavox");
+    pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ICON_NAME, "ornavox");
+    context_.reset(pa_context_new_with_proplist(api(), application_name_.c_str(), properties.get()));
     if (!context_) {
         last_error_ = PA_ERR_INTERNAL;
         retire_context();
@@ -233,14 +237,20 @@ PulseSession::Listening::~Listening()
     session_->update_subscription();
 }
 
-void PulseSession::set_record_source(std::string name)
+void PulseSession::set_record_source(std::string name, std::string description)
 {
-    if (!mainloop_) {
+    const bool changed = name != record_source_;
+    {
+        std::optional<PulseLock> lock;
+        if (mainloop_)
+            lock.emplace(mainloop_.get());
         record_source_ = std::move(name);
-        return;
+        record_source_description_ = std::move(description);
     }
-    PulseLock lock(mainloop_.get());
-    record_source_ = std::move(name);
+    if (changed)
+        dispatcher_.post([registry = registry_] {
+            registry->each(0, [](PulseSessionListener& listener) { listener.record_source_changed(); });
+        });
 }
 
 void PulseSession::set_record_stream(PulseRecordStream stream)

@@ -32,6 +32,8 @@ public:
     }
     // Our record stream was opened, moved to another source, or closed.
     virtual void record_stream_changed() {}
+    // The user chose another record source.
+    virtual void record_source_changed() {}
 };
 
 // The program's own record stream, as the capture device reports it.
@@ -57,6 +59,8 @@ public:
     static constexpr std::chrono::milliseconds kRetryInterval{2000};
     static constexpr std::chrono::milliseconds kWaitLimit{5000};
 
+    // The application's id and icon name are the desktop file's, so that
+    // desktop mixers show our streams with the program's name and icon.
     explicit PulseSession(Dispatcher& dispatcher, std::string application_name = "Ornavox");
     ~PulseSession();
     PulseSession(const PulseSession&) = delete;
@@ -92,10 +96,15 @@ public:
     static void context_success_signal(pa_context* context, int success, void* session);
     static void stream_success_signal(pa_stream* stream, int success, void* session);
 
-    // The source that recording uses; empty means the server's default. Set
-    // on the GUI thread; read there, or under lock() on the mainloop thread.
+    // The source that recording uses, by its server name, as the user chose
+    // it; empty means the server's default. Nothing but a new choice changes
+    // it: not a move of our stream, not a change of the server's default.
+    // Set on the GUI thread, which tells every listener through the
+    // dispatcher; read there, or under lock() on the mainloop thread.
     const std::string& record_source() const { return record_source_; }
-    void set_record_source(std::string name);
+    // Its description when it was chosen, for messages once it is gone.
+    const std::string& record_source_description() const { return record_source_description_; }
+    void set_record_source(std::string name, std::string description = {});
 
     // Under lock(). Setting it tells every listener, through the dispatcher.
     const PulseRecordStream& record_stream() const { return record_stream_; }
@@ -118,6 +127,7 @@ private:
     Dispatcher& dispatcher_;
     std::string application_name_;
     std::string record_source_;
+    std::string record_source_description_;
     std::shared_ptr<Registry> registry_;
     PulseMainloopPtr mainloop_;
     // Under the lock from here on.
