@@ -13,8 +13,10 @@ ORNAVOX_BUILD_PACKAGES=(
 # installed beside it, the daemon can claim the session's socket too.
 # What ./run.sh's demonstration needs beyond the build:
 ORNAVOX_DEMO_PACKAGES=(xvfb xauth xdotool pulseaudio)
+# The tests run on the PulseAudio daemon and on a private PipeWire stack;
+# sox makes the tones of their sources.
 ORNAVOX_TEST_PACKAGES=(
-  pulseaudio libgtest-dev libgmock-dev libbenchmark-dev
+  pulseaudio pipewire pipewire-bin pipewire-pulse wireplumber sox libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon clang libclang-rt-dev
 )
 

@@ -158,8 +158,7 @@ TEST_F(PulseCapture, AKilledServerIsReportedWithinASecondAndAddsNoSilence)
 // holds nothing but the microphone's 880 Hz.
 TEST_F(PulseCapture, ASourceThatGoesAwayFailsTheDeviceAndNothingComesFromAnother)
 {
-    const std::string module = server.pactl("load-module module-sine-source source_name=ornavox_mic rate=44100 "
-                                            "frequency=880 source_properties=device.description=Desk-Microphone");
+    server.add_tone_source("ornavox_mic", 880, "Desk-Microphone");
     session.set_record_source("ornavox_mic");
     ASSERT_TRUE(device->open(stereo16(44100), log, error)) << error;
     BufferRing ring(4, 4 * 1000);
@@ -167,7 +166,7 @@ TEST_F(PulseCapture, ASourceThatGoesAwayFailsTheDeviceAndNothingComesFromAnother
     device->start();
     capture(*device, dispatcher, log, captured, 44100 / 2);
 
-    server.pactl("unload-module " + module);
+    server.remove_source("ornavox_mic");
     ASSERT_TRUE(capture_until(*device, dispatcher, log, captured, [] { return false; }));
     ASSERT_EQ(log.events.back().kind, CaptureEvent::Failed);
     EXPECT_EQ(log.events.back().reason, "the record source \"Desk-Microphone\" went away");

@@ -27,9 +27,8 @@ protected:
     PulseMixerTest()
     {
         server.pactl("load-module module-null-sink sink_name=ornavox_other norewinds=1");
-        server.pactl("load-module module-sine-source source_name=ornavox_high rate=44100 frequency=880");
-        server.pactl("load-module module-sine-source source_name=ornavox_mic rate=44100 frequency=660 "
-                     "source_properties=device.form_factor=microphone");
+        server.add_tone_source("ornavox_high", 880);
+        server.add_tone_source("ornavox_mic", 660, "", true);
         mixer.onmixeropen = [](const std::vector<line>&, const std::vector<control>&) {};
         mixer.open();
     }

@@ -21,7 +21,7 @@ namespace {
 
 class WindowMixer : public ::testing::Test {
 protected:
-    WindowMixer() { server.pactl("load-module module-sine-source source_name=ornavox_high rate=44100 frequency=880"); }
+    WindowMixer() { server.add_tone_source("ornavox_high", 880); }
 
     void create(const std::string& config = "")
     {
@@ -115,10 +115,10 @@ TEST_F(WindowMixer, SourcesThatComeAndGoAreListedAndTheChoiceIsKept)
     ASSERT_EQ(form->ComboBox1->count(), 3);
     const QString chosen = form->ComboBox1->currentText();
 
-    const std::string module = server.pactl("load-module module-sine-source source_name=ornavox_new frequency=330");
+    server.add_tone_source("ornavox_new", 330);
     ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 4; }));
     EXPECT_EQ(form->ComboBox1->currentText(), chosen);
-    server.pactl("unload-module " + module);
+    server.remove_source("ornavox_new");
     ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 3; }));
     EXPECT_EQ(form->ComboBox1->currentText(), chosen);
     EXPECT_EQ(form->Label6->text(), QStringLiteral("Record source->") + chosen);
@@ -129,7 +129,7 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
     server.kill();
     server.restart();
-    server.pactl("load-module module-sine-source source_name=ornavox_high rate=44100 frequency=880");
+    server.add_tone_source("ornavox_high", 880);
     ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 3; }));
     ASSERT_TRUE(form->Label6->text().contains(form->ComboBox1->itemText(2))) << form->Label6->text().toStdString();
 

@@ -101,11 +101,22 @@ struct CapturedPcm {
 // Largest deviation from the sine recurrence s[n+1] + s[n-1] = 2 cos(w) s[n]
 // in one channel of stereo `pcm`: a few units for an unbroken sine of
 // `frequency`, far more where samples went missing or another sound came in.
+// Where the sound of one channel settled: past the silence a recording may
+// begin with (PipeWire starts a stream with one quantum of it) and the few
+// samples of the server's resampler taking up the sound.
+inline size_t settled_start(const std::vector<int16_t>& pcm, int channel)
+{
+    size_t n = 0;
+    while (n < pcm.size() / 2 && pcm[2 * n + channel] == 0)
+        ++n;
+    return n == 0 ? 1 : n + 64;
+}
+
 inline double sine_break(const std::vector<int16_t>& pcm, double frequency, long rate, int channel)
 {
     const double twice_cos = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
     double worst = 0;
-    for (size_t n = 1; n + 1 < pcm.size() / 2; ++n) {
+    for (size_t n = settled_start(pcm, channel); n + 1 < pcm.size() / 2; ++n) {
         const double s = pcm[2 * n + channel];
         const double deviation = pcm[2 * (n + 1) + channel] + pcm[2 * (n - 1) + channel] - twice_cos * s;
         worst = std::max(worst, std::abs(deviation));
@@ -120,7 +131,7 @@ inline size_t sine_breaks(const std::vector<int16_t>& pcm, double frequency, lon
 {
     const double twice_cos = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
     size_t breaks = 0;
-    for (size_t n = 1; n + 1 < pcm.size() / 2; ++n) {
+    for (size_t n = settled_start(pcm, channel); n + 1 < pcm.size() / 2; ++n) {
         const double deviation =
             pcm[2 * (n + 1) + channel] + pcm[2 * (n - 1) + channel] - twice_cos * pcm[2 * n + channel];
         breaks += std::abs(deviation) >= 8 ? 1 : 0;

@@ -77,32 +77,43 @@ std::string read_log(const std::string& path)
     return text.str();
 }
 
-// The server's environment: everything it could write or look up lies in
-// `folder`, and it sees no session bus.
-std::vector<std::string> server_environment(const std::string& folder)
+// The null-terminated array of pointers that exec takes; `strings` must
+// outlive it.
+std::vector<char*> c_strings(std::vector<std::string>& strings)
 {
-    const std::vector<std::pair<std::string, std::string>> own = {
-        {"HOME", folder},
-        {"XDG_RUNTIME_DIR", folder},
-        {"XDG_CONFIG_HOME", folder + "/config"},
-        {"XDG_STATE_HOME", folder + "/state"},
-        {"PULSE_RUNTIME_PATH", folder + "/runtime"},
-        {"PULSE_STATE_PATH", folder + "/state"},
-    };
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable(*entry);
-        const std::string name = variable.substr(0, variable.find('='));
-        const bool replaced = std::any_of(own.begin(), own.end(), [&](const auto& item) { return item.first == name; });
-        if (!replaced && name != "PULSE_SERVER" && name != "DBUS_SESSION_BUS_ADDRESS")
-            env.push_back(variable);
-    }
-    for (const auto& [name, value] : own)
-        env.push_back(name + "=" + value);
-    return env;
+    std::vector<char*> pointers;
+    for (auto& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Runs a shell command in `env`, quietly; its exit status.
+int run_with(const std::vector<std::string>& env, const std::string& command)
+{
+    std::vector<std::string> arguments = {"sh", "-c", command};
+    std::vector<std::string> variables = env;
+    std::vector<char*> argv = c_strings(arguments), envp = c_strings(variables);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "sh", &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
+
+ServerKind server_under_test()
+{
+    const char* chosen = std::getenv("ORNAVOX_TEST_SERVER");
+    return chosen && std::string(chosen) == "pipewire" ? ServerKind::PipeWire : ServerKind::PulseAudio;
+}
 
 PulseServerVariable::PulseServerVariable(const std::string& server)
 {
@@ -119,12 +130,88 @@ PulseServerVariable::~PulseServerVariable()
         unsetenv("PULSE_SERVER");
 }
 
-PulseServer::PulseServer() : folder_(make_folder())
+PulseServer::PulseServer(ServerKind kind) : kind_(kind), folder_(make_folder())
 {
-    const std::string socket = folder_ + "/native";
-    address_ = "unix:" + socket;
-    std::ofstream out(folder_ + "/server.pa");
-    out << "load-module module-native-protocol-unix socket=" << socket
+    std::filesystem::create_directories(folder_ + "/run");
+    std::filesystem::permissions(folder_ + "/run", std::filesystem::perms::owner_all);
+    // pipewire-pulse makes its socket in PULSE_RUNTIME_PATH.
+    address_ = "unix:" + folder_ + (kind_ == ServerKind::PipeWire ? "/runtime/native" : "/native");
+    start();
+    variable_.emplace(address_);
+}
+
+// The servers' environment: everything they could write or look up lies in
+// the test's folder, and they see no session bus but their own.
+std::vector<std::string> PulseServer::environment() const
+{
+    const std::vector<std::pair<std::string, std::string>> own = {
+        {"HOME", folder_},
+        {"XDG_RUNTIME_DIR", folder_ + "/run"},
+        {"XDG_CONFIG_HOME", folder_ + "/config"},
+        {"XDG_STATE_HOME", folder_ + "/state"},
+        {"XDG_DATA_HOME", folder_ + "/data"},
+        {"PULSE_RUNTIME_PATH", folder_ + "/runtime"},
+        {"PULSE_STATE_PATH", folder_ + "/state"},
+        {"PULSE_SERVER", address_},
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + folder_ + "/bus"},
+    };
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable(*entry);
+        const std::string name = variable.substr(0, variable.find('='));
+        const bool replaced = std::any_of(own.begin(), own.end(), [&](const auto& item) { return item.first == name; });
+        if (!replaced && name != "PIPEWIRE_REMOTE" && name != "PIPEWIRE_RUNTIME_DIR")
+            env.push_back(variable);
+    }
+    for (const auto& [name, value] : own)
+        env.push_back(name + "=" + value);
+    return env;
+}
+
+pid_t PulseServer::spawn(const std::vector<std::string>& args, const std::string& log, bool own_group) const
+{
+    std::vector<std::string> arguments = args;
+    std::vector<std::string> env = environment();
+    std::vector<char*> argv = c_strings(arguments), envp = c_strings(env);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (own_group) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + args[0] + ": " + std::strerror(spawned));
+    return pid;
+}
+
+void PulseServer::start()
+{
+    try {
+        if (kind_ == ServerKind::PipeWire)
+            start_pipewire();
+        else
+            start_pulseaudio();
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
+void PulseServer::start_pulseaudio()
+{
+    const std::string script = folder_ + "/server.pa";
+    std::ofstream out(script);
+    out << "load-module module-native-protocol-unix socket=" << address_.substr(5)
         << " auth-anonymous=1\n"
         // The stock null sink keeps about two seconds of latency.
         << "load-module module-null-sink sink_name=" << kNullSink << " norewinds=1\n"
@@ -133,74 +220,157 @@ PulseServer::PulseServer() : folder_(make_folder())
         << "set-default-sink " << kNullSink << "\n"
         << "set-default-source " << kSineSource << "\n";
     out.close();
-    start();
-    variable_.emplace(address_);
+    const std::string log = folder_ + "/server.log";
+    std::filesystem::remove(log);
+    // -n: none of the system's default modules, only the script's.
+    pid_ = spawn({"pulseaudio", "-n", "-F", script, "--daemonize=no", "--system=no", "--exit-idle-time=-1",
+                  "--disallow-exit", "--use-pid-file=no", "--realtime=no", "--high-priority=no", "--log-target=stderr"},
+                 log);
+    stack_ = {pid_};
+    wait_until_answering(pid_, log);
 }
 
-void PulseServer::start()
+// pipewire, its session manager and its PulseAudio server, on a session bus
+// with no service folders, so that nothing else is started on it.
+void PulseServer::start_pipewire()
 {
-    const std::string script = folder_ + "/server.pa";
     const std::string log = folder_ + "/server.log";
-    // -n: none of the system's default modules, only the script's.
-    std::vector<std::string> args = {
-        "pulseaudio",
-        "-n",
-        "-F",
-        script,
-        "--daemonize=no",
-        "--system=no",
-        "--exit-idle-time=-1",
-        "--disallow-exit",
-        "--use-pid-file=no",
-        "--realtime=no",
-        "--high-priority=no",
-        "--log-target=stderr",
-    };
-    std::vector<std::string> env = server_environment(folder_);
-    std::vector<char*> argv, envp;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    for (auto& variable : env)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const int spawned = posix_spawnp(&pid_, "pulseaudio", &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        pid_ = -1;
-        stop();
-        throw std::runtime_error("cannot start pulseaudio: " + std::string(std::strerror(spawned)));
+    std::filesystem::remove(log);
+    const std::string bus = folder_ + "/bus";
+    std::ofstream(folder_ + "/bus.conf")
+        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig><type>session</type><listen>unix:path="
+        << bus << "</listen><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        << "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    stack_.clear();
+    stack_.push_back(spawn({"dbus-daemon", "--nofork", "--config-file=" + folder_ + "/bus.conf"}, log));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!std::filesystem::exists(bus)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("the test session bus did not start:\n" + read_log(log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // The graph runs at the tests' rate, so that a tone reaches them without
+    // being resampled twice.
+    std::filesystem::create_directories(folder_ + "/config/pipewire/pipewire.conf.d");
+    std::ofstream(folder_ + "/config/pipewire/pipewire.conf.d/rate.conf")
+        << "context.properties = { default.clock.rate = 44100 }\n";
+    for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"})
+        stack_.insert(stack_.begin(), spawn({program}, log));
+    pid_ = stack_.front();
+    wait_until_answering(pid_, log);
 
+    pactl(std::string("load-module module-null-sink sink_name=") + kNullSink
+          + " norewinds=1 \"sink_properties='device.description=\\\"Null Output\\\"'\"");
+    add_tone_source(kSineSource, static_cast<int>(kSineFrequency));
+    pactl(std::string("set-default-sink ") + kNullSink);
+    pactl(std::string("set-default-source ") + kSineSource);
+    // The session manager makes them the defaults a moment later.
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pactl("get-default-sink").find(kNullSink) == std::string::npos
+           || pactl("get-default-source").find(kSineSource) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > settled)
+            throw std::runtime_error("the test sound server did not take its defaults:\n" + read_log(log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void PulseServer::wait_until_answering(pid_t watched, const std::string& log)
+{
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (!server_answers(address_)) {
         int status = 0;
-        const bool exited = waitpid(pid_, &status, WNOHANG) == pid_;
+        const bool exited = waitpid(watched, &status, WNOHANG) == watched;
         if (exited)
-            pid_ = -1;
-        if (exited || std::chrono::steady_clock::now() > deadline) {
-            const std::string text = read_log(log);
-            stop();
+            std::replace(stack_.begin(), stack_.end(), watched, -1);
+        if (exited || std::chrono::steady_clock::now() > deadline)
             throw std::runtime_error(std::string("the test sound server ") + (exited ? "exited" : "did not answer")
-                                     + ":\n" + text);
-        }
+                                     + ":\n" + read_log(log));
         std::this_thread::sleep_for(20ms);
     }
 }
 
+void PulseServer::add_tone_source(const std::string& name, int frequency, const std::string& description,
+                                  bool microphone)
+{
+    std::string properties;
+    if (!description.empty())
+        properties += "device.description=\\\"" + description + "\\\"";
+    if (microphone)
+        properties += std::string(properties.empty() ? "" : " ") + "device.form_factor=microphone";
+    // Two minutes of tone from a file: a pipe could run dry under load and
+    // put gaps into it.
+    const std::string file = folder_ + "/" + name + ".wav";
+    if (run_with(environment(),
+                 "sox -q -n -r 44100 -c 1 -e signed -b 16 " + file + " synth 120 sine " + std::to_string(frequency)
+                     + " vol 0.5")
+        != 0)
+        throw std::runtime_error("cannot make the tone of " + name);
+    Tone source;
+    if (kind_ == ServerKind::PipeWire) {
+        // A virtual source whose input a tone player is linked to by hand:
+        // the session manager would send the player to the default sink.
+        source.modules.push_back(pactl("load-module module-null-sink media.class=Audio/Source/Virtual sink_name=" + name
+                                       + (properties.empty() ? "" : " \"sink_properties='" + properties + "'\"")));
+        source.player = spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file},
+                              folder_ + "/tones.log", true);
+        tones_[name] = source;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (const char* channel : {"FL", "FR"}) {
+            const std::string link = "pw-link " + name + "_tone:output_MONO " + name + ":input_" + channel;
+            while (run_with(environment(), link) != 0) {
+                if (std::chrono::steady_clock::now() > deadline)
+                    throw std::runtime_error("cannot link the tone of " + name + ":\n"
+                                             + read_log(folder_ + "/tones.log"));
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        return;
+    }
+    // A null sink that the tone plays into, and a source made of its monitor.
+    source.modules.push_back(pactl("load-module module-null-sink norewinds=1 sink_name=" + name + "_feed"));
+    source.modules.push_back(pactl("load-module module-remap-source source_name=" + name + " master=" + name
+                                   + "_feed.monitor"
+                                   + (properties.empty() ? "" : " \"source_properties='" + properties + "'\"")));
+    source.player = spawn({"pacat", "--playback", "--device=" + name + "_feed", "--client-name=ornavox-tone", file},
+                          folder_ + "/tones.log", true);
+    tones_[name] = source;
+}
+
+void PulseServer::remove_source(const std::string& name)
+{
+    const auto found = tones_.find(name);
+    if (found == tones_.end())
+        throw std::runtime_error("no tone source " + name);
+    for (auto module = found->second.modules.rbegin(); module != found->second.modules.rend(); ++module)
+        pactl("unload-module " + *module);
+    ::kill(-found->second.player, SIGKILL);
+    waitpid(found->second.player, nullptr, 0);
+    tones_.erase(found);
+}
+
+void PulseServer::stop_tones()
+{
+    for (auto& [name, tone] : tones_) {
+        ::kill(-tone.player, SIGKILL);
+        waitpid(tone.player, nullptr, 0);
+    }
+    tones_.clear();
+}
+
 void PulseServer::kill()
 {
-    if (pid_ <= 0)
-        return;
-    ::kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    stop_tones();
+    for (pid_t& pid : stack_) {
+        if (pid <= 0)
+            continue;
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    stack_.clear();
     pid_ = -1;
 }
 
@@ -233,6 +403,8 @@ std::string PulseServer::pactl(const std::string& arguments) const
     const int status = pclose(pipe.release());
     if (status != 0)
         throw std::runtime_error("pactl " + arguments + " failed: " + output);
+    while (!output.empty() && std::isspace(static_cast<unsigned char>(output.back())))
+        output.pop_back();
     return output;
 }
 
@@ -241,23 +413,30 @@ PulseServer::~PulseServer()
     stop();
 }
 
+// Each process is asked to end, the one serving the socket first.
 void PulseServer::stop()
 {
     variable_.reset();
-    if (pid_ > 0) {
+    stop_tones();
+    if (pid_ > 0)
         thaw();
-        ::kill(pid_, SIGTERM);
+    for (pid_t& pid : stack_) {
+        if (pid <= 0)
+            continue;
+        ::kill(pid, SIGTERM);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+        while (waitpid(pid, nullptr, WNOHANG) == 0) {
             if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
+                ::kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        pid_ = -1;
+        pid = -1;
     }
+    stack_.clear();
+    pid_ = -1;
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -267,15 +446,8 @@ PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& cli
     const std::string before = server.pactl("list short sink-inputs");
     std::vector<std::string> args = {
         "pacat", "--playback", "--raw", "--client-name=" + client, "--stream-name=" + stream, "/dev/zero"};
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
     std::vector<std::string> env = {"PULSE_SERVER=" + server.address(), "HOME=/tmp"};
-    std::vector<char*> envp;
-    for (auto& variable : env)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    std::vector<char*> argv = c_strings(args), envp = c_strings(env);
     if (posix_spawnp(&pid_, "pacat", nullptr, nullptr, argv.data(), envp.data()) != 0)
         throw std::runtime_error("cannot start pacat");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

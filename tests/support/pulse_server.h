@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -22,19 +23,26 @@ private:
     std::optional<std::string> previous_;
 };
 
+// The sound servers the integration tests run on. ORNAVOX_TEST_SERVER=pipewire
+// picks a private PipeWire stack (pipewire, wireplumber and pipewire-pulse on
+// a session bus of their own); anything else the PulseAudio daemon.
+enum class ServerKind { PulseAudio, PipeWire };
+ServerKind server_under_test();
+
 // A private sound server for one test: its own temporary folder, socket and
-// state, a null sink and a 440 Hz sine source as the default source. The
-// user's own server is never touched. The constructor returns once the server
-// answers and throws std::runtime_error (with the server's log) when it does
-// not; the destructor stops it and removes the folder. The server can be
-// killed and started again on the same socket, with nothing kept.
+// state (so no stream-restore database from another test), a null sink and a
+// 440 Hz tone as the default source. The user's own server is never touched.
+// The constructor returns once the server answers and throws
+// std::runtime_error (with the server's log) when it does not; the destructor
+// stops it and removes the folder. The server can be killed and started again
+// on the same socket, with nothing kept.
 class PulseServer {
 public:
     static constexpr const char* kSineSource = "ornavox_sine";
     static constexpr const char* kNullSink = "ornavox_null";
     static constexpr double kSineFrequency = 440.0;
 
-    PulseServer();
+    explicit PulseServer(ServerKind kind = server_under_test());
     ~PulseServer();
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
@@ -49,17 +57,44 @@ public:
     void freeze();
     void thaw();
 
+    ServerKind kind() const { return kind_; }
+
     // Runs pactl against this server and returns what it printed; throws
     // std::runtime_error when it fails.
     std::string pactl(const std::string& arguments) const;
 
-private:
-    void start();
-    void stop();
+    // A source that streams a steady sine tone of `frequency` as the server
+    // asks for it, named `name`, with a description and, for a microphone,
+    // its form factor. A virtual source fed by a player of the tone on either
+    // server.
+    void add_tone_source(const std::string& name, int frequency, const std::string& description = {},
+                         bool microphone = false);
+    // Unplugs a tone source: it leaves the server.
+    void remove_source(const std::string& name);
 
+private:
+    struct Tone {
+        std::vector<std::string> modules; // unloaded last to first
+        pid_t player = -1;                // a process group
+    };
+
+    void start();
+    void start_pulseaudio();
+    void start_pipewire();
+    void wait_until_answering(pid_t watched, const std::string& log);
+    void stop();
+    void stop_tones();
+    pid_t spawn(const std::vector<std::string>& args, const std::string& log, bool own_group = false) const;
+    std::vector<std::string> environment() const;
+
+    ServerKind kind_;
     std::string folder_;
     std::string address_;
+    // The process that serves the socket; with PipeWire the rest of its
+    // stack follows it, session bus last.
     pid_t pid_ = -1;
+    std::vector<pid_t> stack_;
+    std::map<std::string, Tone> tones_;
     std::optional<PulseServerVariable> variable_;
 };
 
