@@ -16,6 +16,9 @@
 #include <QSlider>
 #include <QTest>
 
+#include <chrono>
+#include <cstdio>
+
 namespace ornavox::test {
 namespace {
 
@@ -34,6 +37,14 @@ protected:
 
     // Waits, running the event loop, until `done` holds; false after 10 s.
     static bool wait_for(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
+
+    void click(Thotlinkbutton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12)); }
+    void start_recording()
+    {
+        dialogs.answers = {Dialogs::Answer::Yes};
+        click(form->hotlinkbutton3);
+        ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages.back());
+    }
 
     int list_item(const QString& text) const { return form->ComboBox1->findText(text, Qt::MatchContains); }
     int row(const QString& name) const
@@ -112,26 +123,28 @@ TEST_F(WindowMixer, LevelsAndMutesGoBothWays)
 TEST_F(WindowMixer, SourcesThatComeAndGoAreListedAndTheChoiceIsKept)
 {
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
-    ASSERT_EQ(form->ComboBox1->count(), 3);
+    const int listed = 2 + server.sources_per_tone();
+    ASSERT_EQ(form->ComboBox1->count(), listed);
     const QString chosen = form->ComboBox1->currentText();
 
     server.add_tone_source("ornavox_new", 330);
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 4; }));
+    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == listed + server.sources_per_tone(); }));
     EXPECT_EQ(form->ComboBox1->currentText(), chosen);
     server.remove_source("ornavox_new");
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 3; }));
+    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == listed; }));
     EXPECT_EQ(form->ComboBox1->currentText(), chosen);
     EXPECT_EQ(form->Label6->text(), QStringLiteral("Record source->") + chosen);
 }
 
 TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
 {
-    create("[audio]\r\naudioline=0\r\nsource=2\r\n");
+    const int high = 1 + server.sources_per_tone(); // its place in the list
+    create("[audio]\r\naudioline=0\r\nsource=" + std::to_string(high) + "\r\n");
     server.kill();
     server.restart();
     server.add_tone_source("ornavox_high", 880);
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == 3; }));
-    ASSERT_TRUE(form->Label6->text().contains(form->ComboBox1->itemText(2))) << form->Label6->text().toStdString();
+    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == high + 1; }));
+    ASSERT_TRUE(form->Label6->text().contains(form->ComboBox1->itemText(high))) << form->Label6->text().toStdString();
 
     dialogs.answers = {Dialogs::Answer::Yes};
     QTest::mouseClick(form->hotlinkbutton3, Qt::LeftButton, {}, QPoint(12, 12));
@@ -154,6 +167,105 @@ TEST_F(WindowMixer, TheWindowClosesCleanlyWithTheServerGone)
     form->VolumeBars[0]->setValue(1000); // writes nothing, and fails nothing
     form->close();
     EXPECT_NE(folder.read_config().find("source=2"), std::string::npos);
+}
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration time)
+{
+    return std::chrono::duration<double>(time).count();
+}
+
+// The chosen microphone is unplugged while it records: the recording ends at
+// once with a message naming it and holds its sound up to that moment and no
+// other; a record press then says the source is gone.
+TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
+{
+    server.add_tone_source("ornavox_mic", 660, "Desk Microphone", true);
+    create();
+    const int mic = list_item("Desk Microphone");
+    ASSERT_GE(mic, 0);
+    form->ComboBox1->setCurrentIndex(mic);
+    form->ComboBox1Change(form->ComboBox1);
+    start_recording();
+    const auto started = Clock::now();
+    QTest::qWait(1500);
+
+    const auto unplugged = Clock::now();
+    server.remove_source("ornavox_mic");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 5000));
+    const auto idle = Clock::now() - unplugged;
+    std::printf("window idle %.1f ms after the unplug\n", seconds(idle) * 1000);
+    EXPECT_LT(idle, std::chrono::seconds(1));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(
+        messages.messages[0].rfind("The recording stopped because the record source \"Desk Microphone\" went away", 0),
+        0u)
+        << messages.messages[0];
+    EXPECT_NE(messages.messages[0].find(form->program.SaveFile), std::string::npos);
+    EXPECT_EQ(form->Label6->text(), "Record source->Desk Microphone") << "nothing took its place";
+
+    form->audiorec1->finish_closing();
+    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_NEAR(tone_frequency(decoded, 0), 660, 5) << "sound from another source";
+    const double length = static_cast<double>(decoded.frames()) / decoded.rate;
+    std::printf("recorded %.3f s of %.3f s until the unplug\n", length, seconds(unplugged - started));
+    EXPECT_NEAR(length, seconds(unplugged - started), 0.1);
+
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_NE(messages.messages[1].find("\"Desk Microphone\" is no longer there"), std::string::npos)
+        << messages.messages[1];
+}
+
+// What is played on the default output is recorded, and then another output
+// becomes the default: the recording goes on from the monitor chosen, which
+// the panel and the settings keep.
+TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
+{
+    server.pactl("load-module module-null-sink sink_name=ornavox_other norewinds=1");
+    server.play_tone_into(PulseServer::kNullSink, 330);
+    server.play_tone_into("ornavox_other", 550);
+    create();
+    const QString chosen = form->ComboBox1->currentText();
+    ASSERT_TRUE(chosen.startsWith("Monitor of Null Output")) << chosen.toStdString() << " was detected";
+    start_recording();
+    QTest::qWait(1000);
+    server.pactl("set-default-sink ornavox_other");
+    QTest::qWait(1500);
+    click(form->hotlinkbutton4);
+    form->audiorec1->finish_closing();
+
+    EXPECT_EQ(form->ComboBox1->currentText(), chosen);
+    EXPECT_EQ(form->Label6->text(), "Record source->" + chosen);
+    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GT(static_cast<double>(decoded.frames()) / decoded.rate, 2.3) << "the recording stalled";
+    EXPECT_NEAR(tone_frequency(decoded, 0), 330, 5);
+    form->close();
+    EXPECT_NE(folder.read_config().find("source=" + std::to_string(list_item(chosen))), std::string::npos)
+        << folder.read_config();
+}
+
+// Started while no server answers, the window chooses as at start-up once
+// one comes: what the default output plays.
+TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
+{
+    server.kill();
+    create();
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+    server.restart();
+    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() >= 2; }));
+    EXPECT_TRUE(form->ComboBox1->currentText().startsWith("Monitor of Null Output"))
+        << form->ComboBox1->currentText().toStdString();
+    EXPECT_EQ(form->Label6->text(), "Record source->" + form->ComboBox1->currentText());
+    form->close();
+    EXPECT_NE(folder.read_config().find("audioline=0\r\nsource=" + std::to_string(form->ComboBox1->currentIndex())),
+              std::string::npos)
+        << folder.read_config();
 }
 
 } // namespace

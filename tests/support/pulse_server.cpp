@@ -295,48 +295,61 @@ void PulseServer::wait_until_answering(pid_t watched, const std::string& log)
 void PulseServer::add_tone_source(const std::string& name, int frequency, const std::string& description,
                                   bool microphone)
 {
-    std::string properties;
-    if (!description.empty())
-        properties += "device.description=\\\"" + description + "\\\"";
+    std::string properties = "device.description=\\\""
+        + (description.empty() ? "Sine tone at " + std::to_string(frequency) + " Hz" : description) + "\\\"";
     if (microphone)
-        properties += std::string(properties.empty() ? "" : " ") + "device.form_factor=microphone";
-    // Two minutes of tone from a file: a pipe could run dry under load and
-    // put gaps into it.
-    const std::string file = folder_ + "/" + name + ".wav";
-    if (run_with(environment(),
-                 "sox -q -n -r 44100 -c 1 -e signed -b 16 " + file + " synth 120 sine " + std::to_string(frequency)
-                     + " vol 0.5")
-        != 0)
-        throw std::runtime_error("cannot make the tone of " + name);
+        properties += " device.form_factor=microphone";
     Tone source;
     if (kind_ == ServerKind::PipeWire) {
-        // A virtual source whose input a tone player is linked to by hand:
-        // the session manager would send the player to the default sink.
         source.modules.push_back(pactl("load-module module-null-sink media.class=Audio/Source/Virtual sink_name=" + name
-                                       + (properties.empty() ? "" : " \"sink_properties='" + properties + "'\"")));
-        source.player = spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file},
-                              folder_ + "/tones.log", true);
-        tones_[name] = source;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        for (const char* channel : {"FL", "FR"}) {
-            const std::string link = "pw-link " + name + "_tone:output_MONO " + name + ":input_" + channel;
-            while (run_with(environment(), link) != 0) {
-                if (std::chrono::steady_clock::now() > deadline)
-                    throw std::runtime_error("cannot link the tone of " + name + ":\n"
-                                             + read_log(folder_ + "/tones.log"));
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-        return;
+                                       + " \"sink_properties='" + properties + "'\""));
+        source.player = start_tone(name, name, "input_", frequency);
+    } else {
+        // A null sink that the tone plays into, and a source made of its
+        // monitor.
+        source.modules.push_back(pactl("load-module module-null-sink norewinds=1 sink_name=" + name + "_feed"));
+        source.modules.push_back(pactl("load-module module-remap-source source_name=" + name + " master=" + name
+                                       + "_feed.monitor \"source_properties='" + properties + "'\""));
+        source.player = start_tone(name, name + "_feed", "", frequency);
     }
-    // A null sink that the tone plays into, and a source made of its monitor.
-    source.modules.push_back(pactl("load-module module-null-sink norewinds=1 sink_name=" + name + "_feed"));
-    source.modules.push_back(pactl("load-module module-remap-source source_name=" + name + " master=" + name
-                                   + "_feed.monitor"
-                                   + (properties.empty() ? "" : " \"source_properties='" + properties + "'\"")));
-    source.player = spawn({"pacat", "--playback", "--device=" + name + "_feed", "--client-name=ornavox-tone", file},
-                          folder_ + "/tones.log", true);
     tones_[name] = source;
+}
+
+void PulseServer::play_tone_into(const std::string& sink, int frequency)
+{
+    tones_[sink + "_player"].player = start_tone(sink + "_player", sink, "playback_", frequency);
+}
+
+// A player of two minutes of the tone from a file (a pipe could run dry under
+// load and put gaps into it) into `target`. On PipeWire its ports are linked
+// by hand to the target's input ports (`ports` followed by the channel): the
+// session manager would send it to the default sink, and move it with the
+// default.
+pid_t PulseServer::start_tone(const std::string& name, const std::string& target, const std::string& ports,
+                              int frequency)
+{
+    const std::string file = folder_ + "/" + name + ".wav";
+    const std::string synth = "sox -q -n -r 44100 -c 1 -e signed -b 16 " + file + " synth 120 sine ";
+    if (run_with(environment(), synth + std::to_string(frequency) + " vol 0.5") != 0)
+        throw std::runtime_error("cannot make the tone of " + name);
+    const std::string log = folder_ + "/tones.log";
+    if (kind_ == ServerKind::PulseAudio)
+        return spawn({"paplay", "--device=" + target, "--client-name=ornavox-tone", file}, log, true);
+    const pid_t player =
+        spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file}, log, true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (const char* channel : {"FL", "FR"}) {
+        const std::string link = "pw-link " + name + "_tone:output_MONO " + target + ":" + ports + channel;
+        while (run_with(environment(), link) != 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(-player, SIGKILL);
+                waitpid(player, nullptr, 0);
+                throw std::runtime_error("cannot link the tone of " + name + ":\n" + read_log(log));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    return player;
 }
 
 void PulseServer::remove_source(const std::string& name)
@@ -443,7 +456,11 @@ void PulseServer::stop()
 
 PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream)
 {
-    const std::string before = server.pactl("list short sink-inputs");
+    std::vector<unsigned long> known;
+    std::istringstream before(server.pactl("list short sink-inputs"));
+    for (std::string line; std::getline(before, line);)
+        if (!line.empty())
+            known.push_back(std::stoul(line));
     std::vector<std::string> args = {
         "pacat", "--playback", "--raw", "--client-name=" + client, "--stream-name=" + stream, "/dev/zero"};
     std::vector<std::string> env = {"PULSE_SERVER=" + server.address(), "HOME=/tmp"};
@@ -455,7 +472,7 @@ PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& cli
         std::istringstream lines(server.pactl("list short sink-inputs"));
         std::string line;
         while (std::getline(lines, line))
-            if (before.find(line.substr(0, line.find('\t')) + "\t") == std::string::npos) {
+            if (!line.empty() && std::find(known.begin(), known.end(), std::stoul(line)) == known.end()) {
                 index_ = static_cast<uint32_t>(std::stoul(line));
                 return;
             }

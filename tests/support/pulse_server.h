@@ -64,11 +64,17 @@ public:
     std::string pactl(const std::string& arguments) const;
 
     // A source that streams a steady sine tone of `frequency` as the server
-    // asks for it, named `name`, with a description and, for a microphone,
-    // its form factor. A virtual source fed by a player of the tone on either
-    // server.
+    // asks for it, named `name`, with a description ("Sine tone at <f> Hz"
+    // unless given) and, for a microphone, its form factor. A virtual source
+    // fed by a player of the tone on either server.
     void add_tone_source(const std::string& name, int frequency, const std::string& description = {},
                          bool microphone = false);
+    // The sources a tone source adds: on PulseAudio also the monitor of the
+    // sink that feeds it.
+    int sources_per_tone() const { return kind_ == ServerKind::PulseAudio ? 2 : 1; }
+    // Plays a steady tone into a sink until the server stops; the sink's
+    // monitor then records it.
+    void play_tone_into(const std::string& sink, int frequency);
     // Unplugs a tone source: it leaves the server.
     void remove_source(const std::string& name);
 
@@ -78,6 +84,7 @@ private:
         pid_t player = -1;                // a process group
     };
 
+    pid_t start_tone(const std::string& name, const std::string& target, const std::string& ports, int frequency);
     void start();
     void start_pulseaudio();
     void start_pipewire();
