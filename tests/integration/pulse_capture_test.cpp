@@ -181,7 +181,10 @@ TEST_F(PulseCapture, ASourceThatGoesAwayFailsTheDeviceAndNothingComesFromAnother
     const uint64_t position = finish(*device, dispatcher, log, captured);
     EXPECT_EQ(position, captured.frames());
     EXPECT_NEAR(captured.frequency(44100, 0), 880, 2);
-    EXPECT_LT(sine_break(captured.pcm, 880, 44100, 0), 8) << "sound from another source";
+    // Another sound would break the tone in most of its samples; a tone
+    // source of the PulseAudio daemon, a player into a null sink, starts with
+    // a few breaks of its own.
+    EXPECT_LE(test::sine_breaks(captured.pcm, 880, 44100, 0), 64u) << "sound from another source";
 }
 
 class PulseCaptureRate : public PulseCapture, public testing::WithParamInterface<uint32_t> {};

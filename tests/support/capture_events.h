@@ -98,9 +98,6 @@ struct CapturedPcm {
     }
 };
 
-// Largest deviation from the sine recurrence s[n+1] + s[n-1] = 2 cos(w) s[n]
-// in one channel of stereo `pcm`: a few units for an unbroken sine of
-// `frequency`, far more where samples went missing or another sound came in.
 // Where the sound of one channel settled: past the silence a recording may
 // begin with (PipeWire starts a stream with one quantum of it) and the few
 // samples of the server's resampler taking up the sound.
@@ -112,6 +109,9 @@ inline size_t settled_start(const std::vector<int16_t>& pcm, int channel)
     return n == 0 ? 1 : n + 64;
 }
 
+// Largest deviation from the sine recurrence s[n+1] + s[n-1] = 2 cos(w) s[n]
+// in one channel of stereo `pcm`: a few units for an unbroken sine of
+// `frequency`, far more where samples went missing or another sound came in.
 inline double sine_break(const std::vector<int16_t>& pcm, double frequency, long rate, int channel)
 {
     const double twice_cos = 2 * std::cos(2 * std::numbers::pi * frequency / rate);

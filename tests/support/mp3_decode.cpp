@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace ornavox::test {
 
@@ -91,22 +92,33 @@ double tone_frequency(const DecodedMp3& decoded, int channel)
     // Crossings count only after the signal swung a quarter of its peak both
     // ways, so the near-silence of the encoder delay adds none.
     const int threshold = peak / 4;
-    long first = -1, last = -1, crossings = 0;
+    // Periods across a gap in the sound (the silence a stream may start
+    // with, after each resume) are left out: the median period decides.
+    std::vector<long> periods;
+    long last = -1;
     bool armed = false;
     for (long i = 0; i < frames; ++i) {
         if (sample(i) < -threshold) {
             armed = true;
         } else if (armed && sample(i) > threshold) {
             armed = false;
-            if (first < 0)
-                first = i;
+            if (last >= 0)
+                periods.push_back(i - last);
             last = i;
-            ++crossings;
         }
     }
-    if (crossings < 2)
+    if (periods.empty())
         return 0;
-    return static_cast<double>(decoded.rate) * (crossings - 1) / (last - first);
+    std::vector<long> sorted = periods;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const long median = sorted[sorted.size() / 2];
+    long counted = 0, length = 0;
+    for (long period : periods)
+        if (period < median * 3 / 2) {
+            ++counted;
+            length += period;
+        }
+    return static_cast<double>(decoded.rate) * counted / length;
 }
 
 } // namespace ornavox::test
