@@ -46,6 +46,15 @@ protected:
         ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages.back());
     }
 
+    // pactl's description of one sink input: the tone players are sink
+    // inputs too.
+    std::string sink_input(uint32_t index) const
+    {
+        const std::string all = server.pactl("list sink-inputs");
+        const size_t start = all.find("Sink Input #" + std::to_string(index) + "\n");
+        return start == std::string::npos ? "" : all.substr(start, all.find("Sink Input #", start + 1) - start);
+    }
+
     int list_item(const QString& text) const { return form->ComboBox1->findText(text, Qt::MatchContains); }
     int row(const QString& name) const
     {
@@ -77,7 +86,7 @@ TEST_F(WindowMixer, StartingChangesNoVolumeOfTheUsersSystem)
     server.pactl("set-source-volume ornavox_high 150%");
     const std::string sink = server.pactl("get-sink-volume ornavox_null");
     const std::string source = server.pactl("get-source-volume ornavox_high");
-    const std::vector<uint32_t> stream = channel_volumes(server.pactl("list sink-inputs"));
+    const std::vector<uint32_t> stream = channel_volumes(sink_input(radio.index()));
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
     ASSERT_NE(row("Radio: Evening"), -1);
     EXPECT_EQ(form->VolumeBars[row("Radio: Evening")]->value(), 65535) << "the loudest channel";
@@ -86,7 +95,7 @@ TEST_F(WindowMixer, StartingChangesNoVolumeOfTheUsersSystem)
 
     EXPECT_EQ(server.pactl("get-sink-volume ornavox_null"), sink);
     EXPECT_EQ(server.pactl("get-source-volume ornavox_high"), source);
-    EXPECT_EQ(channel_volumes(server.pactl("list sink-inputs")), stream);
+    EXPECT_EQ(channel_volumes(sink_input(radio.index())), stream);
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
 }
 
@@ -94,26 +103,26 @@ TEST_F(WindowMixer, LevelsAndMutesGoBothWays)
 {
     PlaybackStream radio(server, "Radio", "Evening");
     server.pactl("set-sink-input-volume " + std::to_string(radio.index()) + " 60% 100%");
-    create("[audio]\r\naudioline=0\r\nsource=2\r\n");
+    create("[audio]\r\naudioline=0\r\nsource=" + std::to_string(1 + server.sources_per_tone()) + "\r\n");
     const int r = row("Radio: Evening");
     ASSERT_NE(r, -1);
 
     // A row bar moved by the user keeps the stream's balance: 60 % of the
     // new level on the left.
-    const std::vector<uint32_t> before = channel_volumes(server.pactl("list sink-inputs"));
+    const std::vector<uint32_t> before = channel_volumes(sink_input(radio.index()));
     form->VolumeBars[r]->setValue(32767);
     std::vector<uint32_t> after;
     ASSERT_TRUE(wait_for([&] {
-        after = channel_volumes(server.pactl("list sink-inputs"));
+        after = channel_volumes(sink_input(radio.index()));
         return after.size() == 2 && after[1] != before[1];
-    })) << server.pactl("list sink-inputs");
+    })) << sink_input(radio.index());
     EXPECT_NEAR(after[1], 32768, 1);
     EXPECT_NEAR(after[0], before[0] * after[1] / 65536.0, 1.0);
 
     server.pactl("set-sink-input-mute " + std::to_string(radio.index()) + " 1");
     ASSERT_TRUE(wait_for([&] { return form->MuteBoxes[r]->isChecked(); }));
     form->MuteBoxes[r]->click();
-    ASSERT_TRUE(wait_for([&] { return server.pactl("list sink-inputs").find("Mute: no") != std::string::npos; }));
+    ASSERT_TRUE(wait_for([&] { return sink_input(radio.index()).find("Mute: no") != std::string::npos; }));
 
     // The chosen source's level comes from the server.
     server.pactl("set-source-volume ornavox_high 40%");
