@@ -245,7 +245,7 @@ void PulseServer::start_pipewire()
         << "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
     stack_.clear();
     stack_.push_back(spawn({"dbus-daemon", "--nofork", "--config-file=" + folder_ + "/bus.conf"}, log));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!std::filesystem::exists(bus)) {
         if (std::chrono::steady_clock::now() > deadline)
             throw std::runtime_error("the test session bus did not start:\n" + read_log(log));
@@ -267,7 +267,7 @@ void PulseServer::start_pipewire()
     pactl(std::string("set-default-sink ") + kNullSink);
     pactl(std::string("set-default-source ") + kSineSource);
     // The session manager makes them the defaults a moment later.
-    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (pactl("get-default-sink").find(kNullSink) == std::string::npos
            || pactl("get-default-source").find(kSineSource) == std::string::npos) {
         if (std::chrono::steady_clock::now() > settled)
@@ -337,7 +337,7 @@ pid_t PulseServer::start_tone(const std::string& name, const std::string& target
         return spawn({"paplay", "--device=" + target, "--client-name=ornavox-tone", file}, log, true);
     const pid_t player =
         spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file}, log, true);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (const char* channel : {"FL", "FR"}) {
         const std::string link = "pw-link " + name + "_tone:output_MONO " + target + ":" + ports + channel;
         while (run_with(environment(), link) != 0) {
@@ -467,7 +467,7 @@ PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& cli
     std::vector<char*> argv = c_strings(args), envp = c_strings(env);
     if (posix_spawnp(&pid_, "pacat", nullptr, nullptr, argv.data(), envp.data()) != 0)
         throw std::runtime_error("cannot start pacat");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (;;) {
         std::istringstream lines(server.pactl("list short sink-inputs"));
         std::string line;
