@@ -179,6 +179,30 @@ TEST_F(PulseMixerTest, MovesOfOurStreamAreUndoneAndLeaveNoForeignSound)
         << "the server's default is the user's";
 }
 
+// A new choice while recording goes on from the new source: the sound of each
+// source in its turn, no failure, and the gap between them not counted as
+// lost sound.
+TEST_F(PulseMixerTest, ANewChoiceWhileRecordingGoesOnFromTheNewSource)
+{
+    mixer.select_mux(0, entry("ornavox_high"));
+    start_recording();
+    record_for(600ms);
+    const size_t switched = captured.frames();
+    mixer.select_mux(0, entry("ornavox_mic"));
+    record_until([&] { return stream_source() == "ornavox_mic"; });
+    record_for(600ms);
+    stop_recording();
+
+    for (const auto& event : log.events)
+        EXPECT_NE(event.kind, CaptureEvent::Failed) << event.reason;
+    EXPECT_EQ(device.overruns(), 0u);
+    CapturedPcm before, after;
+    before.pcm.assign(captured.pcm.begin(), captured.pcm.begin() + 2 * switched);
+    after.pcm.assign(captured.pcm.begin() + 2 * (switched + 44100 / 5), captured.pcm.end());
+    EXPECT_NEAR(before.frequency(44100, 0), 880, 2);
+    EXPECT_NEAR(after.frequency(44100, 0), 660, 2);
+}
+
 // The server's default source, chosen, stays chosen when the default changes.
 TEST_F(PulseMixerTest, AChosenDefaultSourceIsHeldWhenTheDefaultChanges)
 {

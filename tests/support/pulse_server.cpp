@@ -264,15 +264,19 @@ void PulseServer::start_pipewire()
     pactl(std::string("load-module module-null-sink sink_name=") + kNullSink
           + " norewinds=1 \"sink_properties='device.description=\\\"Null Output\\\"'\"");
     add_tone_source(kSineSource, static_cast<int>(kSineFrequency));
-    pactl(std::string("set-default-sink ") + kNullSink);
-    pactl(std::string("set-default-source ") + kSineSource);
-    // The session manager makes them the defaults a moment later.
+    // The session manager makes them the defaults a moment later, and may
+    // pass over a wish that came before it knew the sink or source: asked
+    // again until it holds.
     const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (pactl("get-default-sink").find(kNullSink) == std::string::npos
-           || pactl("get-default-source").find(kSineSource) == std::string::npos) {
+    for (;;) {
+        pactl(std::string("set-default-sink ") + kNullSink);
+        pactl(std::string("set-default-source ") + kSineSource);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (pactl("get-default-sink").find(kNullSink) != std::string::npos
+            && pactl("get-default-source").find(kSineSource) != std::string::npos)
+            break;
         if (std::chrono::steady_clock::now() > settled)
             throw std::runtime_error("the test sound server did not take its defaults:\n" + read_log(log));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
