@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tests that use the real sound server with ThreadSanitizer and
-# runs them. Fails on any report outside the suppressions in tests/tsan.supp.
+# runs them on the PulseAudio daemon and on a private PipeWire stack. Fails on
+# any report outside the suppressions in tests/tsan.supp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -11,8 +12,10 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DORNAVOX_TSAN=ON -DORNAVOX_BE
 cmake --build build-tsan -j"$(nproc)" --target "${targets[@]}" lame_enc
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=0 exitcode=66 second_deadlock_stack=1"
 status=0
-for test in "${targets[@]}"; do
-  echo "== $test"
-  build-tsan/tests-bin/"$test" --gtest_brief=1 || status=1
+for server in pulseaudio pipewire; do
+  for test in "${targets[@]}"; do
+    echo "== $test on $server"
+    ORNAVOX_TEST_SERVER=$server build-tsan/tests-bin/"$test" --gtest_brief=1 || status=1
+  done
 done
 exit $status
