@@ -460,26 +460,23 @@ void PulseServer::stop()
 
 PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream)
 {
-    std::vector<unsigned long> known;
-    std::istringstream before(server.pactl("list short sink-inputs"));
-    for (std::string line; std::getline(before, line);)
-        if (!line.empty())
-            known.push_back(std::stoul(line));
     std::vector<std::string> args = {
         "pacat", "--playback", "--raw", "--client-name=" + client, "--stream-name=" + stream, "/dev/zero"};
     std::vector<std::string> env = {"PULSE_SERVER=" + server.address(), "HOME=/tmp"};
     std::vector<char*> argv = c_strings(args), envp = c_strings(env);
     if (posix_spawnp(&pid_, "pacat", nullptr, nullptr, argv.data(), envp.data()) != 0)
         throw std::runtime_error("cannot start pacat");
+    // Found by its client's name: tone players are sink inputs too.
+    const std::string named = "application.name = \"" + client + "\"";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (;;) {
-        std::istringstream lines(server.pactl("list short sink-inputs"));
-        std::string line;
-        while (std::getline(lines, line))
-            if (!line.empty() && std::find(known.begin(), known.end(), std::stoul(line)) == known.end()) {
-                index_ = static_cast<uint32_t>(std::stoul(line));
-                return;
-            }
+        const std::string all = server.pactl("list sink-inputs");
+        const size_t name = all.find(named);
+        const size_t block = name == std::string::npos ? name : all.rfind("Sink Input #", name);
+        if (block != std::string::npos) {
+            index_ = static_cast<uint32_t>(std::stoul(all.substr(block + 12)));
+            return;
+        }
         if (std::chrono::steady_clock::now() > deadline)
             throw std::runtime_error("pacat's stream did not appear");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
