@@ -139,6 +139,12 @@ TEST_F(MixerTest, SourcesWithoutControlsAreLeftOutButTheirSelectionCounts)
     open_and_settle();
     ASSERT_EQ(mixer.record_lines().size(), 3u);
     EXPECT_EQ(mixer.record_lines()[0].mux_index, 1);
+    EXPECT_EQ(mixer.selected_line(), -1) << "the selected item is no record source";
+    card.select(3);
+    open_and_settle();
+    EXPECT_EQ(mixer.selected_line(), 2) << "Line 3, after two listed sources";
+    card.select(0);
+    open_and_settle();
 
     // The first line-in with controls, not the one without; the item
     // selected at open even though it is not listed.
