@@ -218,6 +218,27 @@ TEST_F(PulseMixerTest, AChosenDefaultSourceIsHeldWhenTheDefaultChanges)
     EXPECT_NEAR(captured.frequency(44100, 0), 440, 2);
 }
 
+// What desktop mixers show of us, and of a playback stream whose name is
+// longer than a line name may be.
+TEST_F(PulseMixerTest, OurStreamIsNamedForDesktopMixersAndLongNamesAreCut)
+{
+    start_recording();
+    record_for(200ms);
+    const std::string outputs = server.pactl("list source-outputs");
+    EXPECT_NE(outputs.find("application.id = \"ornavox\""), std::string::npos) << outputs;
+    EXPECT_NE(outputs.find("application.icon_name = \"ornavox\""), std::string::npos) << outputs;
+    EXPECT_NE(outputs.find("media.role = \"production\""), std::string::npos) << outputs;
+    stop_recording();
+
+    const std::string client(40, 'c'), stream(40, 's');
+    PlaybackStream radio(server, client, stream);
+    mixer.open();
+    const auto found = std::find_if(mixer.playback_ctls().begin(), mixer.playback_ctls().end(),
+                                    [&](const control& c) { return c.name.rfind(client, 0) == 0; });
+    ASSERT_NE(found, mixer.playback_ctls().end());
+    EXPECT_EQ(found->name, (client + ": " + stream).substr(0, 64));
+}
+
 TEST_F(PulseMixerTest, LevelsFollowTheServerAndWritesKeepTheBalance)
 {
     std::vector<std::pair<uint32_t, uint32_t>> volumes;

@@ -143,10 +143,14 @@ TEST_F(PulsePlayer, ThePositionRisesAndEndsNearTheLength)
     const uint64_t length = *player.length_ms();
     ASSERT_TRUE(player.play(ends));
     std::vector<uint64_t> positions;
+    std::string streams;
     while (ends->ends.empty()) {
         dispatcher.run_until([&] { return !ends->ends.empty(); }, 1s);
         positions.push_back(*player.position_ms());
+        if (streams.empty())
+            streams = server.pactl("list sink-inputs");
     }
+    EXPECT_NE(streams.find("media.role = \"music\""), std::string::npos) << "for desktop mixers: " << streams;
     ASSERT_EQ(ends->ends[0].first, MCI_NOTIFY_SUCCESSFUL);
     ASSERT_GE(positions.size(), 3u);
     for (size_t i = 1; i < positions.size(); ++i)
