@@ -88,23 +88,51 @@ std::vector<char*> c_strings(std::vector<std::string>& strings)
     return pointers;
 }
 
-// Runs a shell command in `env`, quietly; its exit status.
-int run_with(const std::vector<std::string>& env, const std::string& command)
+// Runs a shell command in `env` and returns its exit status, with what it
+// printed in `output`. The status comes back through the pipe, not from
+// waitpid: a test program's toolkit may reap children before we can.
+int run_shell(const std::vector<std::string>& env, const std::string& command, std::string& output)
 {
-    std::vector<std::string> arguments = {"sh", "-c", command};
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0)
+        return -1;
+    std::vector<std::string> arguments = {"sh", "-c", "{ " + command + "\n} 2>&1; echo \"#status=$?\""};
     std::vector<std::string> variables = env;
     std::vector<char*> argv = c_strings(arguments), envp = c_strings(variables);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
+    posix_spawn_file_actions_addclose(&actions, pipe_ends[1]);
     pid_t pid = -1;
     const int spawned = posix_spawnp(&pid, "sh", &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid)
+    close(pipe_ends[1]);
+    output.clear();
+    char chunk[512];
+    for (ssize_t n; spawned == 0 && (n = read(pipe_ends[0], chunk, sizeof chunk)) != 0;)
+        if (n > 0)
+            output.append(chunk, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            break;
+    close(pipe_ends[0]);
+    if (spawned != 0)
         return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    waitpid(pid, nullptr, 0);
+    const size_t mark = output.rfind("#status=");
+    if (mark == std::string::npos)
+        return -1;
+    const int status = std::atoi(output.c_str() + mark + 8);
+    output.erase(mark);
+    return status;
+}
+
+int run_with(const std::vector<std::string>& env, const std::string& command)
+{
+    std::string ignored;
+    return run_shell(env, command, ignored);
 }
 
 } // namespace
@@ -237,6 +265,8 @@ void PulseServer::start_pipewire()
     const std::string log = folder_ + "/server.log";
     std::filesystem::remove(log);
     const std::string bus = folder_ + "/bus";
+    // A killed bus leaves its socket behind, where a new one could not listen.
+    std::filesystem::remove(bus);
     std::ofstream(folder_ + "/bus.conf")
         << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -339,21 +369,37 @@ pid_t PulseServer::start_tone(const std::string& name, const std::string& target
     const std::string log = folder_ + "/tones.log";
     if (kind_ == ServerKind::PulseAudio)
         return spawn({"paplay", "--device=" + target, "--client-name=ornavox-tone", file}, log, true);
-    const pid_t player =
-        spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file}, log, true);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    // A player whose ports do not come up to be linked is started again.
+    std::string graph;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const pid_t player =
+            spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file}, log, true);
+        if (link_tone(name + "_tone:output_MONO", target + ":" + ports))
+            return player;
+        run_with(environment(), "(pw-link -o; pw-link -i; pw-link -l; pw-cli ls Port) >" + folder_ + "/graph.txt 2>&1");
+        graph = read_log(folder_ + "/graph.txt");
+        ::kill(-player, SIGKILL);
+        waitpid(player, nullptr, 0);
+    }
+    throw std::runtime_error("cannot link the tone of " + name + " to " + target + ":\n" + read_log(log) + graph);
+}
+
+// Links an output port to the left and right input ports that begin with
+// `inputs`, waiting up to 10 s for the ports to come up. A link that exists
+// already counts as made.
+bool PulseServer::link_tone(const std::string& output, const std::string& inputs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (const char* channel : {"FL", "FR"}) {
-        const std::string link = "pw-link " + name + "_tone:output_MONO " + target + ":" + ports + channel;
+        const std::string link =
+            "out=$(pw-link " + output + " " + inputs + channel + " 2>&1) || echo \"$out\" | grep -q 'File exists'";
         while (run_with(environment(), link) != 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(-player, SIGKILL);
-                waitpid(player, nullptr, 0);
-                throw std::runtime_error("cannot link the tone of " + name + ":\n" + read_log(log));
-            }
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
-    return player;
+    return true;
 }
 
 void PulseServer::remove_source(const std::string& name)
@@ -409,16 +455,13 @@ void PulseServer::thaw()
 
 std::string PulseServer::pactl(const std::string& arguments) const
 {
-    const std::string command = "PULSE_SERVER='" + address_ + "' pactl " + arguments + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe)
-        throw std::runtime_error("cannot run pactl");
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry)
+        if (std::string(*entry).rfind("PULSE_SERVER=", 0) != 0)
+            env.emplace_back(*entry);
+    env.push_back("PULSE_SERVER=" + address_);
     std::string output;
-    char chunk[512];
-    while (size_t n = fread(chunk, 1, sizeof chunk, pipe.get()))
-        output.append(chunk, n);
-    const int status = pclose(pipe.release());
-    if (status != 0)
+    if (run_shell(env, "pactl " + arguments, output) != 0)
         throw std::runtime_error("pactl " + arguments + " failed: " + output);
     while (!output.empty() && std::isspace(static_cast<unsigned char>(output.back())))
         output.pop_back();

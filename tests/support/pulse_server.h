@@ -85,6 +85,7 @@ private:
     };
 
     pid_t start_tone(const std::string& name, const std::string& target, const std::string& ports, int frequency);
+    bool link_tone(const std::string& output, const std::string& inputs) const;
     void start();
     void start_pulseaudio();
     void start_pipewire();
