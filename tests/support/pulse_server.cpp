@@ -94,8 +94,10 @@ std::vector<char*> c_strings(std::vector<std::string>& strings)
 int run_shell(const std::vector<std::string>& env, const std::string& command, std::string& output)
 {
     int pipe_ends[2];
-    if (pipe(pipe_ends) != 0)
+    if (pipe(pipe_ends) != 0) {
+        output = std::string("cannot make a pipe: ") + std::strerror(errno);
         return -1;
+    }
     std::vector<std::string> arguments = {"sh", "-c", "{ " + command + "\n} 2>&1; echo \"#status=$?\""};
     std::vector<std::string> variables = env;
     std::vector<char*> argv = c_strings(arguments), envp = c_strings(variables);
@@ -118,8 +120,10 @@ int run_shell(const std::vector<std::string>& env, const std::string& command, s
         else if (errno != EINTR)
             break;
     close(pipe_ends[0]);
-    if (spawned != 0)
+    if (spawned != 0) {
+        output = std::string("cannot start sh: ") + std::strerror(spawned);
         return -1;
+    }
     waitpid(pid, nullptr, 0);
     const size_t mark = output.rfind("#status=");
     if (mark == std::string::npos)
@@ -374,10 +378,12 @@ pid_t PulseServer::start_tone(const std::string& name, const std::string& target
     for (int attempt = 0; attempt < 3; ++attempt) {
         const pid_t player =
             spawn({"pw-cat", "--playback", "--target=0", "-P", "node.name=" + name + "_tone", file}, log, true);
-        if (link_tone(name + "_tone:output_MONO", target + ":" + ports))
+        std::string refusal;
+        if (link_tone(name + "_tone:output_MONO", target + ":" + ports, refusal))
             return player;
+        graph = refusal + "\n";
         run_with(environment(), "(pw-link -o; pw-link -i; pw-link -l; pw-cli ls Port) >" + folder_ + "/graph.txt 2>&1");
-        graph = read_log(folder_ + "/graph.txt");
+        graph += read_log(folder_ + "/graph.txt");
         ::kill(-player, SIGKILL);
         waitpid(player, nullptr, 0);
     }
@@ -387,13 +393,13 @@ pid_t PulseServer::start_tone(const std::string& name, const std::string& target
 // Links an output port to the left and right input ports that begin with
 // `inputs`, waiting up to 10 s for the ports to come up. A link that exists
 // already counts as made.
-bool PulseServer::link_tone(const std::string& output, const std::string& inputs) const
+bool PulseServer::link_tone(const std::string& output, const std::string& inputs, std::string& refusal) const
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (const char* channel : {"FL", "FR"}) {
-        const std::string link =
-            "out=$(pw-link " + output + " " + inputs + channel + " 2>&1) || echo \"$out\" | grep -q 'File exists'";
-        while (run_with(environment(), link) != 0) {
+        const std::string link = "out=$(pw-link " + output + " " + inputs + channel
+            + " 2>&1) || { echo \"$out\"; echo \"$out\" | grep -q 'File exists'; }";
+        while (run_shell(environment(), link, refusal) != 0) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -85,7 +85,8 @@ private:
     };
 
     pid_t start_tone(const std::string& name, const std::string& target, const std::string& ports, int frequency);
-    bool link_tone(const std::string& output, const std::string& inputs) const;
+    // What the last attempt printed goes to `refusal`.
+    bool link_tone(const std::string& output, const std::string& inputs, std::string& refusal) const;
     void start();
     void start_pulseaudio();
     void start_pipewire();
