@@ -232,10 +232,18 @@ TEST_F(PulseMixerTest, OurStreamIsNamedForDesktopMixersAndLongNamesAreCut)
 
     const std::string client(40, 'c'), stream(40, 's');
     PlaybackStream radio(server, client, stream);
-    mixer.open();
-    const auto found = std::find_if(mixer.playback_ctls().begin(), mixer.playback_ctls().end(),
-                                    [&](const control& c) { return c.name.rfind(client, 0) == 0; });
-    ASSERT_NE(found, mixer.playback_ctls().end());
+    // Listed once the server put it on the default output.
+    const auto found_in = [&] {
+        return std::find_if(mixer.playback_ctls().begin(), mixer.playback_ctls().end(),
+                            [&](const control& c) { return c.name.rfind(client, 0) == 0; });
+    };
+    ASSERT_TRUE(dispatcher.run_until(
+        [&] {
+            mixer.open();
+            return found_in() != mixer.playback_ctls().end();
+        },
+        kPatience));
+    const auto found = found_in();
     EXPECT_EQ(found->name, (client + ": " + stream).substr(0, 64));
 }
 

@@ -290,7 +290,16 @@ void PulseServer::start_pipewire()
     std::filesystem::create_directories(folder_ + "/config/pipewire/pipewire.conf.d");
     std::ofstream(folder_ + "/config/pipewire/pipewire.conf.d/rate.conf")
         << "context.properties = { default.clock.rate = 44100 }\n";
-    for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"})
+    // Its clients come once the daemon listens: a session manager that finds
+    // no daemon gives up, and without it no node gets its ports.
+    stack_.insert(stack_.begin(), spawn({"pipewire"}, log));
+    const auto listening = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (run_with(environment(), "pw-cli info 0") != 0) {
+        if (std::chrono::steady_clock::now() > listening)
+            throw std::runtime_error("pipewire did not start:\n" + read_log(log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (const char* program : {"wireplumber", "pipewire-pulse"})
         stack_.insert(stack_.begin(), spawn({program}, log));
     pid_ = stack_.front();
     wait_until_answering(pid_, log);
