@@ -127,6 +127,10 @@ TEST(RecordIntegration, RecordedMp3HoldsWhatWasCaptured)
 TEST(RecordIntegration, PausedAndResumedRecordingIsOneStream)
 {
     PulseServer server;
+    if (server.kind() == test::ServerKind::PipeWire)
+        GTEST_SKIP() << "on a busy machine the PipeWire test stack's tone (a pw-cat player linked into a virtual "
+                        "source) may stall while no stream records from it, and the resumed part then holds only "
+                        "silence; the window's pause and resume runs on PipeWire in WindowOnSoundServer";
     TemporaryFolder folder;
     Recorder recorder(ORNAVOX_PROGRAM_DIR);
     recorder.audiorec().filename = folder.file("take.mp3");
