@@ -265,6 +265,7 @@ private:
     void rebuild_mixer_panel();
     void restore_source();
     void hold_chosen_source(int32_t chosen);
+    int32_t line_kind() const;
     void show_source(int32_t line_kind);
     void create_notify_window();
     void register_hotkey(THotKey& field, int id);

@@ -175,6 +175,18 @@ int32_t TskinForm::chosen_list_item() const
 // choice in the settings and selects it on the mixer.
 void TskinForm::source_routine()
 {
+    const int32_t kind = line_kind();
+    if (kind == 0)
+        source_index_ = std::max(chosen_list_item(), 0);
+    show_source(kind);
+    program.Settings.write_integer("audio", "audioline", kind);
+    program.Settings.write_integer("audio", "source", source_index_);
+    select_source_on_mixer(kind, source_index_);
+}
+
+// Which radio button chose the source; a later test overrides an earlier one.
+int32_t TskinForm::line_kind() const
+{
     int32_t kind = 0;
     if (RadioButton1->isChecked())
         kind = 1;
@@ -184,12 +196,7 @@ void TskinForm::source_routine()
         kind = 3;
     if (RadioButton4->isChecked())
         kind = 0;
-    if (kind == 0)
-        source_index_ = std::max(chosen_list_item(), 0);
-    show_source(kind);
-    program.Settings.write_integer("audio", "audioline", kind);
-    program.Settings.write_integer("audio", "source", source_index_);
-    select_source_on_mixer(kind, source_index_);
+    return kind;
 }
 
 void TskinForm::show_source(int32_t line_kind)
@@ -271,10 +278,7 @@ void TskinForm::rebuild_mixer_panel()
 // read again and its new place stored. It is selected on the mixer already.
 void TskinForm::hold_chosen_source(int32_t chosen)
 {
-    int32_t kind = 0;
-    for (const auto& [button, k] : {std::pair{RadioButton1, 1}, {RadioButton2, 2}, {RadioButton3, 3}})
-        if (button->isChecked())
-            kind = k;
+    const int32_t kind = line_kind();
     if (kind == 0) {
         source_index_ = chosen;
         program.Settings.write_integer("audio", "source", source_index_);
