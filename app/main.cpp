@@ -13,11 +13,14 @@
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_shell.h"
 #include "ui/qt_dialogs.h"
+#include "ui/skin_fonts.h"
 #include "ui/skinform.h"
 
 #include <QApplication>
 #include <QLocale>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -40,11 +43,21 @@ std::unique_ptr<ornavox::HotkeyService> make_hotkey_service()
     return std::make_unique<ornavox::NoopHotkeyService>();
 }
 
+// For the start-up benchmark: when the first frame went to the screen, on the
+// monotonic clock that every process shares.
+void report_first_paint()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::fprintf(stderr, "first paint %lld\n",
+                 static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     using namespace ornavox;
+    start_fontconfig();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ornavox"));
     // The application's help file as the program has always named it; nothing
@@ -68,6 +81,8 @@ int main(int argc, char** argv)
     // while it was being built have no parent.
     messages.set_parent(&skinForm);
     dialogs.set_parent(&skinForm);
+    if (qEnvironmentVariableIsSet("ORNAVOX_REPORT_FIRST_PAINT"))
+        QObject::connect(&skinForm, &TskinForm::first_painted, &report_first_paint);
     skinForm.show();
     return app.exec();
 }

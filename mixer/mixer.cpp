@@ -33,7 +33,9 @@ void tmixer::open()
         mixerid = *id;
     if (!device_.open(mixerid, *this)) {
         last_result_ = false;
-        messages_.show_message("Error to get default Mixer!");
+        // A device still opening answers through lines_changed().
+        if (!device_.opening())
+            messages_.show_message("Error to get default Mixer!");
         return;
     }
     open_ = true;

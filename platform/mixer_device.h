@@ -57,8 +57,9 @@ class MixerListener {
 public:
     virtual ~MixerListener() = default;
     virtual void control_changed(uint32_t control_id) = 0;
-    // Lines came or went, or the sound system was reconnected: what open()
-    // read no longer holds and the owner reads it all again.
+    // Lines came or went, the sound system was reconnected, or an open() that
+    // was still opening has its answer: what open() read no longer holds and
+    // the owner reads it all again.
     virtual void lines_changed() = 0;
 };
 
@@ -74,6 +75,10 @@ public:
     // The mixer of the default output device; nullopt when none is found.
     virtual std::optional<uint32_t> default_mixer_id() = 0;
     virtual bool open(uint32_t mixer_id, MixerListener& listener) = 0;
+    // After a failed open(): true when the device is still finding out what
+    // the system has (a sound server that has not answered yet). The listener
+    // then hears lines_changed() once it knows.
+    virtual bool opening() const { return false; }
     virtual void close() = 0;
 
     virtual bool line_by_component_type(uint32_t component_type, MixerLine& line) = 0;

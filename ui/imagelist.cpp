@@ -2,27 +2,18 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
+
 namespace ornavox {
 
 namespace {
 
 constexpr int kImagesPerRow = 4;
 
-// Index 1 of a normalised mask means transparent, whatever colour table the
-// source file carried: a pixel is transparent when it is light.
-QImage normalise_mask(const QImage& source, int width, int height)
+bool mask_bit(const QImage& mask, int x, int y)
 {
-    const QImage gray = source.convertToFormat(QImage::Format_Grayscale8);
-    QImage mask(width, height, QImage::Format_Mono);
-    mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const bool inside = x < gray.width() && y < gray.height();
-            const bool light = inside && gray.constScanLine(y)[x] >= 128;
-            mask.setPixel(x, y, light ? 1 : 0);
-        }
-    }
-    return mask;
+    return (mask.constScanLine(y)[x >> 3] & (0x80 >> (x & 7))) != 0;
 }
 
 } // namespace
@@ -41,33 +32,65 @@ bool TImageList::load(const QString& image_path, const QString& mask_path)
         return false;
     if (mask_sheet.size() != sheet.size())
         return false;
-    const int blocks = sheet.height() / height_;
-    for (int block = 0; block < blocks; ++block) {
-        for (int column = 0; column < kImagesPerRow; ++column) {
-            const QRect cell(column * width_, block * height_, width_, height_);
-            add(sheet.copy(cell), mask_sheet.copy(cell));
-        }
-    }
+    const QImage colours = sheet.convertToFormat(QImage::Format_ARGB32);
+    const QImage gray = mask_sheet.convertToFormat(QImage::Format_Grayscale8);
+    for (int top = 0; top < sheet.height(); top += height_)
+        for (int left = 0; left < sheet.width(); left += width_)
+            append(colours, gray, QPoint(left, top));
     return true;
 }
 
 void TImageList::add(const QImage& image, const QImage& mask)
 {
-    QImage opaque(width_, height_, QImage::Format_ARGB32);
-    opaque.fill(Qt::white);
-    {
-        QPainter painter(&opaque);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, image.convertToFormat(QImage::Format_RGB32));
+    append(image.convertToFormat(QImage::Format_ARGB32), mask.convertToFormat(QImage::Format_Grayscale8), QPoint());
+}
+
+// One image from the cell at `at` of `colours` (ARGB32) and of `gray`
+// (Grayscale8). What the cell lacks is white and transparent. A mask pixel is
+// transparent when it is light, whatever colour table its file carried.
+void TImageList::append(const QImage& colours, const QImage& gray, QPoint at)
+{
+    QImage image(width_, height_, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QImage mask(width_, height_, QImage::Format_Mono);
+    mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mask.fill(0);
+    const int columns = std::clamp(colours.width() - at.x(), 0, width_);
+    const int rows = std::clamp(colours.height() - at.y(), 0, height_);
+    for (int y = 0; y < rows; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(colours.constScanLine(at.y() + y)) + at.x();
+        auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < columns; ++x)
+            to[x] = from[x] | 0xff000000u;
     }
-    images_.push_back(opaque);
-    masks_.push_back(normalise_mask(mask, width_, height_));
+    const int mask_columns = std::clamp(gray.width() - at.x(), 0, width_);
+    const int mask_rows = std::clamp(gray.height() - at.y(), 0, height_);
+    for (int y = 0; y < mask_rows; ++y) {
+        const uchar* from = gray.constScanLine(at.y() + y) + at.x();
+        uchar* bits = mask.scanLine(y);
+        for (int x = 0; x < mask_columns; ++x)
+            if (from[x] >= 128)
+                bits[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+    }
+
+    // The face as drawn: the image with its masked pixels see-through.
+    QImage face(width_, height_, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height_; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(face.scanLine(y));
+        for (int x = 0; x < width_; ++x)
+            to[x] = mask_bit(mask, x, y) ? 0 : from[x];
+    }
+    images_.push_back(std::move(image));
+    masks_.push_back(std::move(mask));
+    faces_.push_back(std::move(face));
 }
 
 void TImageList::clear()
 {
     images_.clear();
     masks_.clear();
+    faces_.clear();
 }
 
 int TImageList::transparent_pixels(int index) const
@@ -76,7 +99,7 @@ int TImageList::transparent_pixels(int index) const
     int count = 0;
     for (int y = 0; y < m.height(); ++y)
         for (int x = 0; x < m.width(); ++x)
-            count += m.pixelIndex(x, y);
+            count += mask_bit(m, x, y) ? 1 : 0;
     return count;
 }
 
@@ -84,17 +107,9 @@ void TImageList::draw(QPainter& painter, int x, int y, int index) const
 {
     if (index < 0 || index >= count())
         return;
-    QImage face = images_[index];
-    const QImage& m = masks_[index];
-    for (int row = 0; row < height_; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(face.scanLine(row));
-        for (int column = 0; column < width_; ++column)
-            if (m.pixelIndex(column, row) == 1)
-                line[column] = qRgba(0, 0, 0, 0);
-    }
     const QPainter::CompositionMode previous = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(x, y, face);
+    painter.drawImage(x, y, faces_[index]);
     painter.setCompositionMode(previous);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QBitmap>
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <vector>
 
@@ -35,10 +35,13 @@ public:
     void draw(QPainter& painter, int x, int y, int index) const;
 
 private:
+    void append(const QImage& colours, const QImage& gray, QPoint at);
+
     int width_;
     int height_;
     std::vector<QImage> images_; // ARGB32, opaque
     std::vector<QImage> masks_;  // Format_Mono
+    std::vector<QImage> faces_;  // premultiplied, masked pixels transparent
 };
 
 } // namespace ornavox

@@ -36,14 +36,16 @@ QImage load_background(const QString& program_dir, QString& error)
     const QString path = file_path(program_dir, QStringLiteral("background.jpg"));
     if (!readable_file(path, error))
         return {};
-    if (!QImageReader::supportedImageFormats().contains("jpeg")) {
+    // Asking for the list of formats would load every image plug-in; the
+    // reader says so when the JPEG one is missing.
+    QImageReader reader(path, "jpeg");
+    const QImage image = reader.read();
+    if (image.isNull() && reader.error() == QImageReader::UnsupportedFormatError) {
         error = QStringLiteral("Cannot show the skin background %1: the Qt JPEG image plug-in "
                                "(imageformats/libqjpeg) is missing.")
                     .arg(QDir::toNativeSeparators(path));
         return {};
     }
-    QImageReader reader(path, "jpeg");
-    const QImage image = reader.read();
     if (image.isNull()) {
         error = QStringLiteral("Cannot read the skin background %1: %2")
                     .arg(QDir::toNativeSeparators(path), reader.errorString());
@@ -80,7 +82,8 @@ QImage load_button_picture(const QString& program_dir, int number)
 
 QIcon program_icon(const QString& program_dir)
 {
-    return QIcon(file_path(program_dir, QStringLiteral("ornavox.ico")));
+    // PNG needs no image plug-in.
+    return QIcon(file_path(program_dir, QStringLiteral("ornavox.png")));
 }
 
 } // namespace ornavox::skin

@@ -12,6 +12,7 @@ class TImageList;
 //   skin/background.jpg                       351 x 124 baseline JPEG
 //   skin/imagelist<N>.bmp, imagelist<N>_mask.bmp  N = 1..4, four images wide
 //   skin/hotlinkbutton<N>.bmp                 N = 1..14, the button's first face
+//   skin/ornavox.png                          the window's icon
 //   skin/ornavox.ico                          32 x 32, 16 colours
 // Every loader names the file and the reason in `error` when it fails.
 namespace skin {

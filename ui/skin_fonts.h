@@ -4,12 +4,19 @@
 
 namespace ornavox {
 
+// Starts fontconfig's own set-up (its configuration files and the caches of
+// the font folders) on a thread of its own, so that it runs beside the rest
+// of the program's start. Call once, at the top of main, on the GUI thread;
+// load_skin_fonts() waits for it.
+void start_fontconfig();
+
 // The layout names the Windows faces "MS Sans Serif", "Arial" and "Arial
 // Black". skin/fonts.conf in the program folder maps them to installed faces
 // of similar metrics; this adds its rules to the process's fontconfig set.
 // Call before the first widget uses one of those names: Qt remembers the face
 // it found for a family. Loading the same folder again does nothing. False,
 // with the file and the reason in `error`, when the file is missing or invalid.
+// GUI thread only.
 bool load_skin_fonts(const QString& program_dir, QString& error);
 
 } // namespace ornavox

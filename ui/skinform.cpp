@@ -4,15 +4,29 @@
 #include "ui/hotlinkbutton.h"
 
 #include <QCloseEvent>
+#include <QTimer>
+
+#include <chrono>
 
 namespace ornavox {
 
+namespace {
+
+// Where no paint comes (a window that starts hidden, a platform without a
+// screen), start-up does not wait for one longer than this.
+constexpr std::chrono::milliseconds kStartWithoutPaint{250};
+
+} // namespace
+
+// The first frame needs only the skin: everything else waits until it is on
+// the screen, so that neither the sound server nor the panels hold it back.
 TskinForm::TskinForm(SkinFormServices services, QWidget* parent) : QWidget(parent), services_(std::move(services))
 {
-    build_layout();
+    build_skin();
     wire_handlers();
     FormCreate(this);
     autosize_labels();
+    QTimer::singleShot(kStartWithoutPaint, this, [this] { finish_start(); });
 }
 
 TskinForm::~TskinForm() = default;
@@ -27,6 +41,20 @@ void TskinForm::closeEvent(QCloseEvent* e)
         FormClose(this);
     }
     e->accept();
+}
+
+// The frame is handed to the window system once every widget has painted:
+// a call queued now runs after that.
+void TskinForm::paintEvent(QPaintEvent* e)
+{
+    if (!painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, [this] {
+            emit first_painted();
+            finish_start();
+        });
+    }
+    QWidget::paintEvent(e);
 }
 
 } // namespace ornavox

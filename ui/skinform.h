@@ -91,6 +91,12 @@ QString hint_of(const QObject* control);
 // A box's text read as an integer, or `fallback` when it is not a number.
 int32_t integer_or(const QString& text, int32_t fallback);
 
+// The format line as start-up shows it, from the boxes' texts.
+QString start_format_text(const QString& samples, const QString& bps);
+
+// The source line: a line kind's own name, or for kind 0 the list's text.
+QString source_label_text(int32_t line_kind, const QString& list_text);
+
 // The help page beside the program, opened by the help button.
 inline constexpr const char* kHelpFileName = "ornavox.html";
 inline constexpr const char* kVendorWebAddress = "https://ornavox.example/";
@@ -116,6 +122,13 @@ class TskinForm : public QWidget {
 public:
     explicit TskinForm(SkinFormServices services, QWidget* parent = nullptr);
     ~TskinForm() override;
+
+    // The start-up steps that wait for the first paint (the panels, the
+    // mixer, the source, the format, the save file and the hotkeys), run now
+    // unless they ran already. The first paint runs them, or a timer where
+    // none comes; a caller that needs them earlier calls this.
+    void finish_start();
+    bool started() const { return started_; }
 
     ProgramValues program;
     TaskState taskstate = TaskState::Idle;
@@ -236,17 +249,25 @@ public:
     // test answers caption and no panel control lies under the point.
     bool press_moves_window(QPoint client_point) const;
 
+signals:
+    // The first frame with the skin is on its way to the screen.
+    void first_painted();
+
 protected:
     bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:
-    void build_layout();
+    void build_skin();
+    void build_panels();
     void wire_handlers();
+    void wire_panels();
     void autosize_labels();
+    void show_start_texts();
 
     void FormCreate(QObject* Sender);
     void FormClose(QObject* Sender);
@@ -304,6 +325,8 @@ private:
     // once one answers.
     bool source_restore_pending_ = false;
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
+    bool painted_ = false;                 // the first paint came
+    bool started_ = false;                 // finish_start ran
     bool closed_ = false;                  // FormClose ran
 };
 

@@ -100,7 +100,7 @@ QString hint_of(const QObject* control)
     return control ? control->property(kHintProperty).toString() : QString();
 }
 
-void TskinForm::build_layout()
+void TskinForm::build_skin()
 {
     const QString dir = QString::fromStdString(services_.program_dir);
     QStringList skin_errors;
@@ -166,6 +166,36 @@ void TskinForm::build_layout()
     // off at the right edge; the other display labels grow with their text.
     autosize_labels_ = {Label3, Label4, Label5, Label6};
 
+    // Components without a place on screen.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    abc1 = PopupMenu1->addAction(QStringLiteral("Show Mixer"));
+    abc1->setObjectName(QStringLiteral("abc1"));
+    help1 = PopupMenu1->addAction(QStringLiteral("Help"));
+    help1->setObjectName(QStringLiteral("help1"));
+    exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
+    exit1->setObjectName(QStringLiteral("exit1"));
+    hotlinkbutton2->setPopupMenu(PopupMenu1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+
+    mixer = std::make_unique<tmixer>(services_.mixer_device, services_.messages);
+    audiorec1 = std::make_unique<Taudiorec>(AudiorecServices{services_.device, services_.dispatcher, services_.messages,
+                                                             services_.program_dir, services_.long_time_format});
+
+    // A broken installation is said plainly instead of showing a blank face.
+    if (!skin_errors.isEmpty())
+        services_.messages.show_message(skin_errors.join(QLatin1Char('\n')).toStdString());
+}
+
+// The panels lie outside the compact window, so the first frame does without
+// them. Made once the window is on the screen, they must be shown by hand.
+void TskinForm::build_panels()
+{
+    const QFont ms = ms_sans_serif();
+
     // The mixer panel, uncovered when the window is 314 high.
     GroupBox1 = place(new QGroupBox(QStringLiteral("Select the record source"), this), "GroupBox1", 1, 125, 349, 52);
     peach(GroupBox1);
@@ -218,7 +248,6 @@ void TskinForm::build_layout()
     // Panel labels never change their text: sized to it once.
     for (QLabel* l : {Label10, Label8, Label9, Label11, Label12, Label13, Label14})
         l->adjustSize();
-    autosize_labels();
 
     // Tab order: the scroll box, the mixer group, the options group.
     QWidget* chain[] = {ScrollBox1, RadioButton1, RadioButton2, RadioButton3, RadioButton4, ComboBox1, TrackBar1,
@@ -228,28 +257,9 @@ void TskinForm::build_layout()
     for (QPushButton* b : {SpeedButton1, SpeedButton3})
         b->setFocusPolicy(Qt::NoFocus);
 
-    // Components without a place on screen.
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    abc1 = PopupMenu1->addAction(QStringLiteral("Show Mixer"));
-    abc1->setObjectName(QStringLiteral("abc1"));
-    help1 = PopupMenu1->addAction(QStringLiteral("Help"));
-    help1->setObjectName(QStringLiteral("help1"));
-    exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
-    exit1->setObjectName(QStringLiteral("exit1"));
-    hotlinkbutton2->setPopupMenu(PopupMenu1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-
-    mixer = std::make_unique<tmixer>(services_.mixer_device, services_.messages);
-    audiorec1 = std::make_unique<Taudiorec>(AudiorecServices{services_.device, services_.dispatcher, services_.messages,
-                                                             services_.program_dir, services_.long_time_format});
-
-    // A broken installation is said plainly instead of showing a blank face.
-    if (!skin_errors.isEmpty())
-        services_.messages.show_message(skin_errors.join(QLatin1Char('\n')).toStdString());
+    for (QWidget* panel :
+         {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(ScrollBox1), static_cast<QWidget*>(GroupBox2)})
+        panel->show();
 }
 
 void TskinForm::wire_handlers()
@@ -264,8 +274,13 @@ void TskinForm::wire_handlers()
     for (QLabel* l : {Label3, Label4, Label7})
         l->installEventFilter(this);
 
+    // A click that comes before the first paint's start-up finished finds the
+    // window started.
     auto on_click = [this](Thotlinkbutton* b, void (TskinForm::*handler)(QObject*)) {
-        b->onclick = [this, handler](QObject* sender) { (this->*handler)(sender); };
+        b->onclick = [this, handler](QObject* sender) {
+            finish_start();
+            (this->*handler)(sender);
+        };
     };
     on_click(hotlinkbutton1, &TskinForm::hotlinkbutton1Click);
     on_click(hotlinkbutton3, &TskinForm::hotlinkbutton3Click);
@@ -281,6 +296,16 @@ void TskinForm::wire_handlers()
     on_click(hotlinkbutton14, &TskinForm::hotlinkbutton14Click);
     on_click(hotlinkbutton4, &TskinForm::hotlinkbutton4Click);
 
+    connect(abc1, &QAction::triggered, this, [this] { hotlinkbutton9Click(abc1); });
+    connect(help1, &QAction::triggered, this, [this] { hotlinkbutton12Click(help1); });
+    connect(exit1, &QAction::triggered, this, [this] { exit1Click(exit1); });
+
+    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+}
+
+void TskinForm::wire_panels()
+{
     // A selection made from code counts as a click too, but only when it
     // changes which button is selected.
     for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
@@ -292,15 +317,8 @@ void TskinForm::wire_handlers()
         connect(box, &QComboBox::editTextChanged, this, [this, box] { ComboBox2Change(box); });
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(SpeedButton1); });
 
-    connect(abc1, &QAction::triggered, this, [this] { hotlinkbutton9Click(abc1); });
-    connect(help1, &QAction::triggered, this, [this] { hotlinkbutton12Click(help1); });
-    connect(exit1, &QAction::triggered, this, [this] { exit1Click(exit1); });
-
-    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     wire_mixer();
     wire_hotkeys();
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
-    Timer1->start();
 }
 
 void TskinForm::autosize_labels()

@@ -199,11 +199,16 @@ int32_t TskinForm::line_kind() const
     return kind;
 }
 
-void TskinForm::show_source(int32_t line_kind)
+QString source_label_text(int32_t line_kind, const QString& list_text)
 {
     static const char* const kSourceNames[] = {nullptr, "Line In", "Microphone", "CD audio"};
-    Label6->setText(QStringLiteral("Record source->")
-                    + (line_kind == 0 ? ComboBox1->currentText() : QString::fromLatin1(kSourceNames[line_kind])));
+    return QStringLiteral("Record source->")
+        + (line_kind == 0 ? list_text : QString::fromLatin1(kSourceNames[line_kind]));
+}
+
+void TskinForm::show_source(int32_t line_kind)
+{
+    Label6->setText(source_label_text(line_kind, ComboBox1->currentText()));
 }
 
 void TskinForm::select_source_on_mixer(int32_t line_kind, int32_t source_index)

@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTimer>
+
+#include <utility>
 
 namespace ornavox {
 
@@ -17,6 +20,11 @@ int32_t integer_or(const QString& text, int32_t fallback)
     bool ok = false;
     const int32_t value = text.toInt(&ok);
     return ok ? value : fallback;
+}
+
+QString start_format_text(const QString& samples, const QString& bps)
+{
+    return QStringLiteral("MP3 %1Hz %2kbps").arg(samples, bps);
 }
 
 void TskinForm::FormCreate(QObject*)
@@ -29,7 +37,33 @@ void TskinForm::FormCreate(QObject*)
     p.Settings = IniDocument::load(p.ProgramDir + "Config.ini");
     p.SaveFile = p.DefaultSaveFile;
     p.SaveDir = p.ProgramDir;
+    show_start_texts();
+    setFixedSize(kCompactWidth, kCompactHeight);
+}
 
+// What the rest of start-up will leave in the skin area, so that the first
+// frame does not change once it has run. Only the name of a source from the
+// mixer's list waits for the mixer.
+void TskinForm::show_start_texts()
+{
+    const IniDocument& settings = program.Settings;
+    if (settings.section_exists("mp3"))
+        Label4->setText(start_format_text(QString::number(settings.read_integer("mp3", "samples", 44100)),
+                                          QString::number(settings.read_integer("mp3", "bps", 128))));
+    int32_t kind = settings.section_exists("audio") ? settings.read_integer("audio", "audioline", 0) : 0;
+    if (kind < 1 || kind > 3)
+        kind = 0;
+    Label6->setText(source_label_text(kind, QString()));
+}
+
+void TskinForm::finish_start()
+{
+    if (std::exchange(started_, true))
+        return;
+    build_panels();
+    wire_panels();
+
+    ProgramValues& p = program;
     open_mixer();
 
     if (p.Settings.section_exists("path")) {
@@ -38,8 +72,9 @@ void TskinForm::FormCreate(QObject*)
     }
     Edit1->setText(QString::fromStdString(p.SaveFile));
 
-    // Without a sound server there is nothing to choose from: the stored
-    // choice stays as it is until the server comes (rebuild_mixer_panel).
+    // Without a sound server, or before it answers, there is nothing to
+    // choose from: the stored choice stays as it is until the mixer opens
+    // (rebuild_mixer_panel).
     if (mixer->is_open())
         restore_source();
     else
@@ -54,10 +89,8 @@ void TskinForm::FormCreate(QObject*)
         }
         audiorec1->bps = integer_or(ComboBox3->currentText(), 128);
         audiorec1->samples = integer_or(ComboBox2->currentText(), 44100);
-        Label4->setText(QStringLiteral("MP3 %1Hz %2kbps").arg(ComboBox2->currentText(), ComboBox3->currentText()));
+        Label4->setText(start_format_text(ComboBox2->currentText(), ComboBox3->currentText()));
     }
-
-    setFixedSize(kCompactWidth, kCompactHeight);
 
     create_notify_window();
 
@@ -74,6 +107,8 @@ void TskinForm::FormCreate(QObject*)
             h.field->setHotKey(TextToShortCut(text));
         register_hotkey(*h.field, h.id);
     }
+    Timer1->start();
+    autosize_labels();
 }
 
 // The record source of the settings, or the detected one where none is stored.

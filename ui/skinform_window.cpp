@@ -34,7 +34,7 @@ bool TskinForm::press_moves_window(QPoint client_point) const
 {
     for (const QWidget* panel : {static_cast<const QWidget*>(GroupBox1), static_cast<const QWidget*>(GroupBox2),
                                  static_cast<const QWidget*>(ScrollBox1)})
-        if (panel->isVisible() && panel->geometry().contains(client_point))
+        if (panel && panel->isVisible() && panel->geometry().contains(client_point))
             return false;
     return skin_hit_test(*this, client_point) == kHtCaption;
 }
@@ -53,7 +53,7 @@ void TskinForm::mousePressEvent(QMouseEvent* e)
 
 bool TskinForm::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == ComboBox1 || watched == ComboBox1->lineEdit()) {
+    if (ComboBox1 && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
         if (e->type() == QEvent::FocusIn)
             ComboBox1Enter(ComboBox1);
         return QWidget::eventFilter(watched, e);

@@ -1,6 +1,7 @@
 #include "platform/fake/fake_mixer_device.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ornavox {
 
@@ -87,8 +88,19 @@ std::optional<uint32_t> FakeMixerDevice::default_mixer_id()
     return 0;
 }
 
+void FakeMixerDevice::answer()
+{
+    holding_ = false;
+    if (MixerListener* listener = std::exchange(waiting_, nullptr))
+        dispatcher_.post([listener] { listener->lines_changed(); });
+}
+
 bool FakeMixerDevice::open(uint32_t, MixerListener& listener)
 {
+    if (holding_) {
+        waiting_ = &listener;
+        return false;
+    }
     if (failing(Step::Open))
         return false;
     listener_ = &listener;
@@ -98,6 +110,7 @@ bool FakeMixerDevice::open(uint32_t, MixerListener& listener)
 void FakeMixerDevice::close()
 {
     listener_ = nullptr;
+    waiting_ = nullptr;
 }
 
 bool FakeMixerDevice::line_by_component_type(uint32_t component_type, MixerLine& line)

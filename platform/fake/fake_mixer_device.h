@@ -34,6 +34,10 @@ public:
 
     // Every call of that step fails from now on.
     void fail(Step step) { failing_.insert(step); }
+    // open() fails as still opening until answer(), which tells the
+    // listener of that open() through the dispatcher.
+    void hold_answer() { holding_ = true; }
+    void answer();
     // The recording destination has no MUX at all.
     void remove_mux() { has_mux_ = false; }
 
@@ -69,6 +73,7 @@ public:
 
     std::optional<uint32_t> default_mixer_id() override;
     bool open(uint32_t mixer_id, MixerListener& listener) override;
+    bool opening() const override { return holding_; }
     void close() override;
     bool line_by_component_type(uint32_t component_type, MixerLine& line) override;
     bool line_by_id(uint32_t line_id, MixerLine& line) override;
@@ -96,6 +101,8 @@ private:
 
     Dispatcher& dispatcher_;
     MixerListener* listener_ = nullptr;
+    MixerListener* waiting_ = nullptr; // of an open() while the answer is held
+    bool holding_ = false;
     std::set<Step> failing_;
     bool has_mux_ = true;
     uint32_t next_id_ = 1;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ornavox {
 
@@ -60,6 +61,7 @@ PulseMixerDevice::~PulseMixerDevice()
     if (session_.mainloop()) {
         auto lock = session_.lock();
         pending_.clear();
+        reading_.reset();
     }
 }
 
@@ -68,15 +70,25 @@ std::optional<uint32_t> PulseMixerDevice::default_mixer_id()
     return 0;
 }
 
+// Answers at once: from the copy of the server when there is one; else it
+// fails, as still opening while the server may yet answer.
 bool PulseMixerDevice::open(uint32_t, MixerListener& listener)
 {
     listener_ = &listener;
-    std::string error;
-    Model model;
-    if (!session_.connect(error) || !read_model(model))
+    if (!connected_) {
+        open_ = false;
+        if (std::exchange(unreachable_, false)) {
+            waiting_ = false;
+            return false;
+        }
+        waiting_ = true;
+        if (!session_.connected())
+            session_.connect_in_background();
+        else if (!reading_)
+            start_reading();
         return false;
-    model_ = std::move(model);
-    connected_ = true;
+    }
+    waiting_ = false;
     open_ = true;
     mux_sources_.clear();
     for (const auto& [index, source] : model_.sources)
@@ -100,23 +112,112 @@ void PulseMixerDevice::close()
 {
     listener_ = nullptr;
     open_ = false;
+    waiting_ = false;
 }
 
-// Everything at once, waiting for the server for at most the session's limit
-// per query.
-bool PulseMixerDevice::read_model(Model& model)
+// Asks for everything at once; the answers come back as one copy, posted.
+void PulseMixerDevice::start_reading()
 {
     auto lock = session_.lock();
     pa_context* context = session_.context();
     if (!context)
-        return false;
-    PulseOperationPtr server(pa_context_get_server_info(context, server_listed, &model));
-    const bool answered = session_.wait_for(server.get());
-    PulseOperationPtr sources(pa_context_get_source_info_list(context, source_listed, &model));
-    PulseOperationPtr sinks(pa_context_get_sink_info_list(context, sink_listed, &model));
-    PulseOperationPtr inputs(pa_context_get_sink_input_info_list(context, input_listed, &model));
-    return answered && session_.wait_for(sources.get()) && session_.wait_for(sinks.get())
-        && session_.wait_for(inputs.get());
+        return;
+    removed_while_reading_.clear();
+    reading_ = std::make_unique<Reading>();
+    Reading& r = *reading_;
+    r.device = this;
+    r.number = ++readings_;
+    r.operations.emplace_back(pa_context_get_server_info(context, server_read, &r));
+    r.operations.emplace_back(pa_context_get_source_info_list(context, source_read, &r));
+    r.operations.emplace_back(pa_context_get_sink_info_list(context, sink_read, &r));
+    r.operations.emplace_back(pa_context_get_sink_input_info_list(context, input_read, &r));
+    for (const PulseOperationPtr& operation : r.operations)
+        if (!operation)
+            list_answered(r, -1);
+}
+
+// Mainloop thread: one list is complete, or failed (eol < 0).
+void PulseMixerDevice::list_answered(Reading& reading, int eol)
+{
+    reading.failed = reading.failed || eol < 0;
+    if (--reading.unanswered != 0)
+        return;
+    PulseMixerDevice& self = *reading.device;
+    self.dispatcher_.post(
+        [link = self.link_, number = reading.number, ok = !reading.failed, model = std::move(reading.model)]() mutable {
+            if (link->device)
+                link->device->model_read(number, ok, std::move(model));
+        });
+}
+
+void PulseMixerDevice::source_read(pa_context* context, const pa_source_info* info, int eol, void* reading)
+{
+    auto& r = *static_cast<Reading*>(reading);
+    if (eol)
+        list_answered(r, eol);
+    else
+        source_listed(context, info, eol, &r.model);
+}
+
+void PulseMixerDevice::sink_read(pa_context* context, const pa_sink_info* info, int eol, void* reading)
+{
+    auto& r = *static_cast<Reading*>(reading);
+    if (eol)
+        list_answered(r, eol);
+    else
+        sink_listed(context, info, eol, &r.model);
+}
+
+void PulseMixerDevice::input_read(pa_context* context, const pa_sink_input_info* info, int eol, void* reading)
+{
+    auto& r = *static_cast<Reading*>(reading);
+    if (eol)
+        list_answered(r, eol);
+    else
+        input_listed(context, info, eol, &r.model);
+}
+
+void PulseMixerDevice::server_read(pa_context* context, const pa_server_info* info, void* reading)
+{
+    auto& r = *static_cast<Reading*>(reading);
+    server_listed(context, info, &r.model);
+    list_answered(r, info ? 1 : -1);
+}
+
+// GUI thread: the copy of a connection's server came. Indexes start anew on
+// a new server: so do our ids for them. What left the server while the lists
+// were read may still be in them.
+void PulseMixerDevice::model_read(uint64_t number, bool ok, Model model)
+{
+    if (number != readings_)
+        return;
+    {
+        auto lock = session_.lock();
+        reading_.reset();
+    }
+    if (!ok) {
+        settle(false);
+        return;
+    }
+    ids_.clear();
+    controls_.clear();
+    last_known_.clear();
+    model_ = std::move(model);
+    connected_ = true;
+    for (const auto& [kind, index] : std::exchange(removed_while_reading_, {}))
+        removed(kind, index);
+    settle(true);
+}
+
+// A copy came: the owner reads everything again. No server: an open() that
+// waits for it hears so; nobody else needs to.
+void PulseMixerDevice::settle(bool reachable)
+{
+    const bool waited = std::exchange(waiting_, false);
+    if (!reachable && !waited)
+        return;
+    unreachable_ = !reachable;
+    lines_changed();
 }
 
 template <class Value>
@@ -221,36 +322,43 @@ void PulseMixerDevice::server_updated(pa_context* context, const pa_server_info*
 
 // Server events, on the GUI thread.
 
-// The server came back after a loss, or appeared after open() found none. The
-// ready of the connection open() made itself changes nothing.
+// Every connection is read anew, whether anyone opened the mixer yet or not.
 void PulseMixerDevice::session_ready()
 {
-    if (connected_)
-        return;
-    // Indexes start anew on a new server: so do our ids for them.
-    ids_.clear();
-    controls_.clear();
-    last_known_.clear();
-    lines_changed();
+    if (!reading_ && !connected_)
+        start_reading();
 }
 
 void PulseMixerDevice::session_lost(const std::string&)
 {
     connected_ = false;
+    auto lock = session_.lock();
+    reading_.reset();
+}
+
+void PulseMixerDevice::session_unavailable(const std::string&)
+{
+    if (waiting_)
+        settle(false);
 }
 
 void PulseMixerDevice::server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                                     uint32_t index)
 {
-    if (!open_)
+    if (!connected_ && !reading_)
         return;
     if (type == PA_SUBSCRIPTION_EVENT_REMOVE) {
+        std::optional<Kind> kind;
         if (facility == PA_SUBSCRIPTION_EVENT_SOURCE)
-            removed(Kind::Source, index);
+            kind = Kind::Source;
         else if (facility == PA_SUBSCRIPTION_EVENT_SINK)
-            removed(Kind::Sink, index);
+            kind = Kind::Sink;
         else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT)
-            removed(Kind::SinkInput, index);
+            kind = Kind::SinkInput;
+        if (kind && connected_)
+            removed(*kind, index);
+        else if (kind)
+            removed_while_reading_.emplace_back(*kind, index);
         return;
     }
     auto lock = session_.lock();

@@ -31,6 +31,11 @@ namespace ornavox {
 // posts it through the dispatcher, in order. A control change is raised only
 // when a value the mixer shows really differs. Writes go out without waiting.
 //
+// Nothing here waits for the server. Each connection is read in full in the
+// background; until that copy is there, open() fails as still opening and
+// connects, and the listener hears lines_changed() once the copy came or the
+// server could not be reached.
+//
 // Thread contract: everything public on the GUI thread.
 class PulseMixerDevice : public MixerDevice, private PulseSessionListener {
 public:
@@ -41,6 +46,7 @@ public:
 
     std::optional<uint32_t> default_mixer_id() override;
     bool open(uint32_t mixer_id, MixerListener& listener) override;
+    bool opening() const override { return waiting_; }
     void close() override;
     bool line_by_component_type(uint32_t component_type, MixerLine& line) override;
     bool line_by_id(uint32_t line_id, MixerLine& line) override;
@@ -102,10 +108,21 @@ private:
     struct Link {
         PulseMixerDevice* device = nullptr;
     };
+    // The four lists of one connection, filled on the mainloop thread. Its
+    // operations are cancelled when it goes, so no callback outlives it.
+    struct Reading {
+        PulseMixerDevice* device = nullptr;
+        uint64_t number = 0;
+        Model model;
+        int unanswered = 4;
+        bool failed = false;
+        std::vector<PulseOperationPtr> operations;
+    };
 
     // PulseSessionListener, on the GUI thread.
     void session_ready() override;
     void session_lost(const std::string& reason) override;
+    void session_unavailable(const std::string& reason) override;
     void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                       uint32_t index) override;
 
@@ -114,6 +131,11 @@ private:
     static void sink_listed(pa_context*, const pa_sink_info* info, int eol, void* model);
     static void input_listed(pa_context*, const pa_sink_input_info* info, int eol, void* model);
     static void server_listed(pa_context*, const pa_server_info* info, void* model);
+    static void source_read(pa_context*, const pa_source_info* info, int eol, void* reading);
+    static void sink_read(pa_context*, const pa_sink_info* info, int eol, void* reading);
+    static void input_read(pa_context*, const pa_sink_input_info* info, int eol, void* reading);
+    static void server_read(pa_context*, const pa_server_info* info, void* reading);
+    static void list_answered(Reading& reading, int eol);
     static void source_updated(pa_context*, const pa_source_info* info, int eol, void* device);
     static void sink_updated(pa_context*, const pa_sink_info* info, int eol, void* device);
     static void input_updated(pa_context*, const pa_sink_input_info* info, int eol, void* device);
@@ -122,7 +144,9 @@ private:
     void post_update(Value value);
 
     // GUI thread.
-    bool read_model(Model& model);
+    void start_reading();
+    void model_read(uint64_t number, bool ok, Model model);
+    void settle(bool reachable);
     void apply(const Source& source);
     void apply(const Sink& sink);
     void apply(const SinkInput& input);
@@ -144,7 +168,11 @@ private:
     PulseSession::Listening listening_;
     MixerListener* listener_ = nullptr; // kept after a failed open, to hear of the server's return
     bool open_ = false;
-    bool connected_ = false;
+    bool connected_ = false;   // model_ holds what this connection's server has
+    bool waiting_ = false;     // an open() failed for now and waits for the answer
+    bool unreachable_ = false; // the awaited answer was no: the next open() fails for good
+    uint64_t readings_ = 0;    // number of the last reading started
+    std::vector<std::pair<Kind, uint32_t>> removed_while_reading_;
     Model model_;
     std::vector<uint32_t> mux_sources_;    // source index of each MUX item, as open() found them
     std::vector<uint32_t> speaker_inputs_; // sink-input index of each speakers source line
@@ -154,6 +182,9 @@ private:
     uint32_t next_id_ = 3;
     // Under the session's lock: updates asked of the server.
     std::vector<PulseOperationPtr> pending_;
+    // The reading under way. Made and dropped on the GUI thread under the
+    // session's lock; what it holds belongs to the mainloop thread.
+    std::unique_ptr<Reading> reading_;
 };
 
 } // namespace ornavox

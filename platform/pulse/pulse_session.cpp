@@ -67,6 +67,7 @@ PulseSession::~PulseSession()
         PulseLock lock(mainloop_.get());
         wanted_ = false;
         retry_.reset();
+        attempt_limit_.reset();
         context_.reset();
         retired_.reset();
     }
@@ -104,9 +105,30 @@ bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout
     return false;
 }
 
+bool PulseSession::connect_in_background()
+{
+    if (!start_mainloop())
+        return false;
+    PulseLock lock(mainloop_.get());
+    wanted_ = true;
+    // Reading the client configuration and the cookie is left to the
+    // mainloop thread; a retry that was waiting starts now.
+    if (!connected_ && !context_)
+        retry_ = std::make_unique<PulseTimer>(api(), std::chrono::microseconds(0), [this] { start_connecting(); });
+    return true;
+}
+
 pa_context* PulseSession::context() const
 {
     return connected_ ? context_.get() : nullptr;
+}
+
+bool PulseSession::connected() const
+{
+    if (!mainloop_)
+        return false;
+    PulseLock lock(mainloop_.get());
+    return connected_;
 }
 
 void PulseSession::start_connecting()
@@ -123,6 +145,10 @@ void PulseSession::start_connecting()
         retire_context();
         return;
     }
+    attempt_limit_ = std::make_unique<PulseTimer>(api(), kWaitLimit, [this] {
+        attempt_limit_.reset();
+        tell_unavailable(PA_ERR_TIMEOUT);
+    });
     pa_context_set_state_callback(context_.get(), context_state_changed, this);
     pa_context_set_subscribe_callback(context_.get(), server_event_arrived, this);
     // No autospawn: starting a server of our own would hide a missing or
@@ -138,10 +164,20 @@ void PulseSession::start_connecting()
 
 void PulseSession::retire_context()
 {
+    if (!connected_)
+        tell_unavailable(last_error_);
+    attempt_limit_.reset();
     connected_ = false;
     retired_ = std::move(context_);
     if (wanted_)
         retry_ = std::make_unique<PulseTimer>(api(), kRetryInterval, [this] { start_connecting(); });
+}
+
+void PulseSession::tell_unavailable(int error)
+{
+    dispatcher_.post([registry = registry_, reason = std::string(pa_strerror(error))] {
+        registry->each(0, [&](PulseSessionListener& listener) { listener.session_unavailable(reason); });
+    });
 }
 
 // GUI thread: the listeners' facilities changed.
@@ -170,6 +206,7 @@ void PulseSession::context_state_changed(pa_context* context, void* session)
         return;
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        self.attempt_limit_.reset();
         self.connected_ = true;
         self.subscribe();
         self.dispatcher_.post([registry = self.registry_] {

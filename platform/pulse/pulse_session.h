@@ -24,6 +24,9 @@ public:
     virtual void session_ready() {}
     // An established connection broke; `reason` is libpulse's text for it.
     virtual void session_lost(const std::string& reason) { (void)reason; }
+    // An attempt to connect failed, or the server has not answered it within
+    // kWaitLimit (the attempt goes on). The session keeps trying.
+    virtual void session_unavailable(const std::string& reason) { (void)reason; }
     // An object of a facility the listener subscribed to was added, changed
     // or removed. PipeWire also sends changes in which nothing changed.
     virtual void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type, uint32_t index)
@@ -46,12 +49,13 @@ struct PulseRecordStream {
 // context, shared by the capture device, the mixer and playback. It must
 // outlive everything that uses it.
 //
-// A lost context is never reused. Once connect() was asked for, the session
+// A lost context is never reused. Once a connection was asked for, the session
 // makes a new context every 2 s after a loss or a failed attempt, on the
-// mainloop thread and without telling anyone, until the server answers.
+// mainloop thread, until the server answers; listeners hear of each attempt
+// that failed or went unanswered.
 //
-// Thread contract: connect(), listen(), the record source and the destructor
-// belong to the GUI thread. The context and every stream made on it are used
+// Thread contract: connect(), connect_in_background(), listen(), the record
+// source and the destructor belong to the GUI thread. The context and every stream made on it are used
 // only under lock(); mainloop callbacks already run under it. Listeners are
 // called through the dispatcher, never from the mainloop thread.
 class PulseSession {
@@ -70,6 +74,11 @@ public:
     // failure returns false with "Cannot connect to the sound server: <reason>"
     // in `error`; an attempt that timed out goes on in the background.
     bool connect(std::string& error, std::chrono::milliseconds timeout = kWaitLimit);
+    // Connects unless connected or under way, without waiting: the context is
+    // made and connected on the mainloop thread, and listeners hear
+    // session_ready() or session_unavailable(). False only when the event
+    // thread cannot be started.
+    bool connect_in_background();
 
     // Keeps `listener` registered while the returned handle lives.
     // `facilities` is a pa_subscription_mask_t of the server events it wants.
@@ -78,6 +87,8 @@ public:
 
     // The connected context, or nullptr. Under lock().
     pa_context* context() const;
+    // Whether the context is connected; takes the lock itself.
+    bool connected() const;
     pa_threaded_mainloop* mainloop() const { return mainloop_.get(); }
     pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(mainloop_.get()); }
     PulseLock lock() const { return PulseLock(mainloop_.get()); }
@@ -117,6 +128,7 @@ private:
     // Under the lock.
     void start_connecting();
     void retire_context();
+    void tell_unavailable(int error);
     void update_subscription();
     void subscribe();
     static void context_state_changed(pa_context* context, void* session);
@@ -136,8 +148,9 @@ private:
     // where it is found failed, and it must not be freed there.
     PulseContextPtr retired_;
     std::unique_ptr<PulseTimer> retry_;
-    bool connected_ = false; // context_ reached READY
-    bool wanted_ = false;    // connect() was asked for, so losses are retried
+    std::unique_ptr<PulseTimer> attempt_limit_; // tells of an attempt left unanswered
+    bool connected_ = false;                    // context_ reached READY
+    bool wanted_ = false;                       // connect() was asked for, so losses are retried
     int last_error_ = 0;
     uint32_t facilities_ = PA_SUBSCRIPTION_MASK_NULL;
     PulseRecordStream record_stream_;

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace ornavox::test {
 namespace {
@@ -33,7 +34,21 @@ protected:
         server.add_tone_source("ornavox_high", 880);
         server.add_tone_source("ornavox_mic", 660, "", true);
         mixer.onmixeropen = [](const std::vector<line>&, const std::vector<control>&) {};
+        mixer.onlineschange = [this](tmixer*) { lines_changed = true; };
+    }
+
+    // The device reads the server in the background: the mixer opens again
+    // once it has.
+    void SetUp() override
+    {
         mixer.open();
+        ASSERT_TRUE(dispatcher.run_until(
+            [&] {
+                if (std::exchange(lines_changed, false))
+                    mixer.open();
+                return mixer.is_open();
+            },
+            kPatience));
     }
 
     // The record_lines entry of a source, by its server name.
@@ -86,6 +101,7 @@ protected:
     CaptureEventLog log;
     BufferRing ring{4, 4 * 1000};
     CapturedPcm captured;
+    bool lines_changed = false;
 };
 
 TEST_F(PulseMixerTest, EverySourceIsListedWithItsKindAndWhatIsPlayedIsDetected)

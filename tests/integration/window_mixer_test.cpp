@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 
@@ -26,12 +27,17 @@ class WindowMixer : public ::testing::Test {
 protected:
     WindowMixer() { server.add_tone_source("ornavox_high", 880); }
 
-    void create(const std::string& config = "")
+    // Shown, with its panel filled from the server unless told not to wait.
+    enum class Wait { ForMixer, No };
+    void create(const std::string& config = "", Wait wait = Wait::ForMixer)
     {
         folder.write_config(config);
         form = std::make_unique<TskinForm>(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages,
                                                             dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
+        if (wait == Wait::ForMixer) {
+            ASSERT_TRUE(wait_for([&] { return form->mixer->is_open(); })) << "the mixer panel was not filled";
+        }
         QTest::qWait(200);
     }
 
@@ -265,7 +271,9 @@ TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
 TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
 {
     server.kill();
-    create();
+    create("", Wait::No);
+    ASSERT_TRUE(wait_for([&] { return !messages.messages.empty(); }));
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"Error to get default Mixer!"});
     EXPECT_EQ(form->ComboBox1->count(), 0);
     server.restart();
     ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() >= 2; }));
@@ -276,6 +284,28 @@ TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
     EXPECT_NE(folder.read_config().find("audioline=0\r\nsource=" + std::to_string(form->ComboBox1->currentIndex())),
               std::string::npos)
         << folder.read_config();
+}
+
+// A server that stops answering holds nothing back: the window paints and
+// works while it is stopped, and its panel fills once it answers again.
+TEST_F(WindowMixer, AFrozenServerHoldsNothingBack)
+{
+    server.freeze();
+    create("[audio]\r\naudioline=0\r\nsource=" + std::to_string(1 + server.sources_per_tone()) + "\r\n", Wait::No);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(wait_for([&] { return form->started(); }));
+    QTest::mouseClick(form->hotlinkbutton11, Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_EQ(form->width(), kOptionsWidth);
+    EXPECT_EQ(form->Edit1->text().toStdString(), form->program.SaveFile);
+    // A window that had waited for the server would have given up on it by
+    // now and said so.
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+
+    server.thaw();
+    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() >= 2; }));
+    EXPECT_EQ(form->ComboBox1->currentText(), form->ComboBox1->itemText(1 + server.sources_per_tone()));
+    EXPECT_TRUE(form->ComboBox1->currentText().contains("880")) << form->ComboBox1->currentText().toStdString();
 }
 
 } // namespace

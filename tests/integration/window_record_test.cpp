@@ -39,7 +39,8 @@ protected:
         form = std::make_unique<TskinForm>(SkinFormServices{probe, mixer_device, player, hotkeys, dispatcher, messages,
                                                             dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
-        ASSERT_TRUE(form->Label6->text().contains(QStringLiteral("Sine"))) << form->Label6->text().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label6->text().contains(QStringLiteral("Sine")); }, 10000))
+            << form->Label6->text().toStdString();
     }
 
     void click(Thotlinkbutton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12)); }

@@ -156,6 +156,7 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
                                     "HH:mm:ss"});
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.started(); }, 3000)) << "the first paint finishes start-up";
     form.hotlinkbutton11Click(form.hotlinkbutton11);
     form.hotlinkbutton13Click(form.hotlinkbutton13);
     ASSERT_TRUE(messages.messages.empty()) << messages.messages[0];

@@ -118,6 +118,27 @@ TEST_F(MixerTest, EachFailingStepOfOpenHasItsMessageAndItsEnd)
     }
 }
 
+// A card that is still being found says nothing and reports nothing; the
+// owner hears when it answered and opens again.
+TEST_F(MixerTest, ACardStillOpeningAnswersLater)
+{
+    usual_card();
+    int lines_changes = 0;
+    mixer.onlineschange = [&](tmixer*) { ++lines_changes; };
+    card.hold_answer();
+    open_and_settle();
+    EXPECT_FALSE(mixer.is_open());
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+
+    card.answer();
+    dispatcher.run_pending();
+    ASSERT_EQ(lines_changes, 1);
+    open_and_settle();
+    EXPECT_TRUE(mixer.is_open());
+    EXPECT_EQ(events.front(), "open 4 2");
+}
+
 TEST_F(MixerTest, WithoutAnOpenHandlerTheLinesAreStillReported)
 {
     usual_card();

@@ -69,7 +69,15 @@ class SkinFormTest : public ::testing::Test {
 protected:
     SkinFormTest() { card.add_playback("Speakers", 0, 0); }
 
+    // The window as start-up leaves it, with the steps that wait for the
+    // first paint run.
     void create(MessageSink* sink = nullptr)
+    {
+        create_unstarted(sink);
+        form->finish_start();
+    }
+    // The window as its first frame shows it.
+    void create_unstarted(MessageSink* sink = nullptr)
     {
         form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, hotkeys, dispatcher,
                                                             sink ? *sink : messages, dialogs, shell, folder.path(),

@@ -4,6 +4,7 @@
 #include "ui/hotkey_edit.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -108,6 +109,65 @@ TEST_F(SkinFormStartTest, RecordLineKindChecksItsRadioButton)
         EXPECT_EQ(folder.read_config(), std::string("[audio]\r\n") + c.written + "\r\n\r\n");
         form.reset();
     }
+}
+
+// The first frame is drawn before the rest of start-up runs, and shows in
+// the skin area what start-up leaves there; only a source from the mixer's
+// list gets its name later.
+TEST_F(SkinFormStartTest, TheFirstFrameShowsWhatStartUpLeaves)
+{
+    card.add_source("Stereo Mix", MIXERLINE_COMPONENTTYPE_SRC_ANALOG);
+    const char* const configs[] = {"", "[mp3]\r\nsamples=48000\r\nbps=0x80\r\n", "[audio]\r\naudioline=2\r\n",
+                                   "[audio]\r\naudioline=3\r\n[mp3]\r\nbps=256\r\n", "[audio]\r\naudioline=9\r\n"};
+    const auto texts = [this] {
+        QStringList shown;
+        for (const QLabel* label : {form->Label1, form->Label3, form->Label4, form->Label5, form->Label6, form->Label7})
+            shown << label->text();
+        return shown;
+    };
+    for (const char* config : configs) {
+        SCOPED_TRACE(config);
+        folder.write_config(config);
+        create_unstarted();
+        EXPECT_FALSE(form->started());
+        EXPECT_EQ(form->size(), QSize(kCompactWidth, kCompactHeight));
+        EXPECT_EQ(form->GroupBox1, nullptr) << "the panels wait for the first paint";
+        const QStringList first_frame = texts();
+        form->finish_start();
+        QStringList started = texts();
+        if (form->RadioButton4->isChecked()) {
+            EXPECT_EQ(first_frame[4], "Record source->");
+            EXPECT_EQ(started[4], "Record source->Stereo Mix");
+            started[4] = first_frame[4];
+        }
+        EXPECT_EQ(started, first_frame);
+        form.reset();
+    }
+}
+
+// A sound system that has not answered yet holds start-up back in nothing:
+// it says nothing, and the stored source is restored once it answers.
+TEST_F(SkinFormStartTest, ASoundSystemThatAnswersLaterGetsTheStoredSource)
+{
+    card.add_source("Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE);
+    card.add_source("Microphone", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);
+    card.add_source("Stereo Mix", MIXERLINE_COMPONENTTYPE_SRC_ANALOG);
+    folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n[mp3]\r\nsamples=32000\r\n");
+    card.hold_answer();
+    create();
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->audiorec1->samples, 32000) << "the rest of start-up ran";
+    EXPECT_TRUE(hotkeys.active(kShowWindowHotkey));
+
+    card.answer();
+    dispatcher.run_pending();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->ComboBox1->count(), 3);
+    EXPECT_EQ(form->ComboBox1->currentText(), "Microphone");
+    EXPECT_EQ(form->Label6->text(), "Record source->Microphone");
+    EXPECT_EQ(card.mux_state(), (std::vector<uint32_t>{0, 1, 0}));
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
 }
 
 TEST_F(SkinFormStartTest, HotkeysFromSettings)

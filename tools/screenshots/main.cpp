@@ -155,6 +155,8 @@ int main(int argc, char** argv)
     TskinForm form(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages, dialogs, shell,
                                     program_dir.path().toStdString() + "/", "HH:mm:ss"});
     form.show();
+    while (!form.started())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 
     bool ok = save(form.grab().toImage(), output, QStringLiteral("layout_compact.png"));
