@@ -1,14 +1,20 @@
-// Start-up time of the recorder against a bare Qt window: from exec until the
-// program's first top-level window is mapped on a private X server, five runs
-// of each, alternating. The recorder runs from a copy of the program folder and
-// talks to a private sound server, so nothing of the user's is touched. Prints
-// both medians and their ratio.
+// Start-up time of the recorder against a bare Qt window, as on a desktop: a
+// private X server, session bus and sound server, so nothing of the user's is
+// touched and neither program waits for a bus to be launched. For each run,
+// alternating, the time from exec until the program's first top-level window
+// is mapped, and until its first frame went to the screen (each program
+// reports that on its standard error under ORNAVOX_REPORT_FIRST_PAINT).
+// Then the recorder's first frame while the sound server is stopped
+// (SIGSTOP). The recorder runs from a copy of the program folder. Prints
+// medians and ratios.
 
 #include "tests/support/pulse_server.h"
+#include "tests/support/session_bus.h"
 #include "tests/support/virtual_display.h"
 
 #include <xcb/xcb.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -34,7 +40,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 11;
 constexpr auto kPatience = 20s;
 
 template <typename Reply>
@@ -87,26 +93,76 @@ private:
     xcb_atom_t pid_atom_ = XCB_ATOM_NONE;
 };
 
-// Milliseconds from exec to the first mapped window, or nullopt when none
-// came in time. The program is killed afterwards.
-std::optional<double> time_to_window(const Display& display, const std::string& program)
+struct Start {
+    double map_ms = 0;
+    double paint_ms = 0;
+};
+
+// Reads what the program wrote to its standard error so far, and finds the
+// time of its first frame on the shared monotonic clock.
+class PaintReport {
+public:
+    explicit PaintReport(int fd) : fd_(fd) {}
+
+    std::optional<Clock::time_point> poll()
+    {
+        char chunk[4096];
+        ssize_t got = 0;
+        while ((got = read(fd_, chunk, sizeof chunk)) > 0)
+            text_.append(chunk, static_cast<size_t>(got));
+        static constexpr std::string_view kReport = "first paint ";
+        const size_t at = text_.find(kReport);
+        const size_t end = at == std::string::npos ? at : text_.find('\n', at);
+        if (end == std::string::npos)
+            return std::nullopt;
+        const long long ns = std::atoll(text_.c_str() + at + kReport.size());
+        return Clock::time_point(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
+    }
+
+private:
+    int fd_;
+    std::string text_;
+};
+
+// From exec to the first mapped window and to the first frame, or nullopt
+// when either did not come in time. The program is killed afterwards.
+std::optional<Start> start_of(const Display& display, const std::string& program)
 {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     const Clock::time_point start = Clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0)
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fds[1]);
+    if (spawned != 0) {
+        close(pipe_fds[0]);
         return std::nullopt;
-    std::optional<double> shown;
-    while (Clock::now() - start < kPatience) {
-        if (display.shows_window_of(pid)) {
-            shown = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-            break;
-        }
+    }
+    const auto ms = [start](Clock::time_point then) {
+        return std::chrono::duration<double, std::milli>(then - start).count();
+    };
+    PaintReport report(pipe_fds[0]);
+    std::optional<double> mapped, painted;
+    while (Clock::now() - start < kPatience && !(mapped && painted)) {
+        if (!mapped && display.shows_window_of(pid))
+            mapped = ms(Clock::now());
+        if (!painted)
+            if (const auto when = report.poll())
+                painted = ms(*when);
         std::this_thread::sleep_for(200us);
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    return shown;
+    close(pipe_fds[0]);
+    if (!mapped || !painted)
+        return std::nullopt;
+    return Start{*mapped, *painted};
 }
 
 double median(std::vector<double> values)
@@ -115,14 +171,24 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+double median_of(const std::vector<Start>& starts, double Start::*figure)
+{
+    std::vector<double> values;
+    for (const Start& start : starts)
+        values.push_back(start.*figure);
+    return median(values);
+}
+
 } // namespace
 
 int main()
 {
     unsetenv("QT_QPA_PLATFORM");
+    const ornavox::test::SessionBus session_bus;
     ornavox::test::VirtualDisplay x_server;
     ornavox::test::PulseServer sound_server;
     const Display display;
+    setenv("ORNAVOX_REPORT_FIRST_PAINT", "1", 1);
 
     std::string pattern = (fs::temp_directory_path() / "startup_bench.XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
@@ -134,23 +200,38 @@ int main()
     fs::remove(folder / "Config.ini");
     const std::string recorder = (folder / "ornavox").string();
 
-    std::vector<double> recorder_ms, bare_ms;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto bare = time_to_window(display, BARE_WINDOW);
-        const auto ornavox = time_to_window(display, recorder);
-        if (!bare || !ornavox) {
-            std::fprintf(stderr, "%s showed no window within %lld s\n", bare ? "the recorder" : "the bare window",
+    const auto measure = [&](const std::string& program, const char* name, std::vector<Start>& into) {
+        const std::optional<Start> start = start_of(display, program);
+        if (!start)
+            std::fprintf(stderr, "%s showed no window or reported no first frame within %lld s\n", name,
                          static_cast<long long>(kPatience.count()));
+        else
+            into.push_back(*start);
+        return start.has_value();
+    };
+    std::vector<Start> recorder_starts, bare_starts, frozen_starts;
+    for (int run = 0; run < kRuns; ++run)
+        if (!measure(BARE_WINDOW, "the bare window", bare_starts)
+            || !measure(recorder, "the recorder", recorder_starts))
             return 1;
-        }
-        bare_ms.push_back(*bare);
-        recorder_ms.push_back(*ornavox);
-    }
+    sound_server.freeze();
+    for (int run = 0; run < kRuns; ++run)
+        if (!measure(recorder, "the recorder against a stopped sound server", frozen_starts))
+            break;
+    sound_server.thaw();
     fs::remove_all(folder);
+    if (frozen_starts.size() != static_cast<size_t>(kRuns))
+        return 1;
 
-    const double ours = median(recorder_ms), yardstick = median(bare_ms);
-    std::printf("recorder:    median %.1f ms from exec to a shown window (%d runs)\n", ours, kRuns);
-    std::printf("bare window: median %.1f ms\n", yardstick);
-    std::printf("ratio:       %.2f\n", ours / yardstick);
+    const double map = median_of(recorder_starts, &Start::map_ms), bare_map = median_of(bare_starts, &Start::map_ms);
+    const double paint = median_of(recorder_starts, &Start::paint_ms);
+    const double bare_paint = median_of(bare_starts, &Start::paint_ms);
+    std::printf("medians of %d runs, milliseconds from exec\n", kRuns);
+    std::printf("                 map     first paint\n");
+    std::printf("recorder:    %7.1f     %7.1f\n", map, paint);
+    std::printf("bare window: %7.1f     %7.1f\n", bare_map, bare_paint);
+    std::printf("ratio:       %7.2f     %7.2f     (targets: 1.6 and 1.5)\n", map / bare_map, paint / bare_paint);
+    std::printf("recorder against a stopped sound server: first paint %.1f ms, map %.1f ms (target: 150 ms)\n",
+                median_of(frozen_starts, &Start::paint_ms), median_of(frozen_starts, &Start::map_ms));
     return 0;
 }

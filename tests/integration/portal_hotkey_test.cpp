@@ -2,6 +2,7 @@
 // session bus: a dbus-daemon with no service folders, so that no real portal
 // is ever started.
 #include "platform/portal/portal_hotkey_service.h"
+#include "tests/support/session_bus.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -10,20 +11,14 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
-
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace portal_test {
 
@@ -233,35 +228,13 @@ TEST_F(PortalHotkeys, ARefusalLeavesEveryKeyInactive)
 
 } // namespace portal_test
 
-// Starts a private session bus without service folders before Qt connects.
+// A private session bus without service folders, before Qt connects.
 int main(int argc, char** argv)
 {
-    QTemporaryDir folder;
-    const std::string config = folder.filePath(QStringLiteral("bus.conf")).toStdString();
-    std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                             "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-    const std::string command = "dbus-daemon --fork --print-address=1 --print-pid=1 --config-file=" + config;
-    FILE* daemon = popen(command.c_str(), "r");
-    char address[512] = {}, pid[32] = {};
-    if (!daemon || !fgets(address, sizeof address, daemon) || !fgets(pid, sizeof pid, daemon)) {
-        std::fprintf(stderr, "cannot start dbus-daemon\n");
-        return 1;
-    }
-    pclose(daemon);
-    std::string bus(address);
-    bus.erase(bus.find_last_not_of("\n") + 1);
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
-    int status;
-    {
-        QCoreApplication app(argc, argv);
-        ::testing::InitGoogleTest(&argc, argv);
-        status = RUN_ALL_TESTS();
-    }
-    kill(std::atoi(pid), SIGTERM);
-    return status;
+    const ornavox::test::SessionBus bus;
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
 
 #include "portal_hotkey_test.moc"

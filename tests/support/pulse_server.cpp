@@ -1,5 +1,7 @@
 #include "tests/support/pulse_server.h"
 
+#include "tests/support/session_bus.h"
+
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
 
@@ -271,12 +273,7 @@ void PulseServer::start_pipewire()
     const std::string bus = folder_ + "/bus";
     // A killed bus leaves its socket behind, where a new one could not listen.
     std::filesystem::remove(bus);
-    std::ofstream(folder_ + "/bus.conf")
-        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig><type>session</type><listen>unix:path="
-        << bus << "</listen><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-        << "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    std::ofstream(folder_ + "/bus.conf") << session_bus_config("unix:path=" + bus);
     stack_.clear();
     stack_.push_back(spawn({"dbus-daemon", "--nofork", "--config-file=" + folder_ + "/bus.conf"}, log));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
