@@ -5,15 +5,12 @@
 #ifdef ORNAVOX_HAVE_PORTAL
 #include "platform/portal/portal_hotkey_service.h"
 #endif
-#include "platform/pulse/pulse_capture_device.h"
-#include "platform/pulse/pulse_media_player.h"
-#include "platform/pulse/pulse_mixer_device.h"
-#include "platform/pulse/pulse_session.h"
+#include "app/sound_backend_module.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_shell.h"
 #include "ui/qt_dialogs.h"
-#include "ui/skin_fonts.h"
+#include "ui/skin_preparation.h"
 #include "ui/skinform.h"
 
 #include <QApplication>
@@ -21,7 +18,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -57,25 +56,41 @@ void report_first_paint()
 int main(int argc, char** argv)
 {
     using namespace ornavox;
-    start_fontconfig();
+    // The skin and the sound backend are read on threads of their own while
+    // the application sets itself up, from the folder of the program's own
+    // file, known before the application exists where the system says it.
+    std::error_code unknown;
+    const std::filesystem::path program_file = std::filesystem::read_symlink("/proc/self/exe", unknown);
+    std::string program_dir = unknown ? std::string() : program_file.parent_path().string() + "/";
+    std::optional<SoundBackendModule> sound_module;
+    if (!program_dir.empty()) {
+        start_skin_preparation(QString::fromStdString(program_dir));
+        sound_module.emplace(program_dir + "pulse_backend.so");
+    }
     QApplication app(argc, argv);
+    if (program_dir.empty()) {
+        program_dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+        sound_module.emplace(program_dir + "pulse_backend.so");
+    }
     QApplication::setApplicationName(QStringLiteral("Ornavox"));
     // The application's help file as the program has always named it; nothing
     // here opens it (the help button opens the page beside the program).
     app.setProperty("helpFile", QStringLiteral("D:\\ornavox\\skin\\ornavox.chm"));
 
     QtDispatcher dispatcher;
-    PulseSession session(dispatcher);
-    PulseCaptureDevice device(session, dispatcher);
-    PulseMixerDevice mixer_device(session, dispatcher);
-    PulseMediaPlayer player(session, dispatcher);
-    const std::unique_ptr<HotkeyService> hotkeys = make_hotkey_service();
     QtMessageSink messages;
+    std::string error;
+    const std::unique_ptr<SoundBackend> sound = sound_module->create(dispatcher, error);
+    if (!sound) {
+        messages.show_message(error);
+        return 1;
+    }
+    const std::unique_ptr<HotkeyService> hotkeys = make_hotkey_service();
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{device, mixer_device, player, *hotkeys, dispatcher, messages, dialogs, shell,
-                                        QCoreApplication::applicationDirPath().toStdString() + "/",
+    TskinForm skinForm(SkinFormServices{sound->capture_device(), sound->mixer_device(), sound->media_player(), *hotkeys,
+                                        dispatcher, messages, dialogs, shell, program_dir,
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised
     // while it was being built have no parent.

@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -52,44 +53,46 @@ ReplyPtr<Reply> take(Reply* reply)
     return ReplyPtr<Reply>(reply, &std::free);
 }
 
+// The private display, told of every top-level window that is mapped, so
+// that waiting for one costs no time of the two cores the programs need.
 class Display {
 public:
     Display() : connection_(xcb_connect(nullptr, nullptr), &xcb_disconnect)
     {
-        if (xcb_connection_has_error(connection_.get()))
+        xcb_connection_t* c = connection_.get();
+        if (xcb_connection_has_error(c))
             throw std::runtime_error("cannot connect to the private display");
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data->root;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &events);
         static constexpr std::string_view kPid = "_NET_WM_PID";
-        const auto atom = take(xcb_intern_atom_reply(
-            connection_.get(), xcb_intern_atom(connection_.get(), 0, kPid.size(), kPid.data()), nullptr));
+        const auto atom = take(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, kPid.size(), kPid.data()), nullptr));
         pid_atom_ = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
     }
 
-    // Whether a top-level window of `pid` is mapped.
-    bool shows_window_of(pid_t pid) const
+    int fd() const { return xcb_get_file_descriptor(connection_.get()); }
+
+    // Takes the events that came: true when one of them mapped a top-level
+    // window of `pid`.
+    bool mapped_window_of(pid_t pid) const
     {
         xcb_connection_t* c = connection_.get();
-        const auto tree = take(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
-        if (!tree)
-            return false;
-        const xcb_window_t* children = xcb_query_tree_children(tree.get());
-        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-            const auto attributes =
-                take(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr));
-            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        bool mapped = false;
+        while (const auto event = take(xcb_poll_for_event(c))) {
+            if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
                 continue;
-            const auto property = take(xcb_get_property_reply(
-                c, xcb_get_property(c, 0, children[i], pid_atom_, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-            if (property && xcb_get_property_value_length(property.get()) == 4
-                && *static_cast<uint32_t*>(xcb_get_property_value(property.get())) == static_cast<uint32_t>(pid))
-                return true;
+            const xcb_window_t window = reinterpret_cast<const xcb_map_notify_event_t*>(event.get())->window;
+            const auto property = take(
+                xcb_get_property_reply(c, xcb_get_property(c, 0, window, pid_atom_, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+            mapped = mapped
+                || (property && xcb_get_property_value_length(property.get()) == 4
+                    && *static_cast<uint32_t*>(xcb_get_property_value(property.get())) == static_cast<uint32_t>(pid));
         }
-        return false;
+        return mapped;
     }
 
 private:
     std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection_;
-    xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t pid_atom_ = XCB_ATOM_NONE;
 };
 
@@ -150,12 +153,13 @@ std::optional<Start> start_of(const Display& display, const std::string& program
     PaintReport report(pipe_fds[0]);
     std::optional<double> mapped, painted;
     while (Clock::now() - start < kPatience && !(mapped && painted)) {
-        if (!mapped && display.shows_window_of(pid))
+        pollfd watched[] = {{display.fd(), POLLIN, 0}, {pipe_fds[0], POLLIN, 0}};
+        poll(watched, 2, 100);
+        if (!mapped && display.mapped_window_of(pid))
             mapped = ms(Clock::now());
         if (!painted)
             if (const auto when = report.poll())
                 painted = ms(*when);
-        std::this_thread::sleep_for(200us);
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);

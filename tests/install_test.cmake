@@ -7,7 +7,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file
-    lib/ornavox/ornavox lib/ornavox/liblame_enc.so lib/ornavox/ornavox.html lib/ornavox/skin/background.jpg
+    lib/ornavox/ornavox lib/ornavox/liblame_enc.so lib/ornavox/pulse_backend.so lib/ornavox/ornavox.html lib/ornavox/skin/background.jpg
     lib/ornavox/skin/fonts.conf bin/ornavox share/applications/ornavox.desktop
     share/icons/hicolor/32x32/apps/ornavox.png)
   if(NOT EXISTS ${PREFIX}/${file})

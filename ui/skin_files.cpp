@@ -77,13 +77,34 @@ bool load_image_list(TImageList& list, const QString& program_dir, int number, Q
 
 QImage load_button_picture(const QString& program_dir, int number)
 {
-    return QImage(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)));
+    return QImage(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)), "bmp");
 }
 
-QIcon program_icon(const QString& program_dir)
+QImage program_icon(const QString& program_dir)
 {
-    // PNG needs no image plug-in.
-    return QIcon(file_path(program_dir, QStringLiteral("ornavox.png")));
+    return QImage(file_path(program_dir, QStringLiteral("ornavox.png")), "png");
+}
+
+TImageList empty_image_list(int number)
+{
+    const auto [width, height] = kImageListSizes.at(number - 1);
+    return TImageList(width, height);
+}
+
+Artwork read_artwork(const QString& program_dir)
+{
+    Artwork art;
+    QString error;
+    for (int number = 1; number <= 4; ++number)
+        if (!load_image_list(art.image_lists[number - 1], program_dir, number, error))
+            art.errors << error;
+    art.background = load_background(program_dir, error);
+    if (art.background.isNull())
+        art.errors << error;
+    for (int number = 1; number <= kButtons; ++number)
+        art.buttons[number - 1] = load_button_picture(program_dir, number);
+    art.icon = program_icon(program_dir);
+    return art;
 }
 
 } // namespace ornavox::skin

@@ -8,29 +8,10 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <future>
-
 namespace ornavox {
-
-namespace {
-
-std::future<void>& fontconfig_set_up() // GUI thread only
-{
-    static std::future<void> set_up;
-    return set_up;
-}
-
-} // namespace
-
-void start_fontconfig()
-{
-    fontconfig_set_up() = std::async(std::launch::async, [] { FcInit(); });
-}
 
 bool load_skin_fonts(const QString& program_dir, QString& error)
 {
-    if (fontconfig_set_up().valid())
-        fontconfig_set_up().get();
     static QSet<QString> loaded; // GUI thread only
     const QString path = QFileInfo(skin::file_path(program_dir, QStringLiteral("fonts.conf"))).absoluteFilePath();
     if (loaded.contains(path))

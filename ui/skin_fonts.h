@@ -4,12 +4,6 @@
 
 namespace ornavox {
 
-// Starts fontconfig's own set-up (its configuration files and the caches of
-// the font folders) on a thread of its own, so that it runs beside the rest
-// of the program's start. Call once, at the top of main, on the GUI thread;
-// load_skin_fonts() waits for it.
-void start_fontconfig();
-
 // The layout names the Windows faces "MS Sans Serif", "Arial" and "Arial
 // Black". skin/fonts.conf in the program folder maps them to installed faces
 // of similar metrics; this adds its rules to the process's fontconfig set.

@@ -4,6 +4,7 @@
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/imagelist.h"
+#include "ui/skin_files.h"
 
 #include <QPoint>
 #include <QString>
@@ -185,10 +186,10 @@ public:
     THotKey* HotKey3 = nullptr;
 
     // Components without a place on screen.
-    TImageList ImageList1{24, 24};
-    TImageList ImageList2{186, 29};
-    TImageList ImageList3{64, 20};
-    TImageList ImageList4{18, 18};
+    TImageList ImageList1 = skin::empty_image_list(1);
+    TImageList ImageList2 = skin::empty_image_list(2);
+    TImageList ImageList3 = skin::empty_image_list(3);
+    TImageList ImageList4 = skin::empty_image_list(4);
     QMenu* PopupMenu1 = nullptr;
     QAction* abc1 = nullptr;
     QAction* help1 = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/hotlinkbutton.h"
 #include "ui/skin_files.h"
 #include "ui/skin_fonts.h"
+#include "ui/skin_preparation.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -103,28 +104,31 @@ QString hint_of(const QObject* control)
 void TskinForm::build_skin()
 {
     const QString dir = QString::fromStdString(services_.program_dir);
+    skin::Artwork art = prepared_skin_artwork(dir);
     QStringList skin_errors;
     QString error;
     if (!load_skin_fonts(dir, error))
         skin_errors << error;
+    skin_errors << art.errors;
 
     setObjectName(QStringLiteral("skinForm"));
     setWindowTitle(QStringLiteral("skinForm"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowIcon(skin::program_icon(dir));
+    setWindowIcon(QIcon(QPixmap::fromImage(art.icon)));
     setFont(ms_sans_serif());
     move(49, 148);
     setFixedSize(kLaidOutWidth, kLaidOutHeight);
 
-    for (auto [list, number] : {std::pair{&ImageList1, 1}, {&ImageList2, 2}, {&ImageList3, 3}, {&ImageList4, 4}})
-        if (!skin::load_image_list(*list, dir, number, error))
-            skin_errors << error;
+    ImageList1 = std::move(art.image_lists[0]);
+    ImageList2 = std::move(art.image_lists[1]);
+    ImageList3 = std::move(art.image_lists[2]);
+    ImageList4 = std::move(art.image_lists[3]);
 
     auto button = [&](const char* name, int number, int left, int top, int width, int height, const QString& hint,
                       TImageList& list, int imageid) {
         auto* b = place(new Thotlinkbutton(this), name, left, top, width, height);
-        b->setPicture(skin::load_button_picture(dir, number));
         b->setTransparent(true);
+        b->setPicture(art.buttons[number - 1]);
         b->setHint(hint);
         b->setButtonstate(0);
         b->setImageid(imageid);
@@ -136,11 +140,8 @@ void TskinForm::build_skin()
     // The skin area, back to front: a later control is drawn over an earlier
     // one and found first by the hit test.
     background = place(new QLabel(this), "background", 0, 0, kCompactWidth, kCompactHeight);
-    const QImage face = skin::load_background(dir, error);
-    if (face.isNull())
-        skin_errors << error;
-    else
-        background->setPixmap(QPixmap::fromImage(face));
+    if (!art.background.isNull())
+        background->setPixmap(QPixmap::fromImage(art.background));
     Label3 = label(this, "Label3", 18, 32, 132, 52, "Ready", "Time code showing", pixel_font("Arial Black", 37, true),
                    &kLime);
     hotlinkbutton1 = button("hotlinkbutton1", 1, 219, 94, 24, 24, "Playback the what recorded.", ImageList1, 0);

@@ -1,0 +1,40 @@
+// The sound server backend as a module: the program opens it off the GUI
+// thread, so that mapping the client libraries does not hold its start back.
+#include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_media_player.h"
+#include "platform/pulse/pulse_mixer_device.h"
+#include "platform/pulse/pulse_session.h"
+#include "platform/sound_backend.h"
+
+namespace ornavox {
+
+namespace {
+
+class PulseBackend final : public SoundBackend {
+public:
+    explicit PulseBackend(Dispatcher& dispatcher)
+        : session_(dispatcher), capture_(session_, dispatcher), mixer_(session_, dispatcher),
+          player_(session_, dispatcher)
+    {
+    }
+
+    CaptureDevice& capture_device() override { return capture_; }
+    MixerDevice& mixer_device() override { return mixer_; }
+    MediaPlayer& media_player() override { return player_; }
+
+private:
+    PulseSession session_; // outlives the devices
+    PulseCaptureDevice capture_;
+    PulseMixerDevice mixer_;
+    PulseMediaPlayer player_;
+};
+
+} // namespace
+
+} // namespace ornavox
+
+extern "C" __attribute__((visibility("default"))) ornavox::SoundBackend*
+ornavox_create_sound_backend(ornavox::Dispatcher& dispatcher)
+{
+    return new ornavox::PulseBackend(dispatcher);
+}
