@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -56,22 +55,17 @@ void report_first_paint()
 int main(int argc, char** argv)
 {
     using namespace ornavox;
-    // The skin and the sound backend are read on threads of their own while
-    // the application sets itself up, from the folder of the program's own
-    // file, known before the application exists where the system says it.
+    // The skin is read on a thread of its own while the application sets
+    // itself up, from the folder of the program's own file, known before the
+    // application exists where the system says it.
     std::error_code unknown;
     const std::filesystem::path program_file = std::filesystem::read_symlink("/proc/self/exe", unknown);
     std::string program_dir = unknown ? std::string() : program_file.parent_path().string() + "/";
-    std::optional<SoundBackendModule> sound_module;
-    if (!program_dir.empty()) {
+    if (!program_dir.empty())
         start_skin_preparation(QString::fromStdString(program_dir));
-        sound_module.emplace(program_dir + "pulse_backend.so");
-    }
     QApplication app(argc, argv);
-    if (program_dir.empty()) {
+    if (program_dir.empty())
         program_dir = QCoreApplication::applicationDirPath().toStdString() + "/";
-        sound_module.emplace(program_dir + "pulse_backend.so");
-    }
     QApplication::setApplicationName(QStringLiteral("Ornavox"));
     // The application's help file as the program has always named it; nothing
     // here opens it (the help button opens the page beside the program).
@@ -79,18 +73,13 @@ int main(int argc, char** argv)
 
     QtDispatcher dispatcher;
     QtMessageSink messages;
-    std::string error;
-    const std::unique_ptr<SoundBackend> sound = sound_module->create(dispatcher, error);
-    if (!sound) {
-        messages.show_message(error);
-        return 1;
-    }
+    SoundBackendModule sound(program_dir + "pulse_backend.so", dispatcher,
+                             [&messages](const std::string& error) { messages.show_message(error); });
     const std::unique_ptr<HotkeyService> hotkeys = make_hotkey_service();
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{sound->capture_device(), sound->mixer_device(), sound->media_player(), *hotkeys,
-                                        dispatcher, messages, dialogs, shell, program_dir,
+    TskinForm skinForm(SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir,
                                         QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
     // Boxes must stand in front of the always-on-top window; those raised
     // while it was being built have no parent.

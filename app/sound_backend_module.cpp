@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 namespace ornavox {
 
 void SoundBackendModule::Closer::operator()(void* handle) const
@@ -9,40 +11,43 @@ void SoundBackendModule::Closer::operator()(void* handle) const
     dlclose(handle);
 }
 
-SoundBackendModule::SoundBackendModule(std::string path) : path_(std::move(path))
+SoundBackendModule::SoundBackendModule(std::string path, Dispatcher& dispatcher,
+                                       std::function<void(const std::string&)> failed)
+    : path_(std::move(path)), dispatcher_(dispatcher), failed_(std::move(failed))
 {
-    opening_ = std::async(std::launch::async, [path = path_] {
-        Opened opened;
-        opened.handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        if (!opened.handle)
-            opened.error = dlerror();
-        return opened;
-    });
 }
 
 SoundBackendModule::~SoundBackendModule() = default;
 
-std::unique_ptr<SoundBackend> SoundBackendModule::create(Dispatcher& dispatcher, std::string& error)
+std::unique_ptr<SoundBackend> SoundBackendModule::make(std::string& error)
 {
-    if (opening_.valid()) {
-        Opened opened = opening_.get();
-        handle_.reset(opened.handle);
+    if (!handle_) {
+        handle_.reset(dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
         if (!handle_) {
-            error = "Cannot load the sound backend " + path_ + ": " + opened.error;
+            error = "Cannot load the sound backend " + path_ + ": " + dlerror();
             return nullptr;
         }
     }
-    if (!handle_) {
-        error = "Cannot load the sound backend " + path_ + ".";
-        return nullptr;
-    }
-    const auto make = reinterpret_cast<CreateSoundBackend>(dlsym(handle_.get(), kCreateSoundBackend));
-    if (!make) {
+    const auto create = reinterpret_cast<CreateSoundBackend>(dlsym(handle_.get(), kCreateSoundBackend));
+    if (!create) {
         error = "The sound backend " + path_ + " does not make a backend: " + std::string(kCreateSoundBackend)
             + " is missing.";
         return nullptr;
     }
-    return std::unique_ptr<SoundBackend>(make(dispatcher));
+    return std::unique_ptr<SoundBackend>(create(dispatcher_));
+}
+
+SoundBackend& SoundBackendModule::backend()
+{
+    if (!backend_) {
+        std::string error;
+        backend_ = make(error);
+        if (!backend_) {
+            failed_(error);
+            std::exit(1);
+        }
+    }
+    return *backend_;
 }
 
 } // namespace ornavox

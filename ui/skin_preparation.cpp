@@ -1,5 +1,7 @@
 #include "ui/skin_preparation.h"
 
+#include "ui/skin_fonts.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <future>
@@ -10,7 +12,7 @@ namespace {
 
 struct Preparation {
     QString program_dir;
-    std::future<skin::Artwork> artwork;
+    std::future<PreparedSkin> skin;
 };
 
 Preparation& preparation()
@@ -19,27 +21,36 @@ Preparation& preparation()
     return prepared;
 }
 
+PreparedSkin prepare(const QString& program_dir)
+{
+    PreparedSkin prepared;
+    FcInit();
+    QString error;
+    if (!load_skin_fonts(program_dir, error))
+        prepared.errors << error;
+    prepared.faces = skin_faces();
+    prepared.artwork = skin::read_artwork(program_dir);
+    prepared.errors << prepared.artwork.errors;
+    return prepared;
+}
+
 } // namespace
 
 void start_skin_preparation(const QString& program_dir)
 {
     preparation().program_dir = program_dir;
-    preparation().artwork = std::async(std::launch::async, [program_dir] {
-        FcInit();
-        return skin::read_artwork(program_dir);
-    });
+    preparation().skin = std::async(std::launch::async, [program_dir] { return prepare(program_dir); });
 }
 
-skin::Artwork prepared_skin_artwork(const QString& program_dir)
+PreparedSkin prepared_skin(const QString& program_dir)
 {
-    Preparation& prepared = preparation();
-    if (prepared.artwork.valid()) {
-        skin::Artwork art = prepared.artwork.get();
-        if (prepared.program_dir == program_dir)
-            return art;
+    Preparation& started = preparation();
+    if (started.skin.valid()) {
+        PreparedSkin prepared = started.skin.get();
+        if (started.program_dir == program_dir)
+            return prepared;
     }
-    FcInit();
-    return skin::read_artwork(program_dir);
+    return prepare(program_dir);
 }
 
 } // namespace ornavox

@@ -30,11 +30,9 @@ class QTimer;
 
 namespace ornavox {
 
-class CaptureDevice;
 class Dialogs;
 class HotkeyService;
-class MediaPlayer;
-class MixerDevice;
+class SoundBackend;
 class TNotifyWnd;
 class ThrottledWrite;
 class Dispatcher;
@@ -45,9 +43,7 @@ class Thotlinkbutton;
 
 // What the main window is given by the program entry (or by a test).
 struct SkinFormServices {
-    CaptureDevice& device;
-    MixerDevice& mixer_device;
-    MediaPlayer& player;
+    SoundBackend& sound; // asked for its devices when start-up goes on after the first paint
     HotkeyService& hotkeys;
     Dispatcher& dispatcher;
     MessageSink& messages;

@@ -3,7 +3,6 @@
 #include "ui/hotkey_edit.h"
 #include "ui/hotlinkbutton.h"
 #include "ui/skin_files.h"
-#include "ui/skin_fonts.h"
 #include "ui/skin_preparation.h"
 
 #include <QAction>
@@ -104,12 +103,11 @@ QString hint_of(const QObject* control)
 void TskinForm::build_skin()
 {
     const QString dir = QString::fromStdString(services_.program_dir);
-    skin::Artwork art = prepared_skin_artwork(dir);
-    QStringList skin_errors;
-    QString error;
-    if (!load_skin_fonts(dir, error))
-        skin_errors << error;
-    skin_errors << art.errors;
+    PreparedSkin prepared = prepared_skin(dir);
+    for (const auto& [windows_face, installed] : prepared.faces)
+        QFont::insertSubstitution(windows_face, installed);
+    skin::Artwork& art = prepared.artwork;
+    const QStringList& skin_errors = prepared.errors;
 
     setObjectName(QStringLiteral("skinForm"));
     setWindowTitle(QStringLiteral("skinForm"));
@@ -181,10 +179,6 @@ void TskinForm::build_skin()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
-
-    mixer = std::make_unique<tmixer>(services_.mixer_device, services_.messages);
-    audiorec1 = std::make_unique<Taudiorec>(AudiorecServices{services_.device, services_.dispatcher, services_.messages,
-                                                             services_.program_dir, services_.long_time_format});
 
     // A broken installation is said plainly instead of showing a blank face.
     if (!skin_errors.isEmpty())
@@ -301,7 +295,6 @@ void TskinForm::wire_handlers()
     connect(help1, &QAction::triggered, this, [this] { hotlinkbutton12Click(help1); });
     connect(exit1, &QAction::triggered, this, [this] { exit1Click(exit1); });
 
-    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/media_player.h"
 #include "platform/message_sink.h"
+#include "platform/sound_backend.h"
 #include "recording/time_text.h"
 #include "ui/hotlinkbutton.h"
 #include "ui/notify_window.h"
@@ -34,19 +35,19 @@ void TskinForm::hotlinkbutton1Click(QObject*)
     if (taskstate != TaskState::Idle)
         return;
     std::string error;
-    if (!services_.player.open(program.SaveFile, error)) {
+    if (!services_.sound.media_player().open(program.SaveFile, error)) {
         services_.messages.show_message("Cannot open file " + program.SaveFile);
         return;
     }
     taskstate = TaskState::Playing;
-    services_.player.play(NotifyWnd);
-    Label7->setText(seconds_text(services_.player.length_ms().value_or(0)));
+    services_.sound.media_player().play(NotifyWnd);
+    Label7->setText(seconds_text(services_.sound.media_player().length_ms().value_or(0)));
     Label5->setText(QStringLiteral("Playing"));
 }
 
 void TskinForm::show_play_position()
 {
-    if (const std::optional<uint64_t> position = services_.player.position_ms())
+    if (const std::optional<uint64_t> position = services_.sound.media_player().position_ms())
         Label3->setText(QString::fromStdString(
             format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay, services_.long_time_format)));
 }
@@ -61,7 +62,7 @@ void TskinForm::NotifyWndProc(uint32_t code, const std::string& reason)
     show_idle();
     hotlinkbutton1->setButtonstate(0);
     hotlinkbutton1->update();
-    services_.player.close();
+    services_.sound.media_player().close();
     if (code == MCI_NOTIFY_FAILURE)
         services_.messages.show_message("Playback of " + program.SaveFile + " stopped: " + reason + ".");
 }

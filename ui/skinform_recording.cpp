@@ -2,6 +2,7 @@
 
 #include "platform/media_player.h"
 #include "platform/message_sink.h"
+#include "platform/sound_backend.h"
 #include "ui/dialogs.h"
 #include "ui/hotlinkbutton.h"
 
@@ -103,8 +104,8 @@ void TskinForm::hotlinkbutton4Click(QObject*)
     if (taskstate == TaskState::Recording)
         audiorec1->stop();
     if (taskstate == TaskState::Playing) {
-        services_.player.stop();
-        services_.player.close();
+        services_.sound.media_player().stop();
+        services_.sound.media_player().close();
     }
     show_idle();
 }

@@ -1,6 +1,7 @@
 #include "ui/skinform.h"
 
 #include "app/shortcut_text.h"
+#include "platform/sound_backend.h"
 #include "ui/hotkey_edit.h"
 #include "ui/notify_window.h"
 
@@ -60,6 +61,14 @@ void TskinForm::finish_start()
 {
     if (std::exchange(started_, true))
         return;
+    // The components that talk to the sound system; the first frame needs
+    // none of them, and the sound backend may only now be made.
+    SoundBackend& sound = services_.sound;
+    mixer = std::make_unique<tmixer>(sound.mixer_device(), services_.messages);
+    audiorec1 =
+        std::make_unique<Taudiorec>(AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages,
+                                                     services_.program_dir, services_.long_time_format});
+    audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     build_panels();
     wire_panels();
 
@@ -154,13 +163,16 @@ void TskinForm::FormClose(QObject*)
 {
     unregister_show_hotkey();
     destroy_notify_window();
-    close_mixer();
-    if (audiorec1->state == 1)
-        hotlinkbutton4Click(this);
-    // Stopping only asks the device for its last buffers; the file is complete
-    // once they and the encoder's tail are written. Waiting here keeps a close
-    // from cutting off the end of a recording.
-    audiorec1->finish_closing();
+    // A window closed before start-up went on has nothing open yet.
+    if (started_) {
+        close_mixer();
+        if (audiorec1->state == 1)
+            hotlinkbutton4Click(this);
+        // Stopping only asks the device for its last buffers; the file is
+        // complete once they and the encoder's tail are written. Waiting here
+        // keeps a close from cutting off the end of a recording.
+        audiorec1->finish_closing();
+    }
     save_settings();
     program.Settings = IniDocument();
 }

@@ -5,6 +5,7 @@
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/sound_devices.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/pulse_server.h"
 #include "tests/ui/skinform_fixture.h"
@@ -32,8 +33,8 @@ protected:
     void create(const std::string& config = "", Wait wait = Wait::ForMixer)
     {
         folder.write_config(config);
-        form = std::make_unique<TskinForm>(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages,
-                                                            dialogs, shell, folder.path(), "HH:mm:ss"});
+        form = std::make_unique<TskinForm>(
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
         if (wait == Wait::ForMixer) {
             ASSERT_TRUE(wait_for([&] { return form->mixer->is_open(); })) << "the mixer panel was not filled";
@@ -76,6 +77,7 @@ protected:
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
     PulseMediaPlayer player{session, dispatcher};
+    SoundDevices sound{device, mixer_device, player};
     FakeHotkeyService hotkeys;
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

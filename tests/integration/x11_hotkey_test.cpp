@@ -152,8 +152,8 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
     ScriptedDialogs dialogs;
     RecordingShell shell;
     ProgramFolder folder;
-    TskinForm form(SkinFormServices{device, card, player, *service, dispatcher, messages, dialogs, shell, folder.path(),
-                                    "HH:mm:ss"});
+    SoundDevices sound(device, card, player);
+    TskinForm form(SkinFormServices{sound, *service, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.started(); }, 3000)) << "the first paint finishes start-up";

@@ -7,6 +7,7 @@
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/fake/recording_shell.h"
+#include "platform/sound_devices.h"
 #include "recording/encoder_plugin.h"
 #include "tests/support/scripted_dialogs.h"
 #include "ui/skinform.h"
@@ -79,15 +80,15 @@ protected:
     // The window as its first frame shows it.
     void create_unstarted(MessageSink* sink = nullptr)
     {
-        form = std::make_unique<TskinForm>(SkinFormServices{device, card, player, hotkeys, dispatcher,
-                                                            sink ? *sink : messages, dialogs, shell, folder.path(),
-                                                            long_time_format});
+        form = std::make_unique<TskinForm>(SkinFormServices{sound, hotkeys, dispatcher, sink ? *sink : messages,
+                                                            dialogs, shell, folder.path(), long_time_format});
     }
 
     QueueDispatcher dispatcher;
     FakeCaptureDevice device{dispatcher};
     FakeMixerDevice card{dispatcher};
     FakeMediaPlayer player{dispatcher};
+    SoundDevices sound{device, card, player};
     FakeHotkeyService hotkeys;
     std::string long_time_format = "HH:mm:ss";
     RecordingMessageSink messages;

@@ -11,6 +11,7 @@
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/sound_devices.h"
 #include "ui/hotlinkbutton.h"
 #include "ui/qt_dialogs.h"
 #include "ui/skinform.h"
@@ -152,7 +153,8 @@ int main(int argc, char** argv)
     PrintedMessages messages;
     QtDialogs dialogs(nullptr);
     QtShell shell;
-    TskinForm form(SkinFormServices{device, mixer_device, player, hotkeys, dispatcher, messages, dialogs, shell,
+    SoundDevices sound(device, mixer_device, player);
+    TskinForm form(SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell,
                                     program_dir.path().toStdString() + "/", "HH:mm:ss"});
     form.show();
     while (!form.started())
