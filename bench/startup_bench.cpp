@@ -41,7 +41,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-constexpr int kRuns = 11;
+constexpr int kRuns = 21;
 constexpr auto kPatience = 20s;
 
 template <typename Reply>

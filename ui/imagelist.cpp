@@ -22,10 +22,8 @@ TImageList::TImageList(int width, int height) : width_(width), height_(height)
 {
 }
 
-bool TImageList::load(const QString& image_path, const QString& mask_path)
+bool TImageList::load(const QImage& sheet, const QImage& mask_sheet)
 {
-    const QImage sheet(image_path);
-    const QImage mask_sheet(mask_path);
     if (sheet.isNull() || mask_sheet.isNull() || width_ <= 0 || height_ <= 0)
         return false;
     if (sheet.width() != kImagesPerRow * width_ || sheet.height() % height_ != 0 || sheet.height() == 0)
@@ -33,22 +31,24 @@ bool TImageList::load(const QString& image_path, const QString& mask_path)
     if (mask_sheet.size() != sheet.size())
         return false;
     const QImage colours = sheet.convertToFormat(QImage::Format_ARGB32);
-    const QImage gray = mask_sheet.convertToFormat(QImage::Format_Grayscale8);
+    const QImage mask_colours = mask_sheet.convertToFormat(QImage::Format_ARGB32);
     for (int top = 0; top < sheet.height(); top += height_)
         for (int left = 0; left < sheet.width(); left += width_)
-            append(colours, gray, QPoint(left, top));
+            append(colours, mask_colours, QPoint(left, top));
     return true;
 }
 
 void TImageList::add(const QImage& image, const QImage& mask)
 {
-    append(image.convertToFormat(QImage::Format_ARGB32), mask.convertToFormat(QImage::Format_Grayscale8), QPoint());
+    append(image.convertToFormat(QImage::Format_ARGB32), mask.convertToFormat(QImage::Format_ARGB32), QPoint());
 }
 
-// One image from the cell at `at` of `colours` (ARGB32) and of `gray`
-// (Grayscale8). What the cell lacks is white and transparent. A mask pixel is
-// transparent when it is light, whatever colour table its file carried.
-void TImageList::append(const QImage& colours, const QImage& gray, QPoint at)
+// One image from the cell at `at` of `colours` and of `mask_colours` (both
+// ARGB32). What the cell lacks is white and transparent. A mask pixel is
+// transparent when it is light, whatever colour table its file carried; the
+// plain weighted grey decides, as masks are black and white (Qt's own grey
+// conversion sets up colour-space tables first, a millisecond at start).
+void TImageList::append(const QImage& colours, const QImage& mask_colours, QPoint at)
 {
     QImage image(width_, height_, QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -63,13 +63,13 @@ void TImageList::append(const QImage& colours, const QImage& gray, QPoint at)
         for (int x = 0; x < columns; ++x)
             to[x] = from[x] | 0xff000000u;
     }
-    const int mask_columns = std::clamp(gray.width() - at.x(), 0, width_);
-    const int mask_rows = std::clamp(gray.height() - at.y(), 0, height_);
+    const int mask_columns = std::clamp(mask_colours.width() - at.x(), 0, width_);
+    const int mask_rows = std::clamp(mask_colours.height() - at.y(), 0, height_);
     for (int y = 0; y < mask_rows; ++y) {
-        const uchar* from = gray.constScanLine(at.y() + y) + at.x();
+        const auto* from = reinterpret_cast<const QRgb*>(mask_colours.constScanLine(at.y() + y)) + at.x();
         uchar* bits = mask.scanLine(y);
         for (int x = 0; x < mask_columns; ++x)
-            if (from[x] >= 128)
+            if (qGray(from[x]) >= 128)
                 bits[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
     }
 

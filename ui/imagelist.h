@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPoint>
-#include <QString>
 #include <vector>
 
 class QPainter;
@@ -15,11 +14,11 @@ class TImageList {
 public:
     TImageList(int width, int height);
 
-    // Reads a bitmap four images wide, one block of four per row, and a mask
-    // bitmap of the same layout (black = opaque, white = transparent). Appends
-    // every image; false (nothing appended) when a file is missing or its
-    // size does not fit the layout.
-    bool load(const QString& image_path, const QString& mask_path);
+    // Takes a sheet four images wide, one block of four per row, and a mask
+    // sheet of the same layout (black = opaque, white = transparent). Appends
+    // every image; false (nothing appended) when a sheet is null or its size
+    // does not fit the layout.
+    bool load(const QImage& sheet, const QImage& mask_sheet);
     void add(const QImage& image, const QImage& mask);
     void clear();
 
@@ -35,7 +34,7 @@ public:
     void draw(QPainter& painter, int x, int y, int index) const;
 
 private:
-    void append(const QImage& colours, const QImage& gray, QPoint at);
+    void append(const QImage& colours, const QImage& mask_colours, QPoint at);
 
     int width_;
     int height_;

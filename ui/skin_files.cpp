@@ -24,6 +24,22 @@ bool readable_file(const QString& path, QString& error)
     return true;
 }
 
+// Reads an image of a known format. Left to guess, the reader would load
+// every image plug-in to ask whether it reads the file, even for formats Qt
+// reads itself.
+QImage read_image(const QString& path, const char* format, QImageReader::ImageReaderError* failure = nullptr,
+                  QString* reason = nullptr)
+{
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (failure)
+        *failure = reader.error();
+    if (reason)
+        *reason = reader.errorString();
+    return image;
+}
+
 } // namespace
 
 QString file_path(const QString& program_dir, const QString& name)
@@ -38,17 +54,17 @@ QImage load_background(const QString& program_dir, QString& error)
         return {};
     // Asking for the list of formats would load every image plug-in; the
     // reader says so when the JPEG one is missing.
-    QImageReader reader(path, "jpeg");
-    const QImage image = reader.read();
-    if (image.isNull() && reader.error() == QImageReader::UnsupportedFormatError) {
+    QImageReader::ImageReaderError failure = QImageReader::UnknownError;
+    QString reason;
+    const QImage image = read_image(path, "jpeg", &failure, &reason);
+    if (image.isNull() && failure == QImageReader::UnsupportedFormatError) {
         error = QStringLiteral("Cannot show the skin background %1: the Qt JPEG image plug-in "
                                "(imageformats/libqjpeg) is missing.")
                     .arg(QDir::toNativeSeparators(path));
         return {};
     }
     if (image.isNull()) {
-        error = QStringLiteral("Cannot read the skin background %1: %2")
-                    .arg(QDir::toNativeSeparators(path), reader.errorString());
+        error = QStringLiteral("Cannot read the skin background %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return {};
     }
     return image;
@@ -64,7 +80,7 @@ bool load_image_list(TImageList& list, const QString& program_dir, int number, Q
     const QString mask_path = file_path(program_dir, QStringLiteral("imagelist%1_mask.bmp").arg(number));
     if (!readable_file(image_path, error) || !readable_file(mask_path, error))
         return false;
-    if (!list.load(image_path, mask_path)) {
+    if (!list.load(read_image(image_path, "bmp"), read_image(mask_path, "bmp"))) {
         error = QStringLiteral("The skin image list %1 does not hold rows of four %2 x %3 images "
                                "with a mask of the same size.")
                     .arg(QDir::toNativeSeparators(image_path))
@@ -77,12 +93,12 @@ bool load_image_list(TImageList& list, const QString& program_dir, int number, Q
 
 QImage load_button_picture(const QString& program_dir, int number)
 {
-    return QImage(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)), "bmp");
+    return read_image(file_path(program_dir, QStringLiteral("hotlinkbutton%1.bmp").arg(number)), "bmp");
 }
 
 QImage program_icon(const QString& program_dir)
 {
-    return QImage(file_path(program_dir, QStringLiteral("ornavox.png")), "png");
+    return read_image(file_path(program_dir, QStringLiteral("ornavox.png")), "png");
 }
 
 TImageList empty_image_list(int number)
