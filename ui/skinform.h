@@ -114,6 +114,12 @@ inline constexpr int kOptionsWidth = 632;
 // control and event that first used them; one handler may serve several
 // controls and receives the raising control as Sender (nullptr when called
 // from code, such as a hotkey or the close sequence).
+//
+// Start-up comes in two halves. The constructor builds the skin area and
+// shows in it what start-up will leave there; nothing it does waits on the
+// sound server. The panels, the components that talk to the sound system,
+// the mixer, the source, the format, the save file and the hotkeys follow
+// once the first frame is on the screen (finish_start).
 class TskinForm : public QWidget {
     Q_OBJECT
 public:
@@ -153,7 +159,7 @@ public:
     Thotlinkbutton* hotlinkbutton4 = nullptr;
     QLabel* Label6 = nullptr;
 
-    // The mixer panel.
+    // The mixer panel, made by finish_start.
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label10 = nullptr;
     QPushButton* SpeedButton3 = nullptr;
@@ -165,7 +171,7 @@ public:
     QSlider* TrackBar1 = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
 
-    // The options panel.
+    // The options panel, made by finish_start.
     QGroupBox* GroupBox2 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QPushButton* SpeedButton1 = nullptr;
@@ -191,7 +197,7 @@ public:
     QAction* help1 = nullptr;
     QAction* exit1 = nullptr;
     QTimer* Timer1 = nullptr;
-    std::unique_ptr<Taudiorec> audiorec1;
+    std::unique_ptr<Taudiorec> audiorec1; // from finish_start on, like the mixer
     std::unique_ptr<tmixer> mixer;
 
     // The rows of the mixer panel, one per playback line; index n is the

@@ -37,7 +37,8 @@ protected:
             SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
         form->show();
         if (wait == Wait::ForMixer) {
-            ASSERT_TRUE(wait_for([&] { return form->mixer->is_open(); })) << "the mixer panel was not filled";
+            ASSERT_TRUE(wait_for([&] { return form->started() && form->mixer->is_open(); }))
+                << "the mixer panel was not filled";
         }
         QTest::qWait(200);
     }
