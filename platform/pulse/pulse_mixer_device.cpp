@@ -128,9 +128,10 @@ void PulseMixerDevice::start_reading()
     r.device = this;
     r.number = ++readings_;
     r.operations.emplace_back(pa_context_get_server_info(context, server_read, &r));
-    r.operations.emplace_back(pa_context_get_source_info_list(context, source_read, &r));
-    r.operations.emplace_back(pa_context_get_sink_info_list(context, sink_read, &r));
-    r.operations.emplace_back(pa_context_get_sink_input_info_list(context, input_read, &r));
+    r.operations.emplace_back(pa_context_get_source_info_list(context, read_into<pa_source_info, source_listed>, &r));
+    r.operations.emplace_back(pa_context_get_sink_info_list(context, read_into<pa_sink_info, sink_listed>, &r));
+    r.operations.emplace_back(
+        pa_context_get_sink_input_info_list(context, read_into<pa_sink_input_info, input_listed>, &r));
     for (const PulseOperationPtr& operation : r.operations)
         if (!operation)
             list_answered(r, -1);
@@ -150,31 +151,15 @@ void PulseMixerDevice::list_answered(Reading& reading, int eol)
         });
 }
 
-void PulseMixerDevice::source_read(pa_context* context, const pa_source_info* info, int eol, void* reading)
+// A list's entries are copied into the reading; its end is counted.
+template <class Info, void (*listed)(pa_context*, const Info*, int, void*)>
+void PulseMixerDevice::read_into(pa_context* context, const Info* info, int eol, void* reading)
 {
     auto& r = *static_cast<Reading*>(reading);
     if (eol)
         list_answered(r, eol);
     else
-        source_listed(context, info, eol, &r.model);
-}
-
-void PulseMixerDevice::sink_read(pa_context* context, const pa_sink_info* info, int eol, void* reading)
-{
-    auto& r = *static_cast<Reading*>(reading);
-    if (eol)
-        list_answered(r, eol);
-    else
-        sink_listed(context, info, eol, &r.model);
-}
-
-void PulseMixerDevice::input_read(pa_context* context, const pa_sink_input_info* info, int eol, void* reading)
-{
-    auto& r = *static_cast<Reading*>(reading);
-    if (eol)
-        list_answered(r, eol);
-    else
-        input_listed(context, info, eol, &r.model);
+        listed(context, info, eol, &r.model);
 }
 
 void PulseMixerDevice::server_read(pa_context* context, const pa_server_info* info, void* reading)

@@ -131,9 +131,8 @@ private:
     static void sink_listed(pa_context*, const pa_sink_info* info, int eol, void* model);
     static void input_listed(pa_context*, const pa_sink_input_info* info, int eol, void* model);
     static void server_listed(pa_context*, const pa_server_info* info, void* model);
-    static void source_read(pa_context*, const pa_source_info* info, int eol, void* reading);
-    static void sink_read(pa_context*, const pa_sink_info* info, int eol, void* reading);
-    static void input_read(pa_context*, const pa_sink_input_info* info, int eol, void* reading);
+    template <class Info, void (*listed)(pa_context*, const Info*, int, void*)>
+    static void read_into(pa_context* context, const Info* info, int eol, void* reading);
     static void server_read(pa_context*, const pa_server_info* info, void* reading);
     static void list_answered(Reading& reading, int eol);
     static void source_updated(pa_context*, const pa_source_info* info, int eol, void* device);

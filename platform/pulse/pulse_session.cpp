@@ -111,6 +111,7 @@ bool PulseSession::connect_in_background()
         return false;
     PulseLock lock(mainloop_.get());
     wanted_ = true;
+    told_ = true;
     // Reading the client configuration and the cookie is left to the
     // mainloop thread; a retry that was waiting starts now.
     if (!connected_ && !context_)
@@ -175,6 +176,8 @@ void PulseSession::retire_context()
 
 void PulseSession::tell_unavailable(int error)
 {
+    if (!told_)
+        return;
     dispatcher_.post([registry = registry_, reason = std::string(pa_strerror(error))] {
         registry->each(0, [&](PulseSessionListener& listener) { listener.session_unavailable(reason); });
     });

@@ -24,8 +24,9 @@ public:
     virtual void session_ready() {}
     // An established connection broke; `reason` is libpulse's text for it.
     virtual void session_lost(const std::string& reason) { (void)reason; }
-    // An attempt to connect failed, or the server has not answered it within
-    // kWaitLimit (the attempt goes on). The session keeps trying.
+    // Once a connection in the background was asked for: an attempt to
+    // connect failed, or the server has not answered it within kWaitLimit
+    // (the attempt goes on). The session keeps trying.
     virtual void session_unavailable(const std::string& reason) { (void)reason; }
     // An object of a facility the listener subscribed to was added, changed
     // or removed. PipeWire also sends changes in which nothing changed.
@@ -151,6 +152,7 @@ private:
     std::unique_ptr<PulseTimer> attempt_limit_; // tells of an attempt left unanswered
     bool connected_ = false;                    // context_ reached READY
     bool wanted_ = false;                       // connect() was asked for, so losses are retried
+    bool told_ = false;                         // connect_in_background() was: failed attempts are told
     int last_error_ = 0;
     uint32_t facilities_ = PA_SUBSCRIPTION_MASK_NULL;
     PulseRecordStream record_stream_;
