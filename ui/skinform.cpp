@@ -2,6 +2,7 @@
 
 #include "ui/hotkey_edit.h"
 #include "ui/hotlinkbutton.h"
+#include "ui/throttled_write.h"
 
 #include <QCloseEvent>
 #include <QTimer>

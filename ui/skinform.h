@@ -318,8 +318,8 @@ private:
     SkinFormServices services_;
     int32_t source_index_ = -1; // the chosen entry of ComboBox1, -1 none
     // User moves of a level reach the mixer at most once per 50 ms.
-    ThrottledWrite* record_level_write_ = nullptr;
-    std::vector<ThrottledWrite*> row_writes_;
+    std::unique_ptr<ThrottledWrite> record_level_write_;
+    std::vector<std::unique_ptr<ThrottledWrite>> row_writes_;
     // While the panel is rebuilt after the sound system changed, what the
     // mixer reports is only shown, never written back.
     bool rebuilding_mixer_ = false;

@@ -2,6 +2,7 @@
 // mixer component.
 #include "ui/skinform.h"
 
+#include "platform/qt/qt_one_shot_timer.h"
 #include "ui/throttled_write.h"
 
 #include <QCheckBox>
@@ -48,8 +49,9 @@ void TskinForm::wire_mixer()
     ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
     connect(SpeedButton3, &QPushButton::clicked, this, [this] { SpeedButton3Click(SpeedButton3); });
-    record_level_write_ = new ThrottledWrite(
-        [this](int value) { mixer->setvolume(kRecordLevel, static_cast<uint32_t>(value)); }, kLevelWriteInterval, this);
+    record_level_write_ = std::make_unique<ThrottledWrite>(
+        [this](int value) { mixer->setvolume(kRecordLevel, static_cast<uint32_t>(value)); }, kLevelWriteInterval,
+        std::make_unique<QtOneShotTimer>());
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(TrackBar1); });
 }
 
@@ -114,9 +116,9 @@ void TskinForm::mixermixeropen(const std::vector<line>& record_lines, const std:
 
         MuteBoxes.push_back(box);
         VolumeBars.push_back(bar);
-        row_writes_.push_back(new ThrottledWrite(
+        row_writes_.push_back(std::make_unique<ThrottledWrite>(
             [this, n](int value) { mixer->setvolume(static_cast<uint32_t>(n), static_cast<uint32_t>(value)); },
-            kLevelWriteInterval, this));
+            kLevelWriteInterval, std::make_unique<QtOneShotTimer>()));
     }
     // Taller than the box: it scrolls.
     rows->setMinimumSize(123 + 196, kRowHeight * static_cast<int>(playback_ctls.size()) + 1);
@@ -254,8 +256,6 @@ void TskinForm::rebuild_mixer_panel()
         delete box;
     for (QSlider* bar : VolumeBars)
         delete bar;
-    for (ThrottledWrite* write : row_writes_)
-        delete write;
     MuteBoxes.clear();
     VolumeBars.clear();
     row_writes_.clear();

@@ -2,22 +2,20 @@
 
 namespace ornavox {
 
-ThrottledWrite::ThrottledWrite(std::function<void(int)> write, std::chrono::milliseconds interval, QObject* parent)
-    : QObject(parent), write_(std::move(write))
+ThrottledWrite::ThrottledWrite(std::function<void(int)> write, std::chrono::milliseconds interval,
+                               std::unique_ptr<OneShotTimer> timer)
+    : write_(std::move(write)), interval_(interval), timer_(std::move(timer))
 {
-    timer_.setSingleShot(true);
-    timer_.setInterval(interval);
-    connect(&timer_, &QTimer::timeout, this, &ThrottledWrite::interval_over);
 }
 
 void ThrottledWrite::set(int value)
 {
-    if (timer_.isActive()) {
+    if (timer_->running()) {
         pending_ = value;
         return;
     }
     write_(value);
-    timer_.start();
+    timer_->start(interval_, [this] { interval_over(); });
 }
 
 void ThrottledWrite::interval_over()
@@ -27,7 +25,7 @@ void ThrottledWrite::interval_over()
     const int value = *pending_;
     pending_.reset();
     write_(value);
-    timer_.start();
+    timer_->start(interval_, [this] { interval_over(); });
 }
 
 } // namespace ornavox

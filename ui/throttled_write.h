@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
+#include "platform/one_shot_timer.h"
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace ornavox {
 
 // Passes values on at most once per interval while they keep coming, as a
 // slider being dragged sends them; the last value always goes out. GUI thread.
-class ThrottledWrite : public QObject {
+class ThrottledWrite {
 public:
-    ThrottledWrite(std::function<void(int)> write, std::chrono::milliseconds interval, QObject* parent);
+    ThrottledWrite(std::function<void(int)> write, std::chrono::milliseconds interval,
+                   std::unique_ptr<OneShotTimer> timer);
 
     void set(int value);
 
@@ -21,7 +22,8 @@ private:
     void interval_over();
 
     std::function<void(int)> write_;
-    QTimer timer_;
+    std::chrono::milliseconds interval_;
+    std::unique_ptr<OneShotTimer> timer_;
     std::optional<int> pending_;
 };
 

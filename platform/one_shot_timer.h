@@ -1,0 +1,17 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+namespace ornavox {
+
+// A timer that calls once, on the GUI thread, when its delay has passed.
+// Starting it while it runs starts it anew; destroying it stops it.
+class OneShotTimer {
+public:
+    virtual ~OneShotTimer() = default;
+    virtual void start(std::chrono::milliseconds delay, std::function<void()> fired) = 0;
+    virtual bool running() const = 0;
+};
+
+} // namespace ornavox
