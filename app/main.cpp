@@ -9,6 +9,7 @@
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_user_locale.h"
 #include "ui/qt_dialogs.h"
 #include "ui/skin_preparation.h"
 #include "ui/skinform.h"
@@ -79,8 +80,8 @@ int main(int argc, char** argv)
     QtDialogs dialogs;
     QtShell shell;
 
-    TskinForm skinForm(SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir,
-                                        QLocale::system().timeFormat(QLocale::LongFormat).toStdString()});
+    QtUserLocale locale(QLocale::system().timeFormat(QLocale::LongFormat).toStdString());
+    TskinForm skinForm(SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir, locale});
     // Boxes must stand in front of the always-on-top window; those raised
     // while it was being built have no parent.
     messages.set_parent(&skinForm);

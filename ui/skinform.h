@@ -33,6 +33,7 @@ namespace ornavox {
 class Dialogs;
 class HotkeyService;
 class SoundBackend;
+class UserLocale;
 class TNotifyWnd;
 class ThrottledWrite;
 class Dispatcher;
@@ -49,8 +50,8 @@ struct SkinFormServices {
     MessageSink& messages;
     Dialogs& dialogs;
     Shell& shell;
-    std::string program_dir;      // with trailing '/'; the folder of the executable
-    std::string long_time_format; // the user's long time pattern, see recording/time_text.h
+    std::string program_dir; // with trailing '/'; the folder of the executable
+    UserLocale& locale;
 };
 
 // The values the window's handlers share. They belong to the one window of the

@@ -4,27 +4,18 @@
 #include "platform/media_player.h"
 #include "platform/message_sink.h"
 #include "platform/sound_backend.h"
+#include "platform/user_locale.h"
 #include "recording/time_text.h"
 #include "ui/hotlinkbutton.h"
 #include "ui/notify_window.h"
 
 #include <QLabel>
-#include <QLocale>
 
 namespace ornavox {
 
 namespace {
 
 constexpr double kMillisecondsPerDay = 86400000.0;
-
-// Seconds in their shortest decimal form with the user's decimal separator:
-// 83456 ms is "83.456", 5000 ms is "5".
-QString seconds_text(uint64_t milliseconds)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(static_cast<double>(milliseconds) / 1000.0, 'f', QLocale::FloatingPointShortest);
-}
 
 } // namespace
 
@@ -41,15 +32,17 @@ void TskinForm::hotlinkbutton1Click(QObject*)
     }
     taskstate = TaskState::Playing;
     services_.sound.media_player().play(NotifyWnd);
-    Label7->setText(seconds_text(services_.sound.media_player().length_ms().value_or(0)));
+    // The length in seconds: 83456 ms is "83.456", 5000 ms is "5".
+    const uint64_t length = services_.sound.media_player().length_ms().value_or(0);
+    Label7->setText(QString::fromStdString(services_.locale.shortest_decimal(static_cast<double>(length) / 1000.0)));
     Label5->setText(QStringLiteral("Playing"));
 }
 
 void TskinForm::show_play_position()
 {
     if (const std::optional<uint64_t> position = services_.sound.media_player().position_ms())
-        Label3->setText(QString::fromStdString(
-            format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay, services_.long_time_format)));
+        Label3->setText(QString::fromStdString(format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay,
+                                                                  services_.locale.long_time_format())));
 }
 
 // The end of a play: a successful end returns the window to Idle. So does a

@@ -3,13 +3,13 @@
 #include "platform/media_player.h"
 #include "platform/message_sink.h"
 #include "platform/sound_backend.h"
+#include "platform/user_locale.h"
 #include "ui/dialogs.h"
 #include "ui/hotlinkbutton.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 
 #include <filesystem>
 
@@ -184,7 +184,7 @@ void TskinForm::Timer1Timer(QObject*)
         std::string elapsed;
         audiorec1->position(elapsed);
         Label3->setText(QString::fromStdString(elapsed));
-        const QString size = QLocale().toString(static_cast<qulonglong>(audiorec1->mp3size));
+        const QString size = QString::fromStdString(services_.locale.grouped(audiorec1->mp3size));
         Label7->setText(QStringLiteral("Filesize: %1 bytes").arg(size, 8));
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "app/shortcut_text.h"
 #include "platform/sound_backend.h"
+#include "platform/user_locale.h"
 #include "ui/hotkey_edit.h"
 #include "ui/notify_window.h"
 
@@ -67,7 +68,7 @@ void TskinForm::finish_start()
     mixer = std::make_unique<tmixer>(sound.mixer_device(), services_.messages);
     audiorec1 =
         std::make_unique<Taudiorec>(AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages,
-                                                     services_.program_dir, services_.long_time_format});
+                                                     services_.program_dir, services_.locale.long_time_format()});
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     build_panels();
     wire_panels();

@@ -5,6 +5,7 @@
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/pulse_server.h"
@@ -34,7 +35,7 @@ protected:
     {
         folder.write_config(config);
         form = std::make_unique<TskinForm>(
-            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale});
         form->show();
         if (wait == Wait::ForMixer) {
             ASSERT_TRUE(wait_for([&] { return form->started() && form->mixer->is_open(); }))
@@ -78,6 +79,7 @@ protected:
     PulseCaptureDevice device{session, dispatcher};
     PulseMixerDevice mixer_device{session, dispatcher};
     PulseMediaPlayer player{session, dispatcher};
+    QtUserLocale locale{"HH:mm:ss"};
     SoundDevices sound{device, mixer_device, player};
     FakeHotkeyService hotkeys;
     RecordingMessageSink messages;

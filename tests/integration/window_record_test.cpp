@@ -4,6 +4,7 @@
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/position_probe.h"
@@ -38,7 +39,7 @@ protected:
     {
         folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n");
         form = std::make_unique<TskinForm>(
-            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale});
         form->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label6->text().contains(QStringLiteral("Sine")); }, 10000))
             << form->Label6->text().toStdString();
@@ -59,6 +60,7 @@ protected:
     PulseMediaPlayer player{session, dispatcher};
     FakeHotkeyService hotkeys;
     PositionProbe probe{device};
+    QtUserLocale locale{"HH:mm:ss"};
     SoundDevices sound{probe, mixer_device, player};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

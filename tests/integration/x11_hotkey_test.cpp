@@ -1,5 +1,6 @@
 // X11 key grabs on a private X server, keys sent through XTEST by xdotool
 // (without --window, which would bypass the grab).
+#include "platform/qt/qt_user_locale.h"
 #include "platform/x11/x11_hotkey_service.h"
 #include "tests/support/virtual_display.h"
 #include "tests/ui/skinform_fixture.h"
@@ -153,7 +154,8 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
     RecordingShell shell;
     ProgramFolder folder;
     SoundDevices sound(device, card, player);
-    TskinForm form(SkinFormServices{sound, *service, dispatcher, messages, dialogs, shell, folder.path(), "HH:mm:ss"});
+    QtUserLocale locale("HH:mm:ss");
+    TskinForm form(SkinFormServices{sound, *service, dispatcher, messages, dialogs, shell, folder.path(), locale});
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.started(); }, 3000)) << "the first paint finishes start-up";

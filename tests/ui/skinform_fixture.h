@@ -7,6 +7,7 @@
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/fake/recording_shell.h"
+#include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "recording/encoder_plugin.h"
 #include "tests/support/scripted_dialogs.h"
@@ -21,6 +22,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -80,8 +82,10 @@ protected:
     // The window as its first frame shows it.
     void create_unstarted(MessageSink* sink = nullptr)
     {
+        form.reset();
+        locale.emplace(long_time_format);
         form = std::make_unique<TskinForm>(SkinFormServices{sound, hotkeys, dispatcher, sink ? *sink : messages,
-                                                            dialogs, shell, folder.path(), long_time_format});
+                                                            dialogs, shell, folder.path(), *locale});
     }
 
     QueueDispatcher dispatcher;
@@ -95,6 +99,7 @@ protected:
     ScriptedDialogs dialogs;
     RecordingShell shell;
     ProgramFolder folder;
+    std::optional<QtUserLocale> locale;
     std::unique_ptr<TskinForm> form;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "ui/hotlinkbutton.h"
 #include "ui/qt_dialogs.h"
@@ -154,8 +155,9 @@ int main(int argc, char** argv)
     QtDialogs dialogs(nullptr);
     QtShell shell;
     SoundDevices sound(device, mixer_device, player);
+    QtUserLocale locale("HH:mm:ss");
     TskinForm form(SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell,
-                                    program_dir.path().toStdString() + "/", "HH:mm:ss"});
+                                    program_dir.path().toStdString() + "/", locale});
     form.show();
     while (!form.started())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
