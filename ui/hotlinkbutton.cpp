@@ -32,7 +32,7 @@ void Thotlinkbutton::setButtonimage(TImageList* list)
 
 void Thotlinkbutton::setImageid(int id)
 {
-    imageid_ = id;
+    face_.set_imageid(id);
     redraw_face();
 }
 
@@ -54,11 +54,7 @@ void Thotlinkbutton::redraw_face()
 {
     if (buttonimage_ == nullptr)
         return;
-    // 64-bit, so that no imageid or buttonstate a caller writes can overflow.
-    const qint64 count = buttonimage_->count();
-    const qint64 face = static_cast<qint64>(imageid_) * 4 + buttonstate_;
-    const bool block_held = count >= (static_cast<qint64>(imageid_) + 1) * 4;
-    if (block_held && face >= 0 && face < count) {
+    if (const std::optional<int> face = face_.image(buttonimage_->count())) {
         if (picture_.isNull()) {
             const QSize size =
                 width() > 0 && height() > 0 ? this->size() : QSize(buttonimage_->width(), buttonimage_->height());
@@ -66,7 +62,7 @@ void Thotlinkbutton::redraw_face()
             picture_.fill(Qt::white);
         }
         QPainter painter(&picture_);
-        buttonimage_->draw(painter, 0, 0, static_cast<int>(face));
+        buttonimage_->draw(painter, 0, 0, *face);
         painter.end();
         rebuild_shown_image();
     }
@@ -103,10 +99,8 @@ void Thotlinkbutton::paintEvent(QPaintEvent*)
 
 void Thotlinkbutton::pointer_entered()
 {
-    if (pointer_inside_)
+    if (!face_.pointer_entered())
         return;
-    pointer_inside_ = true;
-    buttonstate_ = 1;
     redraw_face();
     if (onmouseenter)
         onmouseenter(this);
@@ -114,10 +108,8 @@ void Thotlinkbutton::pointer_entered()
 
 void Thotlinkbutton::pointer_left()
 {
-    if (!pointer_inside_)
+    if (!face_.pointer_left())
         return;
-    pointer_inside_ = false;
-    buttonstate_ = 0;
     redraw_face();
     if (onmouseleave)
         onmouseleave(this);
@@ -145,9 +137,7 @@ void Thotlinkbutton::mousePressEvent(QMouseEvent* event)
     // The press lands on this button, so the pointer is over it even when the
     // toolkit has not reported the entry yet; a later report of that same
     // crossing must not run the enter handler while the button is held.
-    pointer_inside_ = true;
-    click_armed_ = true;
-    buttonstate_ = 2;
+    face_.pressed();
     redraw_face();
 }
 
@@ -181,11 +171,9 @@ void Thotlinkbutton::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     event->accept();
-    const bool clicked = click_armed_ && rect().contains(event->position().toPoint());
-    click_armed_ = false;
-    if (clicked && onclick)
+    if (face_.released(rect().contains(event->position().toPoint())) && onclick)
         onclick(this);
-    buttonstate_ = 0;
+    face_.release_done();
     redraw_face();
 }
 

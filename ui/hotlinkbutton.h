@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/button_face.h"
 #include "ui/notify_event.h"
 
 #include <QImage>
@@ -28,9 +29,9 @@ public:
 
     TImageList* buttonimage() const { return buttonimage_; }
     void setButtonimage(TImageList* list);
-    int buttonstate() const { return buttonstate_; }
-    void setButtonstate(int state) { buttonstate_ = state; }
-    int imageid() const { return imageid_; }
+    int buttonstate() const { return face_.buttonstate(); }
+    void setButtonstate(int state) { face_.set_buttonstate(state); }
+    int imageid() const { return face_.imageid(); }
     void setImageid(int id);
 
     const QImage& picture() const { return picture_; }
@@ -66,13 +67,10 @@ private:
     void pointer_left();
 
     TImageList* buttonimage_ = nullptr;
-    int buttonstate_ = 0;
-    int imageid_ = 0;
+    ButtonFace face_;
     QImage picture_;
     QImage shown_; // picture_ with the transparent colour cleared, as painted
     bool transparent_ = true;
-    bool click_armed_ = false;
-    bool pointer_inside_ = false;
     QMenu* popup_menu_ = nullptr;
 };
 
