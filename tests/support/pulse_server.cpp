@@ -149,21 +149,6 @@ ServerKind server_under_test()
     return chosen && std::string(chosen) == "pipewire" ? ServerKind::PipeWire : ServerKind::PulseAudio;
 }
 
-PulseServerVariable::PulseServerVariable(const std::string& server)
-{
-    if (const char* value = std::getenv("PULSE_SERVER"))
-        previous_ = value;
-    setenv("PULSE_SERVER", server.c_str(), 1);
-}
-
-PulseServerVariable::~PulseServerVariable()
-{
-    if (previous_)
-        setenv("PULSE_SERVER", previous_->c_str(), 1);
-    else
-        unsetenv("PULSE_SERVER");
-}
-
 PulseServer::PulseServer(ServerKind kind) : kind_(kind), folder_(make_folder())
 {
     std::filesystem::create_directories(folder_ + "/run");

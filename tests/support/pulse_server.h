@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/environment_variable.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -12,15 +14,9 @@ namespace ornavox::test {
 // Points PULSE_SERVER of this process at `server` and restores the previous
 // value when it goes. Clients made while it lives connect there and nowhere
 // else.
-class PulseServerVariable {
+class PulseServerVariable : public EnvironmentVariable {
 public:
-    explicit PulseServerVariable(const std::string& server);
-    ~PulseServerVariable();
-    PulseServerVariable(const PulseServerVariable&) = delete;
-    PulseServerVariable& operator=(const PulseServerVariable&) = delete;
-
-private:
-    std::optional<std::string> previous_;
+    explicit PulseServerVariable(const std::string& server) : EnvironmentVariable("PULSE_SERVER", server) {}
 };
 
 // The sound servers the integration tests run on. ORNAVOX_TEST_SERVER=pipewire

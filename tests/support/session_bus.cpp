@@ -40,17 +40,12 @@ SessionBus::SessionBus()
     address_ = address;
     address_.erase(address_.find_last_not_of('\n') + 1);
     pid_ = std::atoi(pid);
-    if (const char* before = std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-        previous_ = before;
-    setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+    variable_.emplace("DBUS_SESSION_BUS_ADDRESS", address_);
 }
 
 SessionBus::~SessionBus()
 {
-    if (previous_)
-        setenv("DBUS_SESSION_BUS_ADDRESS", previous_->c_str(), 1);
-    else
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    variable_.reset();
     if (pid_ > 0)
         ::kill(pid_, SIGTERM);
     std::filesystem::remove_all(folder_);

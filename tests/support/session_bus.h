@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/environment_variable.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -28,7 +30,7 @@ private:
     std::string folder_;
     std::string address_;
     pid_t pid_ = -1;
-    std::optional<std::string> previous_;
+    std::optional<EnvironmentVariable> variable_;
 };
 
 } // namespace ornavox::test
