@@ -12,7 +12,8 @@ namespace ornavox {
 // before a call returns.
 class Dialogs {
 public:
-    enum class Answer { Yes, No };
+    // Cancel: the box was closed, or Escape pressed, without an answer.
+    enum class Answer { Yes, No, Cancel };
 
     struct SaveFileOptions {
         std::string initial_dir;                                  // with trailing separator

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace ornavox {
@@ -53,7 +54,17 @@ Dialogs::Answer QtDialogs::ask_yes_no(const std::string& caption, const std::str
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    // Left to itself the box takes Escape and its close button for No. A
+    // hidden button takes them instead, so that they answer nothing.
+    QPushButton* unanswered = box.addButton(QMessageBox::Cancel);
+    unanswered->hide();
+    box.setEscapeButton(unanswered);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Cancel;
 }
 
 std::optional<std::string> QtDialogs::get_save_file_name(const SaveFileOptions& options)

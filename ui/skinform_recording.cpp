@@ -64,6 +64,9 @@ void TskinForm::start_recording()
     if (from == TaskState::Idle) {
         const auto answer =
             services_.dialogs.ask_yes_no("MP3 File already exists", "Append to exists file or save to new file?");
+        // A question put away unanswered takes the record press back.
+        if (answer == Dialogs::Answer::Cancel)
+            return;
         if (answer == Dialogs::Answer::Yes) {
             audiorec1->append = true;
         } else {

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -72,9 +73,14 @@ struct ShownBox {
     QMessageBox::StandardButtons buttons;
 };
 
+// The standard buttons the user can see.
 ShownBox read_box(QMessageBox* box)
 {
-    return {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+    QMessageBox::StandardButtons visible;
+    for (QAbstractButton* button : box->buttons())
+        if (button->isVisible())
+            visible |= box->standardButton(button);
+    return {box->windowTitle(), box->text(), box->icon(), visible};
 }
 
 TEST(QtMessageSink, ShowsAPlainBoxTitledWithTheProgramName)
@@ -109,6 +115,18 @@ TEST(QtDialogs, AsksYesOrNoWithTheGivenCaptionAndText)
         EXPECT_EQ(shown.icon, QMessageBox::NoIcon);
         EXPECT_EQ(shown.buttons, QMessageBox::Yes | QMessageBox::No);
     }
+}
+
+// Escape and the box's close button answer neither Yes nor No.
+TEST(QtDialogs, AQuestionPutAwayIsAnsweredByNeither)
+{
+    QtDialogs dialogs(nullptr);
+    when_shown<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(dialogs.ask_yes_no("MP3 File already exists", "Append to exists file or save to new file?"),
+              Dialogs::Answer::Cancel);
+    when_shown<QMessageBox>([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(dialogs.ask_yes_no("MP3 File already exists", "Append to exists file or save to new file?"),
+              Dialogs::Answer::Cancel);
 }
 
 // What the user does: types into the file name box and presses Save.

@@ -220,6 +220,19 @@ TEST_F(RecordingControl, NoThenCancelStartsNothingButWritesThePathKeys)
     EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
 }
 
+// Escape, or the box's close button, takes the record press back: no save
+// dialog, no file, no setting.
+TEST_F(RecordingControl, TheQuestionPutAwayStartsNothingAndAsksNothingMore)
+{
+    dialogs.answers = {Answer::Cancel};
+    record();
+
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(opens(), 0u);
+    EXPECT_FALSE(form->program.Settings.section_exists("path"));
+    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+}
+
 TEST_F(RecordingControl, RecordArrivingWhileTheQuestionIsOpenIsIgnored)
 {
     dialogs.answers = {Answer::Yes};
