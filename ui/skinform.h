@@ -331,7 +331,7 @@ private:
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
     bool painted_ = false;                 // the first paint came
     bool started_ = false;                 // finish_start ran
-    bool closed_ = false;                  // FormClose ran
+    bool closed_ = false;                  // FormClose began: events reach no handler from then on
 };
 
 } // namespace ornavox

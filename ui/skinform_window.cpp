@@ -53,6 +53,8 @@ void TskinForm::mousePressEvent(QMouseEvent* e)
 
 bool TskinForm::eventFilter(QObject* watched, QEvent* e)
 {
+    if (closed_)
+        return QWidget::eventFilter(watched, e);
     if (ComboBox1 && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
         if (e->type() == QEvent::FocusIn)
             ComboBox1Enter(ComboBox1);

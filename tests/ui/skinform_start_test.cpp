@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace ornavox::test {
@@ -302,6 +303,28 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
     EXPECT_EQ(form->audiorec1->state, 0);
     EXPECT_FALSE(form->audiorec1->closing());
     EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
+}
+
+// A record key pressed while the close waits for the recording to finish
+// starts nothing: once close has begun, only its own steps run.
+TEST_F(SkinFormStartTest, ClosingIsFinal)
+{
+    create();
+    form->program.SaveFile = folder.path() + "take.mp3";
+    dialogs.answers = {Dialogs::Answer::Yes};
+    form->hotlinkbutton3Click(nullptr);
+    dispatcher.run_pending();
+    device.fill_sine(4410, 440.0);
+    dispatcher.run_pending();
+    const uint16_t record_key = form->HotKey1->hotKey();
+    // Runs while the close waits for the device to give back its buffers.
+    dispatcher.post([&] { hotkeys.press(record_key); });
+    form->close();
+
+    EXPECT_TRUE(dialogs.answers.empty());
+    EXPECT_EQ(std::count(device.calls().begin(), device.calls().end(), "open"), 1);
+    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->audiorec1->state, 0);
 }
 
 } // namespace
