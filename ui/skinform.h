@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -266,6 +268,22 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // `handler` as events reach it: from the start of close on, none does,
+    // and only close's own steps run. Takes what the event passes where the
+    // handler wants it.
+    template <class Handler>
+    auto until_closed(Handler handler)
+    {
+        return [this, handler](auto&&... args) {
+            if (closed_)
+                return;
+            if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        };
+    }
+
     void build_skin();
     void build_panels();
     void wire_handlers();

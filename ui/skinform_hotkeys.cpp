@@ -12,10 +12,7 @@ namespace ornavox {
 
 void TskinForm::wire_hotkeys()
 {
-    services_.hotkeys.set_handler([this](int id) {
-        if (!closed_)
-            WMHotKey(id);
-    });
+    services_.hotkeys.set_handler(until_closed([this](int id) { WMHotKey(id); }));
     // A desktop that chose other triggers: the fields show what fires.
     services_.hotkeys.set_grants_handler([this] {
         const std::pair<THotKey*, int> fields[] = {
@@ -25,10 +22,7 @@ void TskinForm::wire_hotkeys()
                 field->setHotKey(granted);
     });
     for (THotKey* field : {HotKey1, HotKey2, HotKey3})
-        field->onchange = [this](QObject* sender) {
-            if (!closed_)
-                HotKey3Change(sender);
-        };
+        field->onchange = until_closed([this](QObject* sender) { HotKey3Change(sender); });
 }
 
 void TskinForm::register_hotkey(THotKey& field, int id)

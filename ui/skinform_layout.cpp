@@ -264,30 +264,20 @@ void TskinForm::wire_handlers()
     for (Thotlinkbutton* b : {hotlinkbutton1, hotlinkbutton2, hotlinkbutton3, hotlinkbutton4, hotlinkbutton5,
                               hotlinkbutton6, hotlinkbutton7, hotlinkbutton8, hotlinkbutton9, hotlinkbutton10,
                               hotlinkbutton11, hotlinkbutton12, hotlinkbutton13, hotlinkbutton14}) {
-        b->onmouseenter = [this](QObject* sender) {
-            if (!closed_)
-                hotlinkbutton1mouseenter(sender);
-        };
-        b->onmouseleave = [this](QObject* sender) {
-            if (!closed_)
-                hotlinkbutton1mouseleave(sender);
-        };
+        b->onmouseenter = until_closed([this](QObject* sender) { hotlinkbutton1mouseenter(sender); });
+        b->onmouseleave = until_closed([this](QObject* sender) { hotlinkbutton1mouseleave(sender); });
     }
     // Labels get no entry and exit events of their own: the window watches them.
     for (QLabel* l : {Label3, Label4, Label7})
         l->installEventFilter(this);
 
     // A click that comes before the first paint's start-up finished finds the
-    // window started. Once close has begun, only close's own steps run: a
-    // click, a key, a menu entry or a tick in the time the close waits for
-    // the recording to finish does nothing.
+    // window started.
     auto on_click = [this](Thotlinkbutton* b, void (TskinForm::*handler)(QObject*)) {
-        b->onclick = [this, handler](QObject* sender) {
-            if (closed_)
-                return;
+        b->onclick = until_closed([this, handler](QObject* sender) {
             finish_start();
             (this->*handler)(sender);
-        };
+        });
     };
     on_click(hotlinkbutton1, &TskinForm::hotlinkbutton1Click);
     on_click(hotlinkbutton3, &TskinForm::hotlinkbutton3Click);
@@ -303,23 +293,11 @@ void TskinForm::wire_handlers()
     on_click(hotlinkbutton14, &TskinForm::hotlinkbutton14Click);
     on_click(hotlinkbutton4, &TskinForm::hotlinkbutton4Click);
 
-    connect(abc1, &QAction::triggered, this, [this] {
-        if (!closed_)
-            hotlinkbutton9Click(abc1);
-    });
-    connect(help1, &QAction::triggered, this, [this] {
-        if (!closed_)
-            hotlinkbutton12Click(help1);
-    });
-    connect(exit1, &QAction::triggered, this, [this] {
-        if (!closed_)
-            exit1Click(exit1);
-    });
+    connect(abc1, &QAction::triggered, this, until_closed([this] { hotlinkbutton9Click(abc1); }));
+    connect(help1, &QAction::triggered, this, until_closed([this] { hotlinkbutton12Click(help1); }));
+    connect(exit1, &QAction::triggered, this, until_closed([this] { exit1Click(exit1); }));
 
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        if (!closed_)
-            Timer1Timer(Timer1);
-    });
+    connect(Timer1, &QTimer::timeout, this, until_closed([this] { Timer1Timer(Timer1); }));
 }
 
 void TskinForm::wire_panels()
@@ -327,19 +305,13 @@ void TskinForm::wire_panels()
     // A selection made from code counts as a click too, but only when it
     // changes which button is selected.
     for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
-        connect(r, &QRadioButton::toggled, this, [this, r](bool checked) {
-            if (checked && !closed_)
-                RadioButton1Click(r);
-        });
+        connect(r, &QRadioButton::toggled, this, until_closed([this, r](bool checked) {
+                    if (checked)
+                        RadioButton1Click(r);
+                }));
     for (QComboBox* box : {ComboBox2, ComboBox3})
-        connect(box, &QComboBox::editTextChanged, this, [this, box] {
-            if (!closed_)
-                ComboBox2Change(box);
-        });
-    connect(SpeedButton1, &QPushButton::clicked, this, [this] {
-        if (!closed_)
-            SpeedButton1Click(SpeedButton1);
-    });
+        connect(box, &QComboBox::editTextChanged, this, until_closed([this, box] { ComboBox2Change(box); }));
+    connect(SpeedButton1, &QPushButton::clicked, this, until_closed([this] { SpeedButton1Click(SpeedButton1); }));
 
     wire_mixer();
     wire_hotkeys();

@@ -44,27 +44,15 @@ void TskinForm::wire_mixer()
         QTimer::singleShot(0, this, [this] { rebuild_mixer_panel(); });
     };
 
-    connect(ComboBox1, &QComboBox::activated, this, [this] {
-        if (!closed_)
-            ComboBox1Change(ComboBox1);
-    });
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        if (!closed_)
-            ComboBox1Change(ComboBox1);
-    });
+    connect(ComboBox1, &QComboBox::activated, this, until_closed([this] { ComboBox1Change(ComboBox1); }));
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, until_closed([this] { ComboBox1Change(ComboBox1); }));
     ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
-    connect(SpeedButton3, &QPushButton::clicked, this, [this] {
-        if (!closed_)
-            SpeedButton3Click(SpeedButton3);
-    });
+    connect(SpeedButton3, &QPushButton::clicked, this, until_closed([this] { SpeedButton3Click(SpeedButton3); }));
     record_level_write_ = std::make_unique<ThrottledWrite>(
         [this](int value) { mixer->setvolume(kRecordLevel, static_cast<uint32_t>(value)); }, kLevelWriteInterval,
         std::make_unique<QtOneShotTimer>());
-    connect(TrackBar1, &QSlider::valueChanged, this, [this] {
-        if (!closed_)
-            TrackBar1Change(TrackBar1);
-    });
+    connect(TrackBar1, &QSlider::valueChanged, this, until_closed([this] { TrackBar1Change(TrackBar1); }));
 }
 
 void TskinForm::open_mixer()
@@ -110,10 +98,7 @@ void TskinForm::mixermixeropen(const std::vector<line>& record_lines, const std:
         box->setText(box->fontMetrics().elidedText(name, Qt::ElideRight, room));
         box->setToolTip(QStringLiteral("Mute ") + name);
         box->setProperty("tag", static_cast<int>(n));
-        connect(box, &QCheckBox::toggled, this, [this, box] {
-            if (!closed_)
-                mutechange(box);
-        });
+        connect(box, &QCheckBox::toggled, this, until_closed([this, box] { mutechange(box); }));
         box->show();
 
         auto* bar = new QSlider(Qt::Horizontal, rows);
@@ -126,10 +111,7 @@ void TskinForm::mixermixeropen(const std::vector<line>& record_lines, const std:
         bar->setTickPosition(QSlider::TicksBelow);
         bar->setToolTip(QStringLiteral("Volume %1 :").arg(n) + name);
         bar->setProperty("tag", static_cast<int>(n));
-        connect(bar, &QSlider::valueChanged, this, [this, bar] {
-            if (!closed_)
-                volumechange(bar);
-        });
+        connect(bar, &QSlider::valueChanged, this, until_closed([this, bar] { volumechange(bar); }));
         bar->show();
 
         MuteBoxes.push_back(box);

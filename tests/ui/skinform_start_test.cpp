@@ -19,7 +19,10 @@ namespace {
 
 constexpr TShortCut kShiftCtrl = kShortcutShift | kShortcutCtrl;
 
-class SkinFormStartTest : public SkinFormTest {};
+class SkinFormStartTest : public SkinFormTest {
+protected:
+    void record_a_moment();
+};
 
 TEST_F(SkinFormStartTest, FirstStartWithoutSettings)
 {
@@ -289,15 +292,21 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsA
     EXPECT_EQ(form->audiorec1->mp3size, sink.recording_bytes);
 }
 
-TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
+// A recording into take.mp3 under way, a tenth of a second into it.
+void SkinFormStartTest::record_a_moment()
 {
-    create();
     form->program.SaveFile = folder.path() + "take.mp3";
     dialogs.answers = {Dialogs::Answer::Yes};
     form->hotlinkbutton3Click(nullptr);
     dispatcher.run_pending();
     device.fill_sine(4410, 440.0);
     dispatcher.run_pending();
+}
+
+TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
+{
+    create();
+    record_a_moment();
     form->close();
     EXPECT_EQ(form->taskstate, TaskState::Idle);
     EXPECT_EQ(form->audiorec1->state, 0);
@@ -310,12 +319,7 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
 TEST_F(SkinFormStartTest, ClosingIsFinal)
 {
     create();
-    form->program.SaveFile = folder.path() + "take.mp3";
-    dialogs.answers = {Dialogs::Answer::Yes};
-    form->hotlinkbutton3Click(nullptr);
-    dispatcher.run_pending();
-    device.fill_sine(4410, 440.0);
-    dispatcher.run_pending();
+    record_a_moment();
     const uint16_t record_key = form->HotKey1->hotKey();
     // Runs while the close waits for the device to give back its buffers.
     dispatcher.post([&] { hotkeys.press(record_key); });
