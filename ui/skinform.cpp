@@ -25,7 +25,7 @@ TskinForm::TskinForm(SkinFormServices services, QWidget* parent) : QWidget(paren
 {
     build_skin();
     wire_handlers();
-    FormCreate(this);
+    FormCreate(ControlId::skinForm);
     autosize_labels();
     QTimer::singleShot(kStartWithoutPaint, this, [this] { finish_start(); });
 }
@@ -39,7 +39,7 @@ void TskinForm::closeEvent(QCloseEvent* e)
 {
     if (!closed_) {
         closed_ = true;
-        FormClose(this);
+        FormClose(ControlId::skinForm);
     }
     e->accept();
 }

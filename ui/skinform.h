@@ -3,6 +3,7 @@
 #include "app/ini_document.h"
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
+#include "ui/controls.h"
 #include "ui/imagelist.h"
 #include "ui/skin_files.h"
 
@@ -209,51 +210,56 @@ public:
     std::vector<QSlider*> VolumeBars;
 
     // Recording control.
-    void hotlinkbutton3Click(QObject* Sender);
-    void hotlinkbutton4Click(QObject* Sender);
-    void hotlinkbutton10Click(QObject* Sender);
-    void ComboBox2Change(QObject* Sender);
-    void SpeedButton1Click(QObject* Sender);
-    void Timer1Timer(QObject* Sender);
+    void hotlinkbutton3Click(Control Sender);
+    void hotlinkbutton4Click(Control Sender);
+    void hotlinkbutton10Click(Control Sender);
+    void ComboBox2Change(Control Sender);
+    void SpeedButton1Click(Control Sender);
+    void Timer1Timer(Control Sender);
     // Playback.
-    void hotlinkbutton1Click(QObject* Sender);
+    void hotlinkbutton1Click(Control Sender);
     void NotifyWndProc(uint32_t code, const std::string& reason);
     std::shared_ptr<TNotifyWnd> NotifyWnd; // from step 11 of start-up to step 2 of close
 
     // The skinned window's own commands.
-    void hotlinkbutton1mouseenter(QObject* Sender);
-    void hotlinkbutton1mouseleave(QObject* Sender);
-    void hotlinkbutton2Click(QObject* Sender);
-    void hotlinkbutton9Click(QObject* Sender);
-    void hotlinkbutton11Click(QObject* Sender);
-    void hotlinkbutton12Click(QObject* Sender);
-    void hotlinkbutton13Click(QObject* Sender);
-    void hotlinkbutton14Click(QObject* Sender);
-    void exit1Click(QObject* Sender);
-    void hotlinkbutton6Click(QObject* Sender);
+    void hotlinkbutton1mouseenter(Control Sender);
+    void hotlinkbutton1mouseleave(Control Sender);
+    void hotlinkbutton2Click(Control Sender);
+    void hotlinkbutton9Click(Control Sender);
+    void hotlinkbutton11Click(Control Sender);
+    void hotlinkbutton12Click(Control Sender);
+    void hotlinkbutton13Click(Control Sender);
+    void hotlinkbutton14Click(Control Sender);
+    void exit1Click(Control Sender);
+    void hotlinkbutton6Click(Control Sender);
 
     // Hotkeys: a change of any of the three fields, and an activation.
-    void HotKey3Change(QObject* Sender);
+    void HotKey3Change(Control Sender);
     void WMHotKey(int id);
-    void hotlinkbutton8Click(QObject* Sender);
+    void hotlinkbutton8Click(Control Sender);
 
     // Record source: a click on any of the four radio buttons, including a
     // change of selection made from code.
-    void RadioButton1Click(QObject* Sender);
-    void ComboBox1Change(QObject* Sender);
-    void ComboBox1Enter(QObject* Sender);
-    void SpeedButton3Click(QObject* Sender);
-    void TrackBar1Change(QObject* Sender);
+    void RadioButton1Click(Control Sender);
+    void ComboBox1Change(Control Sender);
+    void ComboBox1Enter(Control Sender);
+    void SpeedButton3Click(Control Sender);
+    void TrackBar1Change(Control Sender);
     // The mixer's events, and the panel rows' own.
     void mixermixeropen(const std::vector<line>& record_lines, const std::vector<control>& playback_ctls);
     void mixervolumechange(uint32_t control_sort, uint32_t volume);
     void mixermutechange(uint32_t control_sort, uint32_t mute);
-    void volumechange(QObject* Sender);
-    void mutechange(QObject* Sender);
+    void volumechange(Control Sender);
+    void mutechange(Control Sender);
 
     // True when a left press at this client point moves the window: the hit
     // test answers caption and no panel control lies under the point.
     bool press_moves_window(QPoint client_point) const;
+
+    // The control a widget is, and the widget a control is (nullptr for a
+    // row or a control not built yet).
+    Control control_of(const QObject* widget) const;
+    QWidget* widget_of(Control control) const;
 
 signals:
     // The first frame with the skin is on its way to the screen.
@@ -291,8 +297,8 @@ private:
     void autosize_labels();
     void show_start_texts();
 
-    void FormCreate(QObject* Sender);
-    void FormClose(QObject* Sender);
+    void FormCreate(Control Sender);
+    void FormClose(Control Sender);
 
     // Start-up and shut-down steps that belong to the mixer, the playback
     // notification and the global hotkeys; each does nothing until its piece

@@ -22,7 +22,7 @@ void TskinForm::wire_hotkeys()
                 field->setHotKey(granted);
     });
     for (THotKey* field : {HotKey1, HotKey2, HotKey3})
-        field->onchange = until_closed([this](QObject* sender) { HotKey3Change(sender); });
+        field->onchange = until_closed([this](QObject* sender) { HotKey3Change(control_of(sender)); });
 }
 
 void TskinForm::register_hotkey(THotKey& field, int id)
@@ -37,14 +37,16 @@ void TskinForm::unregister_show_hotkey()
 
 // The field's new combination replaces its earlier one: only what the field
 // shows fires.
-void TskinForm::HotKey3Change(QObject* Sender)
+void TskinForm::HotKey3Change(Control Sender)
 {
-    auto* field = qobject_cast<THotKey*>(Sender);
+    auto* field = qobject_cast<THotKey*>(widget_of(Sender));
     if (!field)
         return;
-    const int id = field == HotKey1 ? kRecordPauseHotkey : field == HotKey2 ? kStopHotkey : kShowWindowHotkey;
+    const int id = Sender.id == ControlId::HotKey1 ? kRecordPauseHotkey
+        : Sender.id == ControlId::HotKey2          ? kStopHotkey
+                                                   : kShowWindowHotkey;
     services_.hotkeys.register_hotkey(id, field->hotKey());
-    program.Settings.write_string("hotkey", field->objectName().toStdString(), ShortCutToText(field->hotKey()));
+    program.Settings.write_string("hotkey", control_name(Sender.id), ShortCutToText(field->hotKey()));
 }
 
 void TskinForm::WMHotKey(int id)
@@ -55,11 +57,11 @@ void TskinForm::WMHotKey(int id)
         show_window();
         break;
     case kStopHotkey:
-        hotlinkbutton4Click(nullptr);
+        hotlinkbutton4Click(ControlId::None);
         show_window();
         break;
     case kRecordPauseHotkey:
-        hotlinkbutton3Click(nullptr);
+        hotlinkbutton3Click(ControlId::None);
         break;
     default:
         break;
@@ -78,7 +80,7 @@ void TskinForm::show_window()
 // Hidden, the window is out of the taskbar and only the show or the stop key
 // brings it back. With neither working it would be lost, and a recording
 // could be ended only by killing the program: then it stays and says why.
-void TskinForm::hotlinkbutton13Click(QObject*)
+void TskinForm::hotlinkbutton13Click(Control)
 {
     if (!services_.hotkeys.active(kShowWindowHotkey) && !services_.hotkeys.active(kStopHotkey)) {
         services_.messages.show_message(

@@ -264,8 +264,8 @@ void TskinForm::wire_handlers()
     for (Thotlinkbutton* b : {hotlinkbutton1, hotlinkbutton2, hotlinkbutton3, hotlinkbutton4, hotlinkbutton5,
                               hotlinkbutton6, hotlinkbutton7, hotlinkbutton8, hotlinkbutton9, hotlinkbutton10,
                               hotlinkbutton11, hotlinkbutton12, hotlinkbutton13, hotlinkbutton14}) {
-        b->onmouseenter = until_closed([this](QObject* sender) { hotlinkbutton1mouseenter(sender); });
-        b->onmouseleave = until_closed([this](QObject* sender) { hotlinkbutton1mouseleave(sender); });
+        b->onmouseenter = until_closed([this](QObject* sender) { hotlinkbutton1mouseenter(control_of(sender)); });
+        b->onmouseleave = until_closed([this](QObject* sender) { hotlinkbutton1mouseleave(control_of(sender)); });
     }
     // Labels get no entry and exit events of their own: the window watches them.
     for (QLabel* l : {Label3, Label4, Label7})
@@ -273,10 +273,10 @@ void TskinForm::wire_handlers()
 
     // A click that comes before the first paint's start-up finished finds the
     // window started.
-    auto on_click = [this](Thotlinkbutton* b, void (TskinForm::*handler)(QObject*)) {
+    auto on_click = [this](Thotlinkbutton* b, void (TskinForm::*handler)(Control)) {
         b->onclick = until_closed([this, handler](QObject* sender) {
             finish_start();
-            (this->*handler)(sender);
+            (this->*handler)(control_of(sender));
         });
     };
     on_click(hotlinkbutton1, &TskinForm::hotlinkbutton1Click);
@@ -293,11 +293,11 @@ void TskinForm::wire_handlers()
     on_click(hotlinkbutton14, &TskinForm::hotlinkbutton14Click);
     on_click(hotlinkbutton4, &TskinForm::hotlinkbutton4Click);
 
-    connect(abc1, &QAction::triggered, this, until_closed([this] { hotlinkbutton9Click(abc1); }));
-    connect(help1, &QAction::triggered, this, until_closed([this] { hotlinkbutton12Click(help1); }));
-    connect(exit1, &QAction::triggered, this, until_closed([this] { exit1Click(exit1); }));
+    connect(abc1, &QAction::triggered, this, until_closed([this] { hotlinkbutton9Click(ControlId::abc1); }));
+    connect(help1, &QAction::triggered, this, until_closed([this] { hotlinkbutton12Click(ControlId::help1); }));
+    connect(exit1, &QAction::triggered, this, until_closed([this] { exit1Click(ControlId::exit1); }));
 
-    connect(Timer1, &QTimer::timeout, this, until_closed([this] { Timer1Timer(Timer1); }));
+    connect(Timer1, &QTimer::timeout, this, until_closed([this] { Timer1Timer(ControlId::Timer1); }));
 }
 
 void TskinForm::wire_panels()
@@ -307,11 +307,13 @@ void TskinForm::wire_panels()
     for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
         connect(r, &QRadioButton::toggled, this, until_closed([this, r](bool checked) {
                     if (checked)
-                        RadioButton1Click(r);
+                        RadioButton1Click(control_of(r));
                 }));
     for (QComboBox* box : {ComboBox2, ComboBox3})
-        connect(box, &QComboBox::editTextChanged, this, until_closed([this, box] { ComboBox2Change(box); }));
-    connect(SpeedButton1, &QPushButton::clicked, this, until_closed([this] { SpeedButton1Click(SpeedButton1); }));
+        connect(box, &QComboBox::editTextChanged, this,
+                until_closed([this, box] { ComboBox2Change(control_of(box)); }));
+    connect(SpeedButton1, &QPushButton::clicked, this,
+            until_closed([this] { SpeedButton1Click(ControlId::SpeedButton1); }));
 
     wire_mixer();
     wire_hotkeys();

@@ -21,7 +21,7 @@ constexpr double kMillisecondsPerDay = 86400000.0;
 
 // A file that cannot be played is said so and nothing starts: showing
 // "Playing" over silence would report a failure as success.
-void TskinForm::hotlinkbutton1Click(QObject*)
+void TskinForm::hotlinkbutton1Click(Control)
 {
     if (taskstate != TaskState::Idle)
         return;

@@ -25,7 +25,7 @@ constexpr const char* kVoiceHint = "Record in voice  mode.";
 
 } // namespace
 
-void TskinForm::hotlinkbutton3Click(QObject*)
+void TskinForm::hotlinkbutton3Click(Control)
 {
     switch (taskstate) {
     case TaskState::Idle:
@@ -101,7 +101,7 @@ void TskinForm::start_recording()
     Label5->setText(QStringLiteral("Recording"));
 }
 
-void TskinForm::hotlinkbutton4Click(QObject*)
+void TskinForm::hotlinkbutton4Click(Control)
 {
     start_cancelled_ = true;
     if (taskstate == TaskState::Recording)
@@ -131,7 +131,7 @@ void TskinForm::recording_failed()
         show_idle();
 }
 
-void TskinForm::hotlinkbutton10Click(QObject*)
+void TskinForm::hotlinkbutton10Click(Control)
 {
     if (hotlinkbutton10->imageid() == 2) {
         hotlinkbutton10->setImageid(3);
@@ -142,7 +142,7 @@ void TskinForm::hotlinkbutton10Click(QObject*)
     }
 }
 
-void TskinForm::ComboBox2Change(QObject*)
+void TskinForm::ComboBox2Change(Control)
 {
     audiorec1->bps = integer_or(ComboBox3->currentText(), 128);
     audiorec1->samples = integer_or(ComboBox2->currentText(), 44100);
@@ -151,7 +151,7 @@ void TskinForm::ComboBox2Change(QObject*)
     program.Settings.write_integer("mp3", "bps", audiorec1->bps);
 }
 
-void TskinForm::SpeedButton1Click(QObject*)
+void TskinForm::SpeedButton1Click(Control)
 {
     choose_save_file();
 }
@@ -180,7 +180,7 @@ bool TskinForm::choose_save_file()
     return chosen.has_value();
 }
 
-void TskinForm::Timer1Timer(QObject*)
+void TskinForm::Timer1Timer(Control)
 {
     switch (taskstate) {
     case TaskState::Recording: {

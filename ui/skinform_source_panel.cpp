@@ -44,15 +44,17 @@ void TskinForm::wire_mixer()
         QTimer::singleShot(0, this, [this] { rebuild_mixer_panel(); });
     };
 
-    connect(ComboBox1, &QComboBox::activated, this, until_closed([this] { ComboBox1Change(ComboBox1); }));
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, until_closed([this] { ComboBox1Change(ComboBox1); }));
+    connect(ComboBox1, &QComboBox::activated, this, until_closed([this] { ComboBox1Change(ControlId::ComboBox1); }));
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
+            until_closed([this] { ComboBox1Change(ControlId::ComboBox1); }));
     ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
-    connect(SpeedButton3, &QPushButton::clicked, this, until_closed([this] { SpeedButton3Click(SpeedButton3); }));
+    connect(SpeedButton3, &QPushButton::clicked, this,
+            until_closed([this] { SpeedButton3Click(ControlId::SpeedButton3); }));
     record_level_write_ = std::make_unique<ThrottledWrite>(
         [this](int value) { mixer->setvolume(kRecordLevel, static_cast<uint32_t>(value)); }, kLevelWriteInterval,
         std::make_unique<QtOneShotTimer>());
-    connect(TrackBar1, &QSlider::valueChanged, this, until_closed([this] { TrackBar1Change(TrackBar1); }));
+    connect(TrackBar1, &QSlider::valueChanged, this, until_closed([this] { TrackBar1Change(ControlId::TrackBar1); }));
 }
 
 void TskinForm::open_mixer()
@@ -98,7 +100,9 @@ void TskinForm::mixermixeropen(const std::vector<line>& record_lines, const std:
         box->setText(box->fontMetrics().elidedText(name, Qt::ElideRight, room));
         box->setToolTip(QStringLiteral("Mute ") + name);
         box->setProperty("tag", static_cast<int>(n));
-        connect(box, &QCheckBox::toggled, this, until_closed([this, box] { mutechange(box); }));
+        connect(box, &QCheckBox::toggled, this, until_closed([this, n] {
+                    mutechange({ControlId::MuteBox, static_cast<int>(n)});
+                }));
         box->show();
 
         auto* bar = new QSlider(Qt::Horizontal, rows);
@@ -111,7 +115,9 @@ void TskinForm::mixermixeropen(const std::vector<line>& record_lines, const std:
         bar->setTickPosition(QSlider::TicksBelow);
         bar->setToolTip(QStringLiteral("Volume %1 :").arg(n) + name);
         bar->setProperty("tag", static_cast<int>(n));
-        connect(bar, &QSlider::valueChanged, this, until_closed([this, bar] { volumechange(bar); }));
+        connect(bar, &QSlider::valueChanged, this, until_closed([this, n] {
+                    volumechange({ControlId::VolumeBar, static_cast<int>(n)});
+                }));
         bar->show();
 
         MuteBoxes.push_back(box);
@@ -142,25 +148,24 @@ void TskinForm::mixermutechange(uint32_t control_sort, uint32_t mute)
         MuteBoxes[control_sort]->setChecked(mute == 1);
 }
 
-void TskinForm::TrackBar1Change(QObject*)
+void TskinForm::TrackBar1Change(Control)
 {
     if (!rebuilding_mixer_)
         record_level_write_->set(TrackBar1->value());
 }
 
-void TskinForm::volumechange(QObject* Sender)
+void TskinForm::volumechange(Control Sender)
 {
-    const auto* bar = qobject_cast<QSlider*>(Sender);
-    const int tag = bar ? bar->property("tag").toInt() : -1;
-    if (!rebuilding_mixer_ && tag >= 0 && static_cast<size_t>(tag) < row_writes_.size())
-        row_writes_[tag]->set(bar->value());
+    const int row = Sender.row;
+    if (!rebuilding_mixer_ && row >= 0 && static_cast<size_t>(row) < row_writes_.size())
+        row_writes_[row]->set(VolumeBars[row]->value());
 }
 
-void TskinForm::mutechange(QObject* Sender)
+void TskinForm::mutechange(Control Sender)
 {
-    const auto* box = qobject_cast<QCheckBox*>(Sender);
-    if (!rebuilding_mixer_ && box)
-        mixer->setmute(static_cast<uint32_t>(box->property("tag").toInt()), box->isChecked() ? 1 : 0);
+    const int row = Sender.row;
+    if (!rebuilding_mixer_ && row >= 0 && static_cast<size_t>(row) < MuteBoxes.size())
+        mixer->setmute(static_cast<uint32_t>(row), MuteBoxes[row]->isChecked() ? 1 : 0);
 }
 
 // The item the list's text stands for: the selected one while the text is
@@ -218,22 +223,22 @@ void TskinForm::select_source_on_mixer(int32_t line_kind, int32_t source_index)
     mixer->select_mux(line_kind, source_index);
 }
 
-void TskinForm::RadioButton1Click(QObject*)
+void TskinForm::RadioButton1Click(Control)
 {
     source_routine();
 }
 
-void TskinForm::ComboBox1Change(QObject*)
+void TskinForm::ComboBox1Change(Control)
 {
     source_routine();
 }
 
-void TskinForm::ComboBox1Enter(QObject*)
+void TskinForm::ComboBox1Enter(Control)
 {
     RadioButton4->setChecked(true);
 }
 
-void TskinForm::SpeedButton3Click(QObject*)
+void TskinForm::SpeedButton3Click(Control)
 {
     const int32_t detected = mixer->autodetect();
     if (detected >= 0 && detected < ComboBox1->count()) {

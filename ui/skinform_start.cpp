@@ -29,7 +29,7 @@ QString start_format_text(const QString& samples, const QString& bps)
     return QStringLiteral("MP3 %1Hz %2kbps").arg(samples, bps);
 }
 
-void TskinForm::FormCreate(QObject*)
+void TskinForm::FormCreate(Control)
 {
     ProgramValues& p = program;
     p.ProgramDir = services_.program_dir;
@@ -160,7 +160,7 @@ void TskinForm::restore_source()
     source_routine();
 }
 
-void TskinForm::FormClose(QObject*)
+void TskinForm::FormClose(Control)
 {
     unregister_show_hotkey();
     destroy_notify_window();
@@ -168,7 +168,7 @@ void TskinForm::FormClose(QObject*)
     if (started_) {
         close_mixer();
         if (audiorec1->state == 1)
-            hotlinkbutton4Click(this);
+            hotlinkbutton4Click(ControlId::skinForm);
         // Stopping only asks the device for its last buffers; the file is
         // complete once they and the encoder's tail are written. Waiting here
         // keeps a close from cutting off the end of a recording.

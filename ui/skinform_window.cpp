@@ -57,29 +57,43 @@ bool TskinForm::eventFilter(QObject* watched, QEvent* e)
         return QWidget::eventFilter(watched, e);
     if (ComboBox1 && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
         if (e->type() == QEvent::FocusIn)
-            ComboBox1Enter(ComboBox1);
+            ComboBox1Enter(ControlId::ComboBox1);
         return QWidget::eventFilter(watched, e);
     }
     if (e->type() == QEvent::Enter)
-        hotlinkbutton1mouseenter(watched);
+        hotlinkbutton1mouseenter(control_of(watched));
     else if (e->type() == QEvent::Leave)
-        hotlinkbutton1mouseleave(watched);
+        hotlinkbutton1mouseleave(control_of(watched));
     return QWidget::eventFilter(watched, e);
 }
 
-void TskinForm::hotlinkbutton1mouseenter(QObject* Sender)
+Control TskinForm::control_of(const QObject* widget) const
 {
-    Label1->setText(hint_of(Sender));
+    return widget ? control_named(widget->objectName().toStdString()) : ControlId::None;
 }
 
-void TskinForm::hotlinkbutton1mouseleave(QObject*)
+QWidget* TskinForm::widget_of(Control control) const
+{
+    if (control.id == ControlId::None)
+        return nullptr;
+    if (control.id == ControlId::skinForm)
+        return const_cast<TskinForm*>(this);
+    return findChild<QWidget*>(QString::fromLatin1(control_name(control.id)));
+}
+
+void TskinForm::hotlinkbutton1mouseenter(Control Sender)
+{
+    Label1->setText(hint_of(widget_of(Sender)));
+}
+
+void TskinForm::hotlinkbutton1mouseleave(Control)
 {
     Label1->setText(QString::fromStdString(program.SaveFile));
 }
 
-void TskinForm::hotlinkbutton2Click(QObject* Sender)
+void TskinForm::hotlinkbutton2Click(Control Sender)
 {
-    auto* button = qobject_cast<QWidget*>(Sender);
+    QWidget* button = widget_of(Sender);
     if (!button)
         button = hotlinkbutton2;
     PopupMenu1->exec(mapToGlobal(QPoint(button->x(), button->y() + button->height())));
@@ -87,41 +101,41 @@ void TskinForm::hotlinkbutton2Click(QObject* Sender)
 
 // The window has no frame, so its size is its client size; the fixed size
 // keeps the user from resizing it.
-void TskinForm::hotlinkbutton9Click(QObject*)
+void TskinForm::hotlinkbutton9Click(Control)
 {
     setFixedSize(width(), height() == kMixerHeight ? kCompactHeight : kMixerHeight);
     setFixedSize(kCompactWidth, height());
 }
 
-void TskinForm::hotlinkbutton11Click(QObject*)
+void TskinForm::hotlinkbutton11Click(Control)
 {
     setFixedSize(width(), kCompactHeight);
     setFixedSize(width() == kCompactWidth ? kOptionsWidth : kCompactWidth, height());
 }
 
-void TskinForm::hotlinkbutton12Click(QObject*)
+void TskinForm::hotlinkbutton12Click(Control)
 {
     services_.shell.open_file(program.ProgramDir + kHelpFileName);
 }
 
 // Hiding waits for the global hotkeys, the only way to bring the window back.
-void TskinForm::hotlinkbutton14Click(QObject*)
+void TskinForm::hotlinkbutton14Click(Control)
 {
     close();
 }
 
-void TskinForm::exit1Click(QObject*)
+void TskinForm::exit1Click(Control)
 {
     close();
 }
 
 // Always the desktop's default browser: there is no fixed browser to prefer here.
-void TskinForm::hotlinkbutton6Click(QObject*)
+void TskinForm::hotlinkbutton6Click(Control)
 {
     services_.shell.open_url(kVendorWebAddress);
 }
 
-void TskinForm::hotlinkbutton8Click(QObject*)
+void TskinForm::hotlinkbutton8Click(Control)
 {
     services_.shell.open_url(kVendorWebAddress);
 }

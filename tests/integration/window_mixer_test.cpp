@@ -206,7 +206,7 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
     const int mic = list_item("Desk Microphone");
     ASSERT_GE(mic, 0);
     form->ComboBox1->setCurrentIndex(mic);
-    form->ComboBox1Change(form->ComboBox1);
+    form->ComboBox1Change(ControlId::ComboBox1);
     start_recording();
     const auto started = Clock::now();
     QTest::qWait(1500);

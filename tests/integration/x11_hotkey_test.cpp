@@ -159,8 +159,8 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.started(); }, 3000)) << "the first paint finishes start-up";
-    form.hotlinkbutton11Click(form.hotlinkbutton11);
-    form.hotlinkbutton13Click(form.hotlinkbutton13);
+    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
+    form.hotlinkbutton13Click(ControlId::hotlinkbutton13);
     ASSERT_TRUE(messages.messages.empty()) << messages.messages[0];
     EXPECT_FALSE(form.isVisible());
 

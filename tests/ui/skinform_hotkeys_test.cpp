@@ -81,14 +81,14 @@ TEST_F(HotkeysTest, EachKeyDoesWhatItsButtonDoes)
     hotkeys.press(kF11);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->Label3->text(), "Got it!");
-    form->Timer1Timer(nullptr);
+    form->Timer1Timer(ControlId::None);
     EXPECT_EQ(form->Label3->text(), "No task.");
 
     form->WMHotKey(0x1234);
     EXPECT_EQ(form->taskstate, TaskState::Idle);
 
     // Record/pause while playing says so, as the button does.
-    form->hotlinkbutton1Click(form->hotlinkbutton1);
+    form->hotlinkbutton1Click(ControlId::hotlinkbutton1);
     hotkeys.press(kF9);
     EXPECT_EQ(messages.messages, std::vector<std::string>{"Still in playback mode"});
 }
@@ -112,7 +112,7 @@ TEST_F(HotkeysTest, HidingNeedsAWayBack)
 {
     create();
     form->show();
-    form->hotlinkbutton13Click(form->hotlinkbutton13);
+    form->hotlinkbutton13Click(ControlId::hotlinkbutton13);
     EXPECT_FALSE(form->isVisible());
     hotkeys.press(kF11);
     EXPECT_TRUE(form->isVisible());
@@ -120,9 +120,9 @@ TEST_F(HotkeysTest, HidingNeedsAWayBack)
 
     // Both keys belong to other programs: the window stays and says why.
     hotkeys.taken = {kF10, kF11};
-    form->HotKey3Change(form->HotKey2);
-    form->HotKey3Change(form->HotKey3);
-    form->hotlinkbutton13Click(form->hotlinkbutton13);
+    form->HotKey3Change(ControlId::HotKey2);
+    form->HotKey3Change(ControlId::HotKey3);
+    form->hotlinkbutton13Click(ControlId::hotlinkbutton13);
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("options panel"), std::string::npos);

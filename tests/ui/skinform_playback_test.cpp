@@ -14,9 +14,9 @@ class PlaybackTest : public SkinFormTest {
 protected:
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
-    void play() { form->hotlinkbutton1Click(form->hotlinkbutton1); }
-    void stop() { form->hotlinkbutton4Click(form->hotlinkbutton4); }
-    void tick() { form->Timer1Timer(form->Timer1); }
+    void play() { form->hotlinkbutton1Click(ControlId::hotlinkbutton1); }
+    void stop() { form->hotlinkbutton4Click(ControlId::hotlinkbutton4); }
+    void tick() { form->Timer1Timer(ControlId::Timer1); }
     std::vector<std::string> calls_since(size_t first) const
     {
         return {player.calls().begin() + static_cast<std::ptrdiff_t>(first), player.calls().end()};
@@ -109,10 +109,10 @@ TEST_F(PlaybackTest, PlayDoesNothingWhileRecordingOrPausedAndRecordSaysWhilePlay
 {
     create();
     dialogs.answers = {Dialogs::Answer::Yes};
-    form->hotlinkbutton3Click(form->hotlinkbutton3);
+    form->hotlinkbutton3Click(ControlId::hotlinkbutton3);
     ASSERT_EQ(form->taskstate, TaskState::Recording);
     play();
-    form->hotlinkbutton3Click(form->hotlinkbutton3);
+    form->hotlinkbutton3Click(ControlId::hotlinkbutton3);
     ASSERT_EQ(form->taskstate, TaskState::Paused);
     play();
     EXPECT_TRUE(player.calls().empty());
@@ -120,7 +120,7 @@ TEST_F(PlaybackTest, PlayDoesNothingWhileRecordingOrPausedAndRecordSaysWhilePlay
     dispatcher.run_pending();
 
     play();
-    form->hotlinkbutton3Click(form->hotlinkbutton3);
+    form->hotlinkbutton3Click(ControlId::hotlinkbutton3);
     EXPECT_EQ(messages.messages, std::vector<std::string>{"Still in playback mode"});
     EXPECT_EQ(form->taskstate, TaskState::Playing);
 }

@@ -25,8 +25,8 @@ protected:
         create();
     }
 
-    void record() { form->hotlinkbutton3Click(form->hotlinkbutton3); }
-    void stop() { form->hotlinkbutton4Click(form->hotlinkbutton4); }
+    void record() { form->hotlinkbutton3Click(ControlId::hotlinkbutton3); }
+    void stop() { form->hotlinkbutton4Click(ControlId::hotlinkbutton4); }
 
     // A second of sound reaches the window's recording, in pieces the size a
     // sound server delivers, each handled before the next arrives.
@@ -201,7 +201,7 @@ TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
     stop();
     finish();
     dialogs.save_results = {std::nullopt};
-    form->SpeedButton1Click(form->SpeedButton1);
+    form->SpeedButton1Click(ControlId::SpeedButton1);
     EXPECT_EQ(dialogs.save_requests.back().initial_name, "take2.mp3");
 }
 
@@ -238,7 +238,7 @@ TEST_F(RecordingControl, RecordArrivingWhileTheQuestionIsOpenIsIgnored)
     dialogs.answers = {Answer::Yes};
     dialogs.during_modal = [this] {
         record();
-        form->Timer1Timer(form->Timer1);
+        form->Timer1Timer(ControlId::Timer1);
     };
     record();
     dispatcher.run_pending();
@@ -302,24 +302,24 @@ TEST_F(RecordingControl, FailedStartLeavesStateButtonsAndStatus)
 TEST_F(RecordingControl, TimerShowsTimeAndSizeOnlyWhileRecording)
 {
     EXPECT_EQ(label(form->Label3), "Ready");
-    form->Timer1Timer(form->Timer1);
+    form->Timer1Timer(ControlId::Timer1);
     EXPECT_EQ(label(form->Label3), "No task.");
 
     dialogs.answers = {Answer::Yes};
     record();
     dispatcher.run_pending();
-    form->Timer1Timer(form->Timer1);
+    form->Timer1Timer(ControlId::Timer1);
     EXPECT_EQ(label(form->Label7), "Filesize:        0 bytes");
     EXPECT_EQ(label(form->Label3), "00:00:00");
 
     capture_second();
     form->audiorec1->mp3size = 1234567;
-    form->Timer1Timer(form->Timer1);
+    form->Timer1Timer(ControlId::Timer1);
     EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
     EXPECT_EQ(label(form->Label3), "00:00:01");
 
     record(); // pause: the last time and size stay
-    form->Timer1Timer(form->Timer1);
+    form->Timer1Timer(ControlId::Timer1);
     EXPECT_EQ(label(form->Label3), "00:00:01");
     EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
     stop();
@@ -342,10 +342,10 @@ TEST_F(RecordingControl, FormatBoxesSetTheComponentLabelAndSettings)
 
 TEST_F(RecordingControl, ModeButtonTogglesFaceAndHintOnly)
 {
-    form->hotlinkbutton10Click(form->hotlinkbutton10);
+    form->hotlinkbutton10Click(ControlId::hotlinkbutton10);
     EXPECT_EQ(form->hotlinkbutton10->imageid(), 3);
     EXPECT_EQ(hint(form->hotlinkbutton10), "Record in voice  mode.");
-    form->hotlinkbutton10Click(form->hotlinkbutton10);
+    form->hotlinkbutton10Click(ControlId::hotlinkbutton10);
     EXPECT_EQ(form->hotlinkbutton10->imageid(), 2);
     EXPECT_EQ(hint(form->hotlinkbutton10), "Record in music  mode.");
     EXPECT_TRUE(device.calls().empty());

@@ -266,7 +266,7 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsA
     create(&sink);
     form->program.SaveFile = recording;
     dialogs.answers = {Dialogs::Answer::Yes};
-    form->hotlinkbutton3Click(nullptr);
+    form->hotlinkbutton3Click(ControlId::None);
     dispatcher.run_pending();
     constexpr size_t kFrames = 3 * 44100 + 1234; // the last buffer is only partly filled
     for (size_t done = 0; done < kFrames; done += 4410) {
@@ -297,7 +297,7 @@ void SkinFormStartTest::record_a_moment()
 {
     form->program.SaveFile = folder.path() + "take.mp3";
     dialogs.answers = {Dialogs::Answer::Yes};
-    form->hotlinkbutton3Click(nullptr);
+    form->hotlinkbutton3Click(ControlId::None);
     dispatcher.run_pending();
     device.fill_sine(4410, 440.0);
     dispatcher.run_pending();

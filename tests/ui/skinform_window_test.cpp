@@ -36,7 +36,7 @@ protected:
 
 TEST_F(SkinFormWindowTest, HitTestByRectangleFrontmostFirst)
 {
-    form->hotlinkbutton11Click(nullptr); // options: 632 wide, panel in view
+    form->hotlinkbutton11Click(ControlId::None); // options: 632 wide, panel in view
     const struct {
         const char* what;
         QPoint point;
@@ -126,7 +126,7 @@ TEST_F(SkinFormWindowTest, PanelsToggleBySize)
     const QSize compact(351, 124), mixer(351, 314), options(632, 124);
     const struct {
         QSize from;
-        void (TskinForm::*button)(QObject*);
+        void (TskinForm::*button)(Control);
         QSize to;
     } cases[] = {
         {compact, &TskinForm::hotlinkbutton9Click, mixer},  {mixer, &TskinForm::hotlinkbutton9Click, compact},
@@ -135,7 +135,7 @@ TEST_F(SkinFormWindowTest, PanelsToggleBySize)
     };
     for (const auto& c : cases) {
         form->setFixedSize(c.from);
-        (form.get()->*c.button)(nullptr);
+        (form.get()->*c.button)(ControlId::None);
         EXPECT_EQ(form->size(), c.to) << c.from.width() << "x" << c.from.height();
         EXPECT_EQ(form->minimumSize(), form->maximumSize());
         EXPECT_EQ(form->pos(), QPoint(49, 148)) << "the top-left corner stays";

@@ -164,11 +164,11 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
 
     bool ok = save(form.grab().toImage(), output, QStringLiteral("layout_compact.png"));
-    form.hotlinkbutton9Click(form.hotlinkbutton9);
+    form.hotlinkbutton9Click(ControlId::hotlinkbutton9);
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_mixer.png")) && ok;
-    form.hotlinkbutton11Click(form.hotlinkbutton11);
+    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_options.png")) && ok;
-    form.hotlinkbutton11Click(form.hotlinkbutton11);
+    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(button_faces(form), output, QStringLiteral("button_faces.png")) && ok;
     return ok && !messages.shown ? 0 : 1;
 }
