@@ -8,11 +8,12 @@
 #include "app/sound_backend_module.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_message_sink.h"
+#include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_user_locale.h"
-#include "ui/qt_dialogs.h"
-#include "ui/skin_preparation.h"
-#include "ui/skinform.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/skin_preparation.h"
+#include "ui/qt/skin_window.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -81,13 +82,15 @@ int main(int argc, char** argv)
     QtShell shell;
 
     QtUserLocale locale(QLocale::system().timeFormat(QLocale::LongFormat).toStdString());
-    TskinForm skinForm(SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir, locale});
+    QtTimerFactory timers;
+    SkinWindow skinForm(
+        SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir, locale, timers});
     // Boxes must stand in front of the always-on-top window; those raised
     // while it was being built have no parent.
     messages.set_parent(&skinForm);
     dialogs.set_parent(&skinForm);
     if (qEnvironmentVariableIsSet("ORNAVOX_REPORT_FIRST_PAINT"))
-        QObject::connect(&skinForm, &TskinForm::first_painted, &report_first_paint);
+        QObject::connect(&skinForm, &SkinWindow::first_painted, &report_first_paint);
     skinForm.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace ornavox {
 
@@ -12,6 +13,13 @@ public:
     virtual ~OneShotTimer() = default;
     virtual void start(std::chrono::milliseconds delay, std::function<void()> fired) = 0;
     virtual bool running() const = 0;
+};
+
+// Makes the timers of one event loop. GUI thread.
+class TimerFactory {
+public:
+    virtual ~TimerFactory() = default;
+    virtual std::unique_ptr<OneShotTimer> make_timer() = 0;
 };
 
 } // namespace ornavox

@@ -1,11 +1,9 @@
 #include "ui/skinform.h"
 
-#include "ui/hotkey_edit.h"
-#include "ui/hotlinkbutton.h"
+#include "platform/one_shot_timer.h"
+#include "ui/notify_window.h"
+#include "ui/skinform_view.h"
 #include "ui/throttled_write.h"
-
-#include <QCloseEvent>
-#include <QTimer>
 
 #include <chrono>
 
@@ -21,41 +19,128 @@ constexpr std::chrono::milliseconds kStartWithoutPaint{250};
 
 // The first frame needs only the skin: everything else waits until it is on
 // the screen, so that neither the sound server nor the panels hold it back.
-TskinForm::TskinForm(SkinFormServices services, QWidget* parent) : QWidget(parent), services_(std::move(services))
+TskinForm::TskinForm(SkinFormServices services, SkinFormView& view)
+    : services_(std::move(services)), view_(view), start_without_paint_(services_.timers.make_timer())
 {
-    build_skin();
-    wire_handlers();
+    for (const SkinControl& c : skin_area())
+        if (c.button)
+            faces_[c.button->id] = {c.button->imageid, c.button->hint};
     FormCreate(ControlId::skinForm);
-    autosize_labels();
-    QTimer::singleShot(kStartWithoutPaint, this, [this] { finish_start(); });
+    start_without_paint_->start(kStartWithoutPaint, [this] { finish_start(); });
 }
 
 TskinForm::~TskinForm() = default;
 
-// close() from the quit button, the menu or the window system all end here;
-// the close sequence must run once even when a second close arrives while the
-// first one waits for the recording to finish.
-void TskinForm::closeEvent(QCloseEvent* e)
+// The close sequence must run once even when a second close arrives while
+// the first one waits for the recording to finish.
+void TskinForm::close()
 {
-    if (!closed_) {
-        closed_ = true;
-        FormClose(ControlId::skinForm);
-    }
-    e->accept();
+    if (closed_)
+        return;
+    closed_ = true;
+    FormClose(ControlId::skinForm);
+    view_.close_window();
 }
 
-// The frame is handed to the window system once every widget has painted:
-// a call queued now runs after that.
-void TskinForm::paintEvent(QPaintEvent* e)
+void TskinForm::button_click(Control Sender)
 {
-    if (!painted_) {
-        painted_ = true;
-        QTimer::singleShot(0, this, [this] {
-            emit first_painted();
-            finish_start();
-        });
+    if (closed_)
+        return;
+    finish_start();
+    switch (Sender.id) {
+    case ControlId::hotlinkbutton1:
+        hotlinkbutton1Click(Sender);
+        break;
+    case ControlId::hotlinkbutton2:
+        hotlinkbutton2Click(Sender);
+        break;
+    case ControlId::hotlinkbutton3:
+        hotlinkbutton3Click(Sender);
+        break;
+    case ControlId::hotlinkbutton4:
+        hotlinkbutton4Click(Sender);
+        break;
+    case ControlId::hotlinkbutton6:
+        hotlinkbutton6Click(Sender);
+        break;
+    case ControlId::hotlinkbutton7:
+        SpeedButton1Click(Sender);
+        break;
+    case ControlId::hotlinkbutton8:
+        hotlinkbutton8Click(Sender);
+        break;
+    case ControlId::hotlinkbutton9:
+        hotlinkbutton9Click(Sender);
+        break;
+    case ControlId::hotlinkbutton10:
+        hotlinkbutton10Click(Sender);
+        break;
+    case ControlId::hotlinkbutton11:
+        hotlinkbutton11Click(Sender);
+        break;
+    case ControlId::hotlinkbutton12:
+        hotlinkbutton12Click(Sender);
+        break;
+    case ControlId::hotlinkbutton13:
+        hotlinkbutton13Click(Sender);
+        break;
+    case ControlId::hotlinkbutton14:
+        hotlinkbutton14Click(Sender);
+        break;
+    default: // the information button has no handler
+        break;
     }
-    QWidget::paintEvent(e);
+}
+
+std::string TskinForm::hint_of(Control control) const
+{
+    if (const auto face = faces_.find(control.id); face != faces_.end())
+        return face->second.hint;
+    if (const SkinLabel* label = skin_label(control.id))
+        return label->hint;
+    return {};
+}
+
+void TskinForm::set_button(ControlId button, int imageid, const std::string& hint)
+{
+    faces_[button] = {imageid, hint};
+    view_.set_button(button, imageid, hint);
+}
+
+void TskinForm::set_layout(Layout layout)
+{
+    layout_ = layout;
+    view_.set_layout(layout);
+}
+
+// Selecting a radio button from code is a click when the selection changes.
+void TskinForm::check_radio(ControlId radio)
+{
+    if (view_.checked(radio))
+        return;
+    view_.set_checked(radio, true);
+    RadioButton1Click(radio);
+}
+
+// Moving a track bar from code raises its change when the position changes.
+void TskinForm::move_bar(Control bar, int position)
+{
+    if (view_.position(bar) == position)
+        return;
+    view_.set_position(bar, position);
+    if (bar.id == ControlId::TrackBar1)
+        TrackBar1Change(bar);
+    else
+        volumechange(bar);
+}
+
+// Ticking a check box from code is a click when the tick changes.
+void TskinForm::tick_box(Control box, bool ticked)
+{
+    if (view_.checked(box) == ticked)
+        return;
+    view_.set_checked(box, ticked);
+    mutechange(box);
 }
 
 } // namespace ornavox

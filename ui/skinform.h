@@ -4,48 +4,32 @@
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/controls.h"
-#include "ui/imagelist.h"
-#include "ui/skin_files.h"
-
-#include <QPoint>
-#include <QString>
-#include <QWidget>
+#include "ui/skin_layout.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollArea;
-class QSlider;
-class QTimer;
-
 namespace ornavox {
 
 class Dialogs;
+class Dispatcher;
 class HotkeyService;
+class MessageSink;
+class OneShotTimer;
+class Shell;
+class SkinFormView;
 class SoundBackend;
-class UserLocale;
 class TNotifyWnd;
 class ThrottledWrite;
-class Dispatcher;
-class MessageSink;
-class Shell;
-class THotKey;
-class Thotlinkbutton;
+class TimerFactory;
+class UserLocale;
 
-// What the main window is given by the program entry (or by a test).
+// What the window is given by the program entry (or by a test).
 struct SkinFormServices {
     SoundBackend& sound; // asked for its devices when start-up goes on after the first paint
     HotkeyService& hotkeys;
@@ -55,6 +39,7 @@ struct SkinFormServices {
     Shell& shell;
     std::string program_dir; // with trailing '/'; the folder of the executable
     UserLocale& locale;
+    TimerFactory& timers;
 };
 
 // The values the window's handlers share. They belong to the one window of the
@@ -70,34 +55,6 @@ struct ProgramValues {
 
 enum class TaskState { Idle, Recording, Paused, Playing };
 
-// Answers of the window's hit test: a left press where it answers caption
-// moves the window, elsewhere it reaches the control.
-inline constexpr int kHtClient = 1;
-inline constexpr int kHtCaption = 2;
-
-// Goes by rectangle over the window's windowless children (pictures, labels
-// and image-list buttons), frontmost visible and enabled one first: an
-// image-list button answers client; the background, any label and bare client
-// area answer caption. Panel controls (group boxes, the scroll box and what
-// they hold) are windows of their own and never count.
-int skin_hit_test(const QWidget& window, QPoint client_point);
-
-// Display labels keep their hint in this property: they lie in the drag area,
-// so the hint shows in the hint line only, never as a tooltip.
-inline constexpr const char* kHintProperty = "hint";
-
-// The hint the hint line shows for an image-list button or a display label.
-QString hint_of(const QObject* control);
-
-// A box's text read as an integer, or `fallback` when it is not a number.
-int32_t integer_or(const QString& text, int32_t fallback);
-
-// The format line as start-up shows it, from the boxes' texts.
-QString start_format_text(const QString& samples, const QString& bps);
-
-// The source line: a line kind's own name, or for kind 0 the list's text.
-QString source_label_text(int32_t line_kind, const QString& list_text);
-
 // The help page beside the program, opened by the help button.
 inline constexpr const char* kHelpFileName = "ornavox.html";
 inline constexpr const char* kVendorWebAddress = "https://ornavox.example/";
@@ -107,107 +64,74 @@ inline constexpr int kShowWindowHotkey = 0x8888;
 inline constexpr int kStopHotkey = 0x8889;
 inline constexpr int kRecordPauseHotkey = 0x888A;
 
-inline constexpr int kCompactWidth = 351;
-inline constexpr int kCompactHeight = 124;
-inline constexpr int kMixerHeight = 314;
-inline constexpr int kOptionsWidth = 632;
+// A box's text read as an integer (spaces around it and a sign allowed), or
+// `fallback` when it is not one.
+int32_t integer_or(const std::string& text, int32_t fallback);
 
-// The main window: the skin face with its buttons and display labels, the
-// mixer panel below it and the options panel to its right, uncovered by
-// resizing. Everything runs on the GUI thread. Handlers are named after the
-// control and event that first used them; one handler may serve several
-// controls and receives the raising control as Sender (nullptr when called
-// from code, such as a hotkey or the close sequence).
+// The format line as start-up shows it, from the boxes' texts.
+std::string start_format_text(const std::string& samples, const std::string& bps);
+
+// The source line: a line kind's own name, or for kind 0 the list's text.
+std::string source_label_text(int32_t line_kind, const std::string& list_text);
+
+// The main window's logic, whatever draws it: the task state, the texts, and
+// the calls into the recording and mixer components, over a SkinFormView.
+// Everything runs on the GUI thread. Handlers are named after the control and
+// event that first used them; one handler may serve several controls and
+// receives the raising control as Sender (ControlId::None when called from
+// code, such as a hotkey or the close sequence).
 //
-// Start-up comes in two halves. The constructor builds the skin area and
-// shows in it what start-up will leave there; nothing it does waits on the
-// sound server. The panels, the components that talk to the sound system,
-// the mixer, the source, the format, the save file and the hotkeys follow
-// once the first frame is on the screen (finish_start).
-class TskinForm : public QWidget {
-    Q_OBJECT
+// Start-up comes in two halves. The constructor shows in the skin area what
+// start-up will leave there; nothing it does waits on the sound server. The
+// panels, the components that talk to the sound system, the mixer, the
+// source, the format, the save file and the hotkeys follow once the first
+// frame is on the screen (finish_start).
+class TskinForm {
 public:
-    explicit TskinForm(SkinFormServices services, QWidget* parent = nullptr);
-    ~TskinForm() override;
+    // The view's skin area exists; its panels come with finish_start.
+    TskinForm(SkinFormServices services, SkinFormView& view);
+    ~TskinForm();
+    TskinForm(const TskinForm&) = delete;
+    TskinForm& operator=(const TskinForm&) = delete;
 
-    // The start-up steps that wait for the first paint (the panels, the
-    // mixer, the source, the format, the save file and the hotkeys), run now
-    // unless they ran already. The first paint runs them, or a timer where
-    // none comes; a caller that needs them earlier calls this.
+    // The start-up steps that wait for the first paint, run now unless they
+    // ran already. The view calls it once its first frame is on the screen;
+    // a timer does where none comes (a hidden start, no screen).
     void finish_start();
     bool started() const { return started_; }
 
+    // The close sequence, run once, whoever asks first: the quit button, the
+    // menu or the window system. Then the view closes.
+    void close();
+    bool closed() const { return closed_; }
+
+    // `handler` as events reach it: from the start of close on, none does,
+    // and only close's own steps run. Takes what the event passes where the
+    // handler wants it. Every route from a control to a handler goes through
+    // this.
+    template <class Handler>
+    auto until_closed(Handler handler)
+    {
+        return [this, handler](auto&&... args) {
+            if (closed_)
+                return;
+            if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        };
+    }
+
+    // A click on a skin button, routed to its handler after start-up went
+    // on: a click may come before the first paint's start-up finished.
+    void button_click(Control Sender);
+
     ProgramValues program;
     TaskState taskstate = TaskState::Idle;
-
-    // The skin area, back to front.
-    QLabel* background = nullptr;
-    QLabel* Label3 = nullptr;
-    Thotlinkbutton* hotlinkbutton1 = nullptr;
-    QLabel* Label1 = nullptr;
-    Thotlinkbutton* hotlinkbutton3 = nullptr;
-    Thotlinkbutton* hotlinkbutton5 = nullptr;
-    Thotlinkbutton* hotlinkbutton6 = nullptr;
-    Thotlinkbutton* hotlinkbutton7 = nullptr;
-    Thotlinkbutton* hotlinkbutton8 = nullptr;
-    Thotlinkbutton* hotlinkbutton2 = nullptr;
-    Thotlinkbutton* hotlinkbutton9 = nullptr;
-    Thotlinkbutton* hotlinkbutton10 = nullptr;
-    Thotlinkbutton* hotlinkbutton11 = nullptr;
-    Thotlinkbutton* hotlinkbutton12 = nullptr;
-    Thotlinkbutton* hotlinkbutton13 = nullptr;
-    Thotlinkbutton* hotlinkbutton14 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label7 = nullptr;
-    Thotlinkbutton* hotlinkbutton4 = nullptr;
-    QLabel* Label6 = nullptr;
-
-    // The mixer panel, made by finish_start.
-    QGroupBox* GroupBox1 = nullptr;
-    QLabel* Label10 = nullptr;
-    QPushButton* SpeedButton3 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QRadioButton* RadioButton4 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
-
-    // The options panel, made by finish_start.
-    QGroupBox* GroupBox2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* SpeedButton1 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QLabel* Label8 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label12 = nullptr;
-    THotKey* HotKey1 = nullptr;
-    QLabel* Label13 = nullptr;
-    THotKey* HotKey2 = nullptr;
-    QLabel* Label14 = nullptr;
-    THotKey* HotKey3 = nullptr;
-
-    // Components without a place on screen.
-    TImageList ImageList1 = skin::empty_image_list(1);
-    TImageList ImageList2 = skin::empty_image_list(2);
-    TImageList ImageList3 = skin::empty_image_list(3);
-    TImageList ImageList4 = skin::empty_image_list(4);
-    QMenu* PopupMenu1 = nullptr;
-    QAction* abc1 = nullptr;
-    QAction* help1 = nullptr;
-    QAction* exit1 = nullptr;
-    QTimer* Timer1 = nullptr;
     std::unique_ptr<Taudiorec> audiorec1; // from finish_start on, like the mixer
     std::unique_ptr<tmixer> mixer;
-
-    // The rows of the mixer panel, one per playback line; index n is the
-    // mixer's control_sort n.
-    std::vector<QCheckBox*> MuteBoxes;
-    std::vector<QSlider*> VolumeBars;
+    std::unique_ptr<OneShotTimer> Timer1;  // ticks every second from finish_start on
+    std::shared_ptr<TNotifyWnd> NotifyWnd; // from step 11 of start-up to step 2 of close
 
     // Recording control.
     void hotlinkbutton3Click(Control Sender);
@@ -219,7 +143,6 @@ public:
     // Playback.
     void hotlinkbutton1Click(Control Sender);
     void NotifyWndProc(uint32_t code, const std::string& reason);
-    std::shared_ptr<TNotifyWnd> NotifyWnd; // from step 11 of start-up to step 2 of close
 
     // The skinned window's own commands.
     void hotlinkbutton1mouseenter(Control Sender);
@@ -252,57 +175,32 @@ public:
     void volumechange(Control Sender);
     void mutechange(Control Sender);
 
-    // True when a left press at this client point moves the window: the hit
-    // test answers caption and no panel control lies under the point.
-    bool press_moves_window(QPoint client_point) const;
-
-    // The control a widget is, and the widget a control is (nullptr for a
-    // row or a control not built yet).
-    Control control_of(const QObject* widget) const;
-    QWidget* widget_of(Control control) const;
-
-signals:
-    // The first frame with the skin is on its way to the screen.
-    void first_painted();
-
-protected:
-    bool event(QEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
+    // The text the hint line shows for a control; empty for one without a hint.
+    std::string hint_of(Control control) const;
+    Layout layout() const { return layout_; }
 
 private:
-    // `handler` as events reach it: from the start of close on, none does,
-    // and only close's own steps run. Takes what the event passes where the
-    // handler wants it.
-    template <class Handler>
-    auto until_closed(Handler handler)
-    {
-        return [this, handler](auto&&... args) {
-            if (closed_)
-                return;
-            if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
-                handler(std::forward<decltype(args)>(args)...);
-            else
-                handler();
-        };
-    }
-
-    void build_skin();
-    void build_panels();
-    void wire_handlers();
-    void wire_panels();
-    void autosize_labels();
-    void show_start_texts();
+    struct ButtonFace {
+        int imageid;
+        std::string hint;
+    };
 
     void FormCreate(Control Sender);
     void FormClose(Control Sender);
+    void show_start_texts();
+    void set_panel_values();
+    void set_button(ControlId button, int imageid, const std::string& hint);
+    void set_layout(Layout layout);
+    void tick();
+
+    // Values set from code that count as the user's action: each runs the
+    // control's handler when the value changed.
+    void check_radio(ControlId radio);
+    void move_bar(Control bar, int position);
+    void tick_box(Control box, bool ticked);
 
     // Start-up and shut-down steps that belong to the mixer, the playback
-    // notification and the global hotkeys; each does nothing until its piece
-    // is built, and the rest of the sequence runs unchanged.
+    // notification and the global hotkeys.
     void open_mixer();
     int32_t autodetect_source();
     void source_routine();
@@ -310,14 +208,13 @@ private:
     void select_source_on_mixer(int32_t line_kind, int32_t source_index);
     void wire_mixer();
     void wire_hotkeys();
-    void show_window();
     void rebuild_mixer_panel();
     void restore_source();
     void hold_chosen_source(int32_t chosen);
     int32_t line_kind() const;
     void show_source(int32_t line_kind);
     void create_notify_window();
-    void register_hotkey(THotKey& field, int id);
+    void register_hotkeys();
     void unregister_show_hotkey();
     void destroy_notify_window();
     void close_mixer();
@@ -333,6 +230,9 @@ private:
     // Playback.
     void show_play_position();
 
+    SkinFormServices services_;
+    SkinFormView& view_;
+
     // True while a record click waits in the append question or the save
     // dialog; those run their own event loop, so a second record or a stop can
     // arrive before the first one has reached rec().
@@ -340,22 +240,24 @@ private:
     bool start_cancelled_ = false;
     std::string last_saved_name_; // offered by the save dialog after a confirmed choice
 
-    SkinFormServices services_;
-    int32_t source_index_ = -1; // the chosen entry of ComboBox1, -1 none
+    std::map<ControlId, ButtonFace> faces_; // every skin button's image id and hint
+    Layout layout_ = Layout::Compact;
+    std::vector<std::string> source_items_; // ComboBox1's items, the mixer's record lines
+    int32_t source_index_ = -1;             // the chosen entry of ComboBox1, -1 none
+    size_t rows_ = 0;                       // the mixer panel's rows
     // User moves of a level reach the mixer at most once per 50 ms.
     std::unique_ptr<ThrottledWrite> record_level_write_;
     std::vector<std::unique_ptr<ThrottledWrite>> row_writes_;
     // While the panel is rebuilt after the sound system changed, what the
     // mixer reports is only shown, never written back.
     bool rebuilding_mixer_ = false;
-    bool rebuild_pending_ = false;
+    std::unique_ptr<OneShotTimer> rebuild_;
     // Start-up found no sound server: the stored record source is restored
     // once one answers.
     bool source_restore_pending_ = false;
-    std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
-    bool painted_ = false;                 // the first paint came
-    bool started_ = false;                 // finish_start ran
-    bool closed_ = false;                  // FormClose began: events reach no handler from then on
+    std::unique_ptr<OneShotTimer> start_without_paint_;
+    bool started_ = false; // finish_start ran
+    bool closed_ = false;  // close began: events reach no handler from then on
 };
 
 } // namespace ornavox

@@ -4,61 +4,58 @@
 #include "app/shortcut_text.h"
 #include "platform/hotkey_service.h"
 #include "platform/message_sink.h"
-#include "ui/hotkey_edit.h"
-
-#include <QLabel>
+#include "ui/skinform_view.h"
 
 namespace ornavox {
+
+namespace {
+
+int hotkey_of(ControlId field)
+{
+    switch (field) {
+    case ControlId::HotKey1:
+        return kRecordPauseHotkey;
+    case ControlId::HotKey2:
+        return kStopHotkey;
+    default:
+        return kShowWindowHotkey;
+    }
+}
+
+} // namespace
 
 void TskinForm::wire_hotkeys()
 {
     services_.hotkeys.set_handler(until_closed([this](int id) { WMHotKey(id); }));
     // A desktop that chose other triggers: the fields show what fires.
     services_.hotkeys.set_grants_handler([this] {
-        const std::pair<THotKey*, int> fields[] = {
-            {HotKey1, kRecordPauseHotkey}, {HotKey2, kStopHotkey}, {HotKey3, kShowWindowHotkey}};
-        for (const auto& [field, id] : fields)
-            if (const uint16_t granted = services_.hotkeys.granted_shortcut(id))
-                field->setHotKey(granted);
+        for (const ControlId field : {ControlId::HotKey1, ControlId::HotKey2, ControlId::HotKey3})
+            if (const uint16_t granted = services_.hotkeys.granted_shortcut(hotkey_of(field)))
+                view_.set_hotkey(field, granted);
     });
-    for (THotKey* field : {HotKey1, HotKey2, HotKey3})
-        field->onchange = until_closed([this](QObject* sender) { HotKey3Change(control_of(sender)); });
-}
-
-void TskinForm::register_hotkey(THotKey& field, int id)
-{
-    services_.hotkeys.register_hotkey(id, field.hotKey());
-}
-
-void TskinForm::unregister_show_hotkey()
-{
-    services_.hotkeys.unregister_hotkey(kShowWindowHotkey);
 }
 
 // The field's new combination replaces its earlier one: only what the field
 // shows fires.
 void TskinForm::HotKey3Change(Control Sender)
 {
-    auto* field = qobject_cast<THotKey*>(widget_of(Sender));
-    if (!field)
+    if (Sender.id != ControlId::HotKey1 && Sender.id != ControlId::HotKey2 && Sender.id != ControlId::HotKey3)
         return;
-    const int id = Sender.id == ControlId::HotKey1 ? kRecordPauseHotkey
-        : Sender.id == ControlId::HotKey2          ? kStopHotkey
-                                                   : kShowWindowHotkey;
-    services_.hotkeys.register_hotkey(id, field->hotKey());
-    program.Settings.write_string("hotkey", control_name(Sender.id), ShortCutToText(field->hotKey()));
+    const uint16_t shortcut = view_.hotkey(Sender.id);
+    services_.hotkeys.register_hotkey(hotkey_of(Sender.id), shortcut);
+    program.Settings.write_string("hotkey", control_name(Sender.id), ShortCutToText(shortcut));
 }
 
 void TskinForm::WMHotKey(int id)
 {
     switch (id) {
     case kShowWindowHotkey:
-        Label3->setText(QStringLiteral("Got it!"));
-        show_window();
+        view_.set_text(ControlId::Label3, "Got it!");
+        view_.show_window();
         break;
     case kStopHotkey:
         hotlinkbutton4Click(ControlId::None);
-        show_window();
+        view_.show_window();
         break;
     case kRecordPauseHotkey:
         hotlinkbutton3Click(ControlId::None);
@@ -66,15 +63,6 @@ void TskinForm::WMHotKey(int id)
     default:
         break;
     }
-}
-
-void TskinForm::show_window()
-{
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
 }
 
 // Hidden, the window is out of the taskbar and only the show or the stop key
@@ -89,7 +77,7 @@ void TskinForm::hotlinkbutton13Click(Control)
             "options panel (the Options button).");
         return;
     }
-    hide();
+    view_.hide_window();
 }
 
 } // namespace ornavox

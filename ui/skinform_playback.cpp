@@ -6,10 +6,8 @@
 #include "platform/sound_backend.h"
 #include "platform/user_locale.h"
 #include "recording/time_text.h"
-#include "ui/hotlinkbutton.h"
 #include "ui/notify_window.h"
-
-#include <QLabel>
+#include "ui/skinform_view.h"
 
 namespace ornavox {
 
@@ -34,15 +32,16 @@ void TskinForm::hotlinkbutton1Click(Control)
     services_.sound.media_player().play(NotifyWnd);
     // The length in seconds: 83456 ms is "83.456", 5000 ms is "5".
     const uint64_t length = services_.sound.media_player().length_ms().value_or(0);
-    Label7->setText(QString::fromStdString(services_.locale.shortest_decimal(static_cast<double>(length) / 1000.0)));
-    Label5->setText(QStringLiteral("Playing"));
+    view_.set_text(ControlId::Label7, services_.locale.shortest_decimal(static_cast<double>(length) / 1000.0));
+    view_.set_text(ControlId::Label5, "Playing");
 }
 
 void TskinForm::show_play_position()
 {
     if (const std::optional<uint64_t> position = services_.sound.media_player().position_ms())
-        Label3->setText(QString::fromStdString(format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay,
-                                                                  services_.locale.long_time_format())));
+        view_.set_text(ControlId::Label3,
+                       format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay,
+                                          services_.locale.long_time_format()));
 }
 
 // The end of a play: a successful end returns the window to Idle. So does a
@@ -53,8 +52,7 @@ void TskinForm::NotifyWndProc(uint32_t code, const std::string& reason)
     if (taskstate != TaskState::Playing || (code != MCI_NOTIFY_SUCCESSFUL && code != MCI_NOTIFY_FAILURE))
         return;
     show_idle();
-    hotlinkbutton1->setButtonstate(0);
-    hotlinkbutton1->update();
+    view_.show_normal_face(ControlId::hotlinkbutton1);
     services_.sound.media_player().close();
     if (code == MCI_NOTIFY_FAILURE)
         services_.messages.show_message("Playback of " + program.SaveFile + " stopped: " + reason + ".");

@@ -5,11 +5,7 @@
 #include "platform/sound_backend.h"
 #include "platform/user_locale.h"
 #include "ui/dialogs.h"
-#include "ui/hotlinkbutton.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
+#include "ui/skinform_view.h"
 
 #include <filesystem>
 
@@ -22,6 +18,15 @@ constexpr const char* kPauseHint = "Record pause";
 constexpr const char* kPlayHint = "Playback the what recorded.";
 constexpr const char* kMusicHint = "Record in music  mode.";
 constexpr const char* kVoiceHint = "Record in voice  mode.";
+
+// Right-aligned in `width` characters, as the size line shows its number.
+std::string padded(const std::string& text, size_t width)
+{
+    size_t characters = 0;
+    for (const char c : text)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return characters < width ? std::string(width - characters, ' ') + text : text;
+}
 
 } // namespace
 
@@ -36,9 +41,8 @@ void TskinForm::hotlinkbutton3Click(Control)
         taskstate = TaskState::Paused;
         audiorec1->pause();
         audiorec1->append = true;
-        hotlinkbutton3->setImageid(2);
-        hotlinkbutton3->setHint(kRecordHint);
-        Label5->setText(QStringLiteral("Pause"));
+        set_button(ControlId::hotlinkbutton3, 2, kRecordHint);
+        view_.set_text(ControlId::Label5, "Pause");
         break;
     case TaskState::Playing:
         services_.messages.show_message("Still in playback mode");
@@ -96,9 +100,8 @@ void TskinForm::start_recording()
         return;
     }
     taskstate = TaskState::Recording;
-    hotlinkbutton3->setImageid(1);
-    hotlinkbutton3->setHint(kPauseHint);
-    Label5->setText(QStringLiteral("Recording"));
+    set_button(ControlId::hotlinkbutton3, 1, kPauseHint);
+    view_.set_text(ControlId::Label5, "Recording");
 }
 
 void TskinForm::hotlinkbutton4Click(Control)
@@ -115,12 +118,10 @@ void TskinForm::hotlinkbutton4Click(Control)
 
 void TskinForm::show_idle()
 {
-    hotlinkbutton3->setImageid(2);
-    hotlinkbutton3->setHint(kRecordHint);
-    hotlinkbutton1->setImageid(0);
-    hotlinkbutton1->setHint(kPlayHint);
+    set_button(ControlId::hotlinkbutton3, 2, kRecordHint);
+    set_button(ControlId::hotlinkbutton1, 0, kPlayHint);
     taskstate = TaskState::Idle;
-    Label5->setText(QStringLiteral("Idle"));
+    view_.set_text(ControlId::Label5, "Idle");
 }
 
 // The component stopped by itself after showing why (the disk filled up);
@@ -133,20 +134,19 @@ void TskinForm::recording_failed()
 
 void TskinForm::hotlinkbutton10Click(Control)
 {
-    if (hotlinkbutton10->imageid() == 2) {
-        hotlinkbutton10->setImageid(3);
-        hotlinkbutton10->setHint(kVoiceHint);
-    } else {
-        hotlinkbutton10->setImageid(2);
-        hotlinkbutton10->setHint(kMusicHint);
-    }
+    if (faces_[ControlId::hotlinkbutton10].imageid == 2)
+        set_button(ControlId::hotlinkbutton10, 3, kVoiceHint);
+    else
+        set_button(ControlId::hotlinkbutton10, 2, kMusicHint);
 }
 
 void TskinForm::ComboBox2Change(Control)
 {
-    audiorec1->bps = integer_or(ComboBox3->currentText(), 128);
-    audiorec1->samples = integer_or(ComboBox2->currentText(), 44100);
-    Label4->setText(QStringLiteral("MP3 Stereo %1Hz %2kbps").arg(ComboBox2->currentText(), ComboBox3->currentText()));
+    const std::string samples = view_.edit_text(ControlId::ComboBox2);
+    const std::string bps = view_.edit_text(ControlId::ComboBox3);
+    audiorec1->bps = integer_or(bps, 128);
+    audiorec1->samples = integer_or(samples, 44100);
+    view_.set_text(ControlId::Label4, "MP3 Stereo " + samples + "Hz " + bps + "kbps");
     program.Settings.write_integer("mp3", "samples", audiorec1->samples);
     program.Settings.write_integer("mp3", "bps", audiorec1->bps);
 }
@@ -173,7 +173,7 @@ bool TskinForm::choose_save_file()
         if (program.SaveDir.empty() || program.SaveDir.back() != '/')
             program.SaveDir += '/';
         last_saved_name_ = path.filename().string();
-        Edit1->setText(QString::fromStdString(last_saved_name_));
+        view_.set_text(ControlId::Edit1, last_saved_name_);
     }
     program.Settings.write_string("path", "savepath", program.SaveDir);
     program.Settings.write_string("path", "savefile", program.SaveFile);
@@ -186,13 +186,13 @@ void TskinForm::Timer1Timer(Control)
     case TaskState::Recording: {
         std::string elapsed;
         audiorec1->position(elapsed);
-        Label3->setText(QString::fromStdString(elapsed));
-        const QString size = QString::fromStdString(services_.locale.grouped(audiorec1->mp3size));
-        Label7->setText(QStringLiteral("Filesize: %1 bytes").arg(size, 8));
+        view_.set_text(ControlId::Label3, elapsed);
+        view_.set_text(ControlId::Label7,
+                       "Filesize: " + padded(services_.locale.grouped(audiorec1->mp3size), 8) + " bytes");
         break;
     }
     case TaskState::Idle:
-        Label3->setText(QStringLiteral("No task."));
+        view_.set_text(ControlId::Label3, "No task.");
         break;
     case TaskState::Paused:
         break;

@@ -1,32 +1,43 @@
 #include "ui/skinform.h"
 
 #include "app/shortcut_text.h"
+#include "platform/hotkey_service.h"
+#include "platform/message_sink.h"
+#include "platform/one_shot_timer.h"
 #include "platform/sound_backend.h"
 #include "platform/user_locale.h"
-#include "ui/hotkey_edit.h"
 #include "ui/notify_window.h"
+#include "ui/skinform_view.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QTimer>
-
+#include <charconv>
+#include <chrono>
 #include <utility>
 
 namespace ornavox {
 
-int32_t integer_or(const QString& text, int32_t fallback)
+namespace {
+
+constexpr std::chrono::milliseconds kTimer1Interval{1000};
+
+} // namespace
+
+int32_t integer_or(const std::string& text, int32_t fallback)
 {
-    bool ok = false;
-    const int32_t value = text.toInt(&ok);
-    return ok ? value : fallback;
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return fallback;
+    const size_t end = text.find_last_not_of(" \t") + 1;
+    const char* begin = text.data() + first;
+    if (*begin == '+' && end - first > 1 && begin[1] != '-')
+        ++begin;
+    int32_t value = 0;
+    const auto [stop, error] = std::from_chars(begin, text.data() + end, value);
+    return error == std::errc() && stop == text.data() + end ? value : fallback;
 }
 
-QString start_format_text(const QString& samples, const QString& bps)
+std::string start_format_text(const std::string& samples, const std::string& bps)
 {
-    return QStringLiteral("MP3 %1Hz %2kbps").arg(samples, bps);
+    return "MP3 " + samples + "Hz " + bps + "kbps";
 }
 
 void TskinForm::FormCreate(Control)
@@ -40,7 +51,7 @@ void TskinForm::FormCreate(Control)
     p.SaveFile = p.DefaultSaveFile;
     p.SaveDir = p.ProgramDir;
     show_start_texts();
-    setFixedSize(kCompactWidth, kCompactHeight);
+    set_layout(Layout::Compact);
 }
 
 // What the rest of start-up will leave in the skin area, so that the first
@@ -50,12 +61,13 @@ void TskinForm::show_start_texts()
 {
     const IniDocument& settings = program.Settings;
     if (settings.section_exists("mp3"))
-        Label4->setText(start_format_text(QString::number(settings.read_integer("mp3", "samples", 44100)),
-                                          QString::number(settings.read_integer("mp3", "bps", 128))));
+        view_.set_text(ControlId::Label4,
+                       start_format_text(std::to_string(settings.read_integer("mp3", "samples", 44100)),
+                                         std::to_string(settings.read_integer("mp3", "bps", 128))));
     int32_t kind = settings.section_exists("audio") ? settings.read_integer("audio", "audioline", 0) : 0;
     if (kind < 1 || kind > 3)
         kind = 0;
-    Label6->setText(source_label_text(kind, QString()));
+    view_.set_text(ControlId::Label6, source_label_text(kind, std::string()));
 }
 
 void TskinForm::finish_start()
@@ -70,8 +82,11 @@ void TskinForm::finish_start()
         std::make_unique<Taudiorec>(AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages,
                                                      services_.program_dir, services_.locale.long_time_format()});
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
-    build_panels();
-    wire_panels();
+    Timer1 = services_.timers.make_timer();
+    view_.build_panels();
+    set_panel_values();
+    wire_mixer();
+    wire_hotkeys();
 
     ProgramValues& p = program;
     open_mixer();
@@ -80,7 +95,7 @@ void TskinForm::finish_start()
         p.SaveDir = p.Settings.read_string("path", "savepath", p.ProgramDir);
         p.SaveFile = p.Settings.read_string("path", "savefile", p.DefaultSaveFile);
     }
-    Edit1->setText(QString::fromStdString(p.SaveFile));
+    view_.set_text(ControlId::Edit1, p.SaveFile);
 
     // Without a sound server, or before it answers, there is nothing to
     // choose from: the stored choice stays as it is until the mixer opens
@@ -91,34 +106,47 @@ void TskinForm::finish_start()
         source_restore_pending_ = true;
 
     if (p.Settings.section_exists("mp3")) {
-        {
-            const QSignalBlocker quiet3(ComboBox3);
-            const QSignalBlocker quiet2(ComboBox2);
-            ComboBox3->setCurrentText(QString::number(p.Settings.read_integer("mp3", "bps", 128)));
-            ComboBox2->setCurrentText(QString::number(p.Settings.read_integer("mp3", "samples", 44100)));
-        }
-        audiorec1->bps = integer_or(ComboBox3->currentText(), 128);
-        audiorec1->samples = integer_or(ComboBox2->currentText(), 44100);
-        Label4->setText(start_format_text(ComboBox2->currentText(), ComboBox3->currentText()));
+        const std::string bps = std::to_string(p.Settings.read_integer("mp3", "bps", 128));
+        const std::string samples = std::to_string(p.Settings.read_integer("mp3", "samples", 44100));
+        view_.set_edit_text(ControlId::ComboBox3, bps);
+        view_.set_edit_text(ControlId::ComboBox2, samples);
+        audiorec1->bps = integer_or(bps, 128);
+        audiorec1->samples = integer_or(samples, 44100);
+        view_.set_text(ControlId::Label4, start_format_text(samples, bps));
     }
 
     create_notify_window();
+    register_hotkeys();
+    tick();
+}
 
-    const struct {
-        THotKey* field;
-        int id;
-        const char* key;
-    } hotkeys[] = {{HotKey3, kShowWindowHotkey, "hotkey3"},
-                   {HotKey2, kStopHotkey, "hotkey2"},
-                   {HotKey1, kRecordPauseHotkey, "hotkey1"}};
-    for (const auto& h : hotkeys) {
-        const std::string text = trimmed(p.Settings.read_string("hotkey", h.key, ""));
-        if (!text.empty())
-            h.field->setHotKey(TextToShortCut(text));
-        register_hotkey(*h.field, h.id);
-    }
-    Timer1->start();
-    autosize_labels();
+// What the layout gives the panels' input controls; start-up and the mixer
+// change some of it.
+void TskinForm::set_panel_values()
+{
+    view_.set_checked(ControlId::RadioButton4, true);
+    view_.set_edit_text(ControlId::ComboBox1, "Unkown");
+    view_.set_position(ControlId::TrackBar1, 0);
+    view_.set_text(ControlId::Edit1, "save.mp3");
+    view_.set_items(ControlId::ComboBox2, {"44100", "48000", "32000"});
+    view_.set_edit_text(ControlId::ComboBox2, "44100");
+    view_.set_items(ControlId::ComboBox3, {"128", "96", "160", "192", "256"});
+    view_.set_edit_text(ControlId::ComboBox3, "128");
+    view_.set_hotkey(ControlId::HotKey1, kShortcutShift | kShortcutCtrl | 0x78); // F9
+    view_.set_hotkey(ControlId::HotKey2, kShortcutShift | kShortcutCtrl | 0x79); // F10
+    view_.set_hotkey(ControlId::HotKey3, kShortcutShift | kShortcutCtrl | 0x7A); // F11
+}
+
+// The timer runs from start-up to the end of the program; a tick that the
+// close sequence overtakes does nothing.
+void TskinForm::tick()
+{
+    Timer1->start(kTimer1Interval, [this] {
+        if (closed_)
+            return;
+        Timer1Timer(ControlId::Timer1);
+        tick();
+    });
 }
 
 // The record source of the settings, or the detected one where none is stored.
@@ -132,30 +160,28 @@ void TskinForm::restore_source()
     if (settings.section_exists("audio")) {
         switch (settings.read_integer("audio", "audioline", 0)) {
         case 1:
-            RadioButton1->setChecked(true);
+            check_radio(ControlId::RadioButton1);
             break;
         case 2:
-            RadioButton2->setChecked(true);
+            check_radio(ControlId::RadioButton2);
             break;
         case 3:
-            RadioButton3->setChecked(true);
+            check_radio(ControlId::RadioButton3);
             break;
         default:
-            RadioButton4->setChecked(true);
+            check_radio(ControlId::RadioButton4);
             break;
         }
         source_index_ = settings.read_integer("audio", "source", -1);
     }
-    {
-        const QSignalBlocker quiet(ComboBox1);
-        if (source_index_ < 0) {
-            const int32_t detected = autodetect_source();
-            if (detected >= 0 && detected < ComboBox1->count())
-                ComboBox1->setCurrentIndex(detected);
-            source_index_ = detected;
-        } else if (source_index_ < ComboBox1->count()) {
-            ComboBox1->setCurrentIndex(source_index_);
-        }
+    const auto count = static_cast<int32_t>(source_items_.size());
+    if (source_index_ < 0) {
+        const int32_t detected = autodetect_source();
+        if (detected >= 0 && detected < count)
+            view_.select_item(ControlId::ComboBox1, detected);
+        source_index_ = detected;
+    } else if (source_index_ < count) {
+        view_.select_item(ControlId::ComboBox1, source_index_);
     }
     source_routine();
 }
@@ -185,6 +211,30 @@ void TskinForm::save_settings()
     std::string error;
     if (!program.Settings.save(program.ProgramDir + "Config.ini", error))
         services_.messages.show_message(error);
+}
+
+// The fields show the stored combinations, or the layout's where none is
+// stored; the show key first.
+void TskinForm::register_hotkeys()
+{
+    const struct {
+        ControlId field;
+        int id;
+        const char* key;
+    } hotkeys[] = {{ControlId::HotKey3, kShowWindowHotkey, "hotkey3"},
+                   {ControlId::HotKey2, kStopHotkey, "hotkey2"},
+                   {ControlId::HotKey1, kRecordPauseHotkey, "hotkey1"}};
+    for (const auto& h : hotkeys) {
+        const std::string text = trimmed(program.Settings.read_string("hotkey", h.key, ""));
+        if (!text.empty())
+            view_.set_hotkey(h.field, TextToShortCut(text));
+        services_.hotkeys.register_hotkey(h.id, view_.hotkey(h.field));
+    }
+}
+
+void TskinForm::unregister_show_hotkey()
+{
+    services_.hotkeys.unregister_hotkey(kShowWindowHotkey);
 }
 
 void TskinForm::create_notify_window()

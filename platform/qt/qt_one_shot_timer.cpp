@@ -1,13 +1,16 @@
 #include "platform/qt/qt_one_shot_timer.h"
 
+#include <utility>
+
 namespace ornavox {
 
 QtOneShotTimer::QtOneShotTimer()
 {
     timer_.setSingleShot(true);
+    // Taken out before the call: the call may start the timer again.
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-        if (fired_)
-            fired_();
+        if (auto fired = std::exchange(fired_, nullptr))
+            fired();
     });
 }
 

@@ -19,4 +19,9 @@ private:
     std::function<void()> fired_;
 };
 
+class QtTimerFactory final : public TimerFactory {
+public:
+    std::unique_ptr<OneShotTimer> make_timer() override { return std::make_unique<QtOneShotTimer>(); }
+};
+
 } // namespace ornavox

@@ -5,12 +5,13 @@
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/pulse_server.h"
 #include "tests/ui/skinform_fixture.h"
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,11 +35,11 @@ protected:
     void create(const std::string& config = "", Wait wait = Wait::ForMixer)
     {
         folder.write_config(config);
-        form = std::make_unique<TskinForm>(
-            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale});
+        form = std::make_unique<SkinWindow>(
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale, timers});
         form->show();
         if (wait == Wait::ForMixer) {
-            ASSERT_TRUE(wait_for([&] { return form->started() && form->mixer->is_open(); }))
+            ASSERT_TRUE(wait_for([&] { return form->form().started() && form->form().mixer->is_open(); }))
                 << "the mixer panel was not filled";
         }
         QTest::qWait(200);
@@ -52,7 +53,8 @@ protected:
     {
         dialogs.answers = {Dialogs::Answer::Yes};
         click(form->hotlinkbutton3);
-        ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages.back());
+        ASSERT_EQ(form->form().taskstate, TaskState::Recording)
+            << (messages.messages.empty() ? "" : messages.messages.back());
     }
 
     // pactl's description of one sink input: the tone players are sink
@@ -80,13 +82,14 @@ protected:
     PulseMixerDevice mixer_device{session, dispatcher};
     PulseMediaPlayer player{session, dispatcher};
     QtUserLocale locale{"HH:mm:ss"};
+    QtTimerFactory timers;
     SoundDevices sound{device, mixer_device, player};
     FakeHotkeyService hotkeys;
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    ProgramFolder folder;
-    std::unique_ptr<TskinForm> form;
+    ProgramFolder folder{ProgramFolder::Skin::With};
+    std::unique_ptr<SkinWindow> form;
 };
 
 TEST_F(WindowMixer, StartingChangesNoVolumeOfTheUsersSystem)
@@ -168,11 +171,11 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
 
     dialogs.answers = {Dialogs::Answer::Yes};
     QTest::mouseClick(form->hotlinkbutton3, Qt::LeftButton, {}, QPoint(12, 12));
-    ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
     QTest::qWait(1500);
     QTest::mouseClick(form->hotlinkbutton4, Qt::LeftButton, {}, QPoint(12, 12));
-    form->audiorec1->finish_closing();
-    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    form->form().audiorec1->finish_closing();
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_NEAR(tone_frequency(decoded, 0), 880, 5);
 }
@@ -206,14 +209,14 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
     const int mic = list_item("Desk Microphone");
     ASSERT_GE(mic, 0);
     form->ComboBox1->setCurrentIndex(mic);
-    form->ComboBox1Change(ControlId::ComboBox1);
+    form->form().ComboBox1Change(ControlId::ComboBox1);
     start_recording();
     const auto started = Clock::now();
     QTest::qWait(1500);
 
     const auto unplugged = Clock::now();
     server.remove_source("ornavox_mic");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 5000));
     const auto idle = Clock::now() - unplugged;
     std::printf("window idle %.1f ms after the unplug\n", seconds(idle) * 1000);
     EXPECT_LT(idle, std::chrono::seconds(1));
@@ -222,11 +225,11 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
         messages.messages[0].rfind("The recording stopped because the record source \"Desk Microphone\" went away", 0),
         0u)
         << messages.messages[0];
-    EXPECT_NE(messages.messages[0].find(form->program.SaveFile), std::string::npos);
+    EXPECT_NE(messages.messages[0].find(form->form().program.SaveFile), std::string::npos);
     EXPECT_EQ(form->Label6->text(), "Record source->Desk Microphone") << "nothing took its place";
 
-    form->audiorec1->finish_closing();
-    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    form->form().audiorec1->finish_closing();
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_NEAR(tone_frequency(decoded, 0), 660, 5) << "sound from another source";
     // Less the encoder's and the decoder's delay, which every decoded MP3 has.
@@ -236,7 +239,7 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
 
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->form().taskstate, TaskState::Idle);
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_NE(messages.messages[1].find("\"Desk Microphone\" is no longer there"), std::string::npos)
         << messages.messages[1];
@@ -258,11 +261,11 @@ TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
     server.pactl("set-default-sink ornavox_other");
     QTest::qWait(1500);
     click(form->hotlinkbutton4);
-    form->audiorec1->finish_closing();
+    form->form().audiorec1->finish_closing();
 
     EXPECT_EQ(form->ComboBox1->currentText(), chosen);
     EXPECT_EQ(form->Label6->text(), "Record source->" + chosen);
-    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GT(static_cast<double>(decoded.frames()) / decoded.rate, 2.3) << "the recording stalled";
     EXPECT_NEAR(tone_frequency(decoded, 0), 330, 5);
@@ -298,10 +301,10 @@ TEST_F(WindowMixer, AFrozenServerHoldsNothingBack)
     server.freeze();
     create("[audio]\r\naudioline=0\r\nsource=" + std::to_string(1 + server.sources_per_tone()) + "\r\n", Wait::No);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    ASSERT_TRUE(wait_for([&] { return form->started(); }));
+    ASSERT_TRUE(wait_for([&] { return form->form().started(); }));
     QTest::mouseClick(form->hotlinkbutton11, Qt::LeftButton, {}, QPoint(12, 12));
     EXPECT_EQ(form->width(), kOptionsWidth);
-    EXPECT_EQ(form->Edit1->text().toStdString(), form->program.SaveFile);
+    EXPECT_EQ(form->Edit1->text().toStdString(), form->form().program.SaveFile);
     // A window that had waited for the server would have given up on it by
     // now and said so.
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];

@@ -4,13 +4,14 @@
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/position_probe.h"
 #include "tests/support/pulse_server.h"
 #include "tests/ui/skinform_fixture.h"
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QLabel>
 #include <QTest>
@@ -38,8 +39,8 @@ protected:
     void SetUp() override
     {
         folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\n");
-        form = std::make_unique<TskinForm>(
-            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale});
+        form = std::make_unique<SkinWindow>(
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale, timers});
         form->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label6->text().contains(QStringLiteral("Sine")); }, 10000))
             << form->Label6->text().toStdString();
@@ -61,36 +62,37 @@ protected:
     FakeHotkeyService hotkeys;
     PositionProbe probe{device};
     QtUserLocale locale{"HH:mm:ss"};
+    QtTimerFactory timers;
     SoundDevices sound{probe, mixer_device, player};
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    ProgramFolder folder;
-    std::unique_ptr<TskinForm> form;
+    ProgramFolder folder{ProgramFolder::Skin::With};
+    std::unique_ptr<SkinWindow> form;
 };
 
 TEST_F(WindowOnSoundServer, RecordPauseResumeStopMakesOneStream)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
     run_for(1600);
     EXPECT_NE(form->Label7->text(), QStringLiteral("Filesize:0")) << "the timer did not show the size";
     EXPECT_TRUE(form->Label3->text().startsWith(QStringLiteral("00:00:0"))) << form->Label3->text().toStdString();
 
     click(form->hotlinkbutton3);
-    EXPECT_EQ(form->taskstate, TaskState::Paused);
+    EXPECT_EQ(form->form().taskstate, TaskState::Paused);
     run_for(300);
     click(form->hotlinkbutton3);
-    EXPECT_EQ(form->taskstate, TaskState::Recording);
+    EXPECT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1000);
     click(form->hotlinkbutton4);
-    form->audiorec1->finish_closing();
+    form->form().audiorec1->finish_closing();
 
     EXPECT_EQ(dialogs.questions.size(), 1u);
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
     ASSERT_EQ(probe.positions.size(), 2u);
-    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_EQ(decoded.rate, 44100);
     EXPECT_EQ(decoded.channels, 2);
@@ -105,14 +107,14 @@ TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1200);
     form->close();
 
-    EXPECT_FALSE(form->audiorec1->closing());
+    EXPECT_FALSE(form->form().audiorec1->closing());
     ASSERT_EQ(probe.positions.size(), 1u);
     EXPECT_GT(captured(), 44100u / 2);
-    const DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GE(decoded.frames(), captured());
     EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
@@ -127,26 +129,26 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
 {
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1500);
 
     const auto killed = std::chrono::steady_clock::now();
     server.kill();
-    for (int i = 0; i < 500 && form->taskstate != TaskState::Idle; ++i)
+    for (int i = 0; i < 500 && form->form().taskstate != TaskState::Idle; ++i)
         run_for(2);
     const auto latency = std::chrono::steady_clock::now() - killed;
-    EXPECT_EQ(form->taskstate, TaskState::Idle);
+    EXPECT_EQ(form->form().taskstate, TaskState::Idle);
     EXPECT_LT(latency, std::chrono::seconds(1));
     std::printf("window idle %.1f ms after the kill\n", std::chrono::duration<double, std::milli>(latency).count());
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
-    EXPECT_FALSE(form->audiorec1->closing());
+    EXPECT_FALSE(form->form().audiorec1->closing());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].rfind("The recording stopped because the sound server went away", 0), 0u)
         << messages.messages[0];
-    EXPECT_NE(messages.messages[0].find(form->program.SaveFile), std::string::npos) << messages.messages[0];
+    EXPECT_NE(messages.messages[0].find(form->form().program.SaveFile), std::string::npos) << messages.messages[0];
 
     ASSERT_EQ(probe.positions.size(), 1u);
-    DecodedMp3 decoded = decode_mp3_file(form->program.SaveFile);
+    DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GE(decoded.frames(), captured());
     EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
@@ -154,13 +156,14 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
     server.restart();
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    ASSERT_EQ(form->taskstate, TaskState::Recording) << (messages.messages.size() > 1 ? messages.messages[1] : "");
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording)
+        << (messages.messages.size() > 1 ? messages.messages[1] : "");
     run_for(800);
     click(form->hotlinkbutton4);
-    form->audiorec1->finish_closing();
+    form->form().audiorec1->finish_closing();
     EXPECT_EQ(messages.messages.size(), 1u);
     ASSERT_EQ(probe.positions.size(), 2u);
-    decoded = decode_mp3_file(form->program.SaveFile);
+    decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GE(decoded.frames(), captured());
     EXPECT_LE(decoded.frames(), captured() + 2 * kEncoderSlack);
@@ -173,29 +176,29 @@ TEST_F(WindowOnSoundServer, TheRecordingPlaysToItsEndAndALostServerEndsAPlay)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
-    ASSERT_EQ(form->taskstate, TaskState::Recording);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1500);
     click(form->hotlinkbutton4);
-    form->audiorec1->finish_closing();
+    form->form().audiorec1->finish_closing();
 
     click(form->hotlinkbutton1);
-    ASSERT_EQ(form->taskstate, TaskState::Playing) << (messages.messages.empty() ? "" : messages.messages[0]);
+    ASSERT_EQ(form->form().taskstate, TaskState::Playing) << (messages.messages.empty() ? "" : messages.messages[0]);
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Playing"));
     const double length = form->Label7->text().toDouble();
     EXPECT_NEAR(length, static_cast<double>(captured()) / 44100, 0.1) << "what was captured";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 10000));
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
 
     click(form->hotlinkbutton1);
-    ASSERT_EQ(form->taskstate, TaskState::Playing);
+    ASSERT_EQ(form->form().taskstate, TaskState::Playing);
     run_for(300);
     server.kill();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->taskstate == TaskState::Idle; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 1000));
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(
-        messages.messages[0].rfind("Playback of " + form->program.SaveFile + " stopped: the sound server went away", 0),
-        0u)
+    EXPECT_EQ(messages.messages[0].rfind(
+                  "Playback of " + form->form().program.SaveFile + " stopped: the sound server went away", 0),
+              0u)
         << messages.messages[0];
 }
 

@@ -1,10 +1,11 @@
 // X11 key grabs on a private X server, keys sent through XTEST by xdotool
 // (without --window, which would bypass the grab).
+#include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/x11/x11_hotkey_service.h"
 #include "tests/support/virtual_display.h"
 #include "tests/ui/skinform_fixture.h"
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QLabel>
 #include <QTest>
@@ -152,15 +153,17 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    ProgramFolder folder;
+    ProgramFolder folder{ProgramFolder::Skin::With};
     SoundDevices sound(device, card, player);
     QtUserLocale locale("HH:mm:ss");
-    TskinForm form(SkinFormServices{sound, *service, dispatcher, messages, dialogs, shell, folder.path(), locale});
+    QtTimerFactory timers;
+    SkinWindow form(
+        SkinFormServices{sound, *service, dispatcher, messages, dialogs, shell, folder.path(), locale, timers});
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.started(); }, 3000)) << "the first paint finishes start-up";
-    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
-    form.hotlinkbutton13Click(ControlId::hotlinkbutton13);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.form().started(); }, 3000)) << "the first paint finishes start-up";
+    form.form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
+    form.form().hotlinkbutton13Click(ControlId::hotlinkbutton13);
     ASSERT_TRUE(messages.messages.empty()) << messages.messages[0];
     EXPECT_FALSE(form.isVisible());
 

@@ -1,5 +1,5 @@
-#include "ui/hotkey_edit.h"
-#include "ui/qt_key_codes.h"
+#include "ui/qt/hotkey_edit.h"
+#include "ui/qt/qt_key_codes.h"
 
 #include <QAction>
 #include <QApplication>

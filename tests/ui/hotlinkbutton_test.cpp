@@ -1,7 +1,7 @@
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
-#include "ui/imagelist.h"
-#include "ui/skin_files.h"
+#include "ui/qt/imagelist.h"
+#include "ui/qt/skin_files.h"
 
 #include <QDir>
 #include <QMenu>

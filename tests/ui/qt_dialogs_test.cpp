@@ -1,5 +1,5 @@
 #include "platform/qt/qt_message_sink.h"
-#include "ui/qt_dialogs.h"
+#include "ui/qt/qt_dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "ui/imagelist.h"
-#include "ui/skin_files.h"
+#include "ui/qt/imagelist.h"
+#include "ui/qt/skin_files.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 #include "tests/ui/skinform_fixture.h"
 
-#include "ui/hotkey_edit.h"
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotkey_edit.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -265,71 +266,73 @@ QString text_of(const QWidget* w)
     return {};
 }
 
-QString shown_hint(const QWidget* w)
+// The hint line's text for a display label or a picture button (the window's
+// logic keeps it), the tooltip for any other control.
+QString shown_hint(const TskinForm& form, const QWidget* w)
 {
     if (qobject_cast<const QLabel*>(w) || qobject_cast<const Thotlinkbutton*>(w))
-        return hint_of(w);
+        return QString::fromStdString(form.hint_of(control_named(w->objectName().toStdString())));
     return w->toolTip();
 }
 
-class SkinFormLayoutTest : public SkinFormTest {};
+class SkinWindowLayoutTest : public SkinWindowTest {};
 
-TEST_F(SkinFormLayoutTest, EveryControlIsLaidOutAsTheTablesSay)
+TEST_F(SkinWindowLayoutTest, EveryControlIsLaidOutAsTheTablesSay)
 {
     create();
-    const std::map<std::string, QWidget*> members = {{"background", form->background},
-                                                     {"Label1", form->Label1},
-                                                     {"Label3", form->Label3},
-                                                     {"Label4", form->Label4},
-                                                     {"Label5", form->Label5},
-                                                     {"Label6", form->Label6},
-                                                     {"Label7", form->Label7},
-                                                     {"Label8", form->Label8},
-                                                     {"Label9", form->Label9},
-                                                     {"Label10", form->Label10},
-                                                     {"Label11", form->Label11},
-                                                     {"Label12", form->Label12},
-                                                     {"Label13", form->Label13},
-                                                     {"Label14", form->Label14},
-                                                     {"hotlinkbutton1", form->hotlinkbutton1},
-                                                     {"hotlinkbutton2", form->hotlinkbutton2},
-                                                     {"hotlinkbutton3", form->hotlinkbutton3},
-                                                     {"hotlinkbutton4", form->hotlinkbutton4},
-                                                     {"hotlinkbutton5", form->hotlinkbutton5},
-                                                     {"hotlinkbutton6", form->hotlinkbutton6},
-                                                     {"hotlinkbutton7", form->hotlinkbutton7},
-                                                     {"hotlinkbutton8", form->hotlinkbutton8},
-                                                     {"hotlinkbutton9", form->hotlinkbutton9},
-                                                     {"hotlinkbutton10", form->hotlinkbutton10},
-                                                     {"hotlinkbutton11", form->hotlinkbutton11},
-                                                     {"hotlinkbutton12", form->hotlinkbutton12},
-                                                     {"hotlinkbutton13", form->hotlinkbutton13},
-                                                     {"hotlinkbutton14", form->hotlinkbutton14},
-                                                     {"GroupBox1", form->GroupBox1},
-                                                     {"GroupBox2", form->GroupBox2},
-                                                     {"ScrollBox1", form->ScrollBox1},
-                                                     {"RadioButton1", form->RadioButton1},
-                                                     {"RadioButton2", form->RadioButton2},
-                                                     {"RadioButton3", form->RadioButton3},
-                                                     {"RadioButton4", form->RadioButton4},
-                                                     {"ComboBox1", form->ComboBox1},
-                                                     {"ComboBox2", form->ComboBox2},
-                                                     {"ComboBox3", form->ComboBox3},
-                                                     {"TrackBar1", form->TrackBar1},
-                                                     {"SpeedButton1", form->SpeedButton1},
-                                                     {"SpeedButton3", form->SpeedButton3},
-                                                     {"Edit1", form->Edit1},
-                                                     {"HotKey1", form->HotKey1},
-                                                     {"HotKey2", form->HotKey2},
-                                                     {"HotKey3", form->HotKey3}};
+    const std::map<std::string, QWidget*> members = {{"background", window->background},
+                                                     {"Label1", window->Label1},
+                                                     {"Label3", window->Label3},
+                                                     {"Label4", window->Label4},
+                                                     {"Label5", window->Label5},
+                                                     {"Label6", window->Label6},
+                                                     {"Label7", window->Label7},
+                                                     {"Label8", window->Label8},
+                                                     {"Label9", window->Label9},
+                                                     {"Label10", window->Label10},
+                                                     {"Label11", window->Label11},
+                                                     {"Label12", window->Label12},
+                                                     {"Label13", window->Label13},
+                                                     {"Label14", window->Label14},
+                                                     {"hotlinkbutton1", window->hotlinkbutton1},
+                                                     {"hotlinkbutton2", window->hotlinkbutton2},
+                                                     {"hotlinkbutton3", window->hotlinkbutton3},
+                                                     {"hotlinkbutton4", window->hotlinkbutton4},
+                                                     {"hotlinkbutton5", window->hotlinkbutton5},
+                                                     {"hotlinkbutton6", window->hotlinkbutton6},
+                                                     {"hotlinkbutton7", window->hotlinkbutton7},
+                                                     {"hotlinkbutton8", window->hotlinkbutton8},
+                                                     {"hotlinkbutton9", window->hotlinkbutton9},
+                                                     {"hotlinkbutton10", window->hotlinkbutton10},
+                                                     {"hotlinkbutton11", window->hotlinkbutton11},
+                                                     {"hotlinkbutton12", window->hotlinkbutton12},
+                                                     {"hotlinkbutton13", window->hotlinkbutton13},
+                                                     {"hotlinkbutton14", window->hotlinkbutton14},
+                                                     {"GroupBox1", window->GroupBox1},
+                                                     {"GroupBox2", window->GroupBox2},
+                                                     {"ScrollBox1", window->ScrollBox1},
+                                                     {"RadioButton1", window->RadioButton1},
+                                                     {"RadioButton2", window->RadioButton2},
+                                                     {"RadioButton3", window->RadioButton3},
+                                                     {"RadioButton4", window->RadioButton4},
+                                                     {"ComboBox1", window->ComboBox1},
+                                                     {"ComboBox2", window->ComboBox2},
+                                                     {"ComboBox3", window->ComboBox3},
+                                                     {"TrackBar1", window->TrackBar1},
+                                                     {"SpeedButton1", window->SpeedButton1},
+                                                     {"SpeedButton3", window->SpeedButton3},
+                                                     {"Edit1", window->Edit1},
+                                                     {"HotKey1", window->HotKey1},
+                                                     {"HotKey2", window->HotKey2},
+                                                     {"HotKey3", window->HotKey3}};
     const std::map<int, TImageList*> lists = {
-        {1, &form->ImageList1}, {2, &form->ImageList2}, {3, &form->ImageList3}, {4, &form->ImageList4}};
+        {1, &window->ImageList1}, {2, &window->ImageList2}, {3, &window->ImageList3}, {4, &window->ImageList4}};
 
     ASSERT_EQ(members.size(), std::size(kRows));
     std::map<std::string, int> order; // position among the parent's children
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
-        auto* w = form->findChild<QWidget*>(QString::fromLatin1(row.name));
+        auto* w = window->findChild<QWidget*>(QString::fromLatin1(row.name));
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w, members.at(row.name));
         EXPECT_STREQ(w->metaObject()->className(), row.kind);
@@ -348,7 +351,7 @@ TEST_F(SkinFormLayoutTest, EveryControlIsLaidOutAsTheTablesSay)
         if (row.text) {
             EXPECT_EQ(text_of(w), QString::fromLatin1(row.text));
         }
-        EXPECT_EQ(shown_hint(w), QString::fromLatin1(row.hint));
+        EXPECT_EQ(shown_hint(form(), w), QString::fromLatin1(row.hint));
         if (row.font) {
             EXPECT_EQ(w->font().family(), QString::fromLatin1(row.font->family));
             EXPECT_EQ(w->font().pixelSize(), row.font->pixels);
@@ -374,33 +377,33 @@ TEST_F(SkinFormLayoutTest, EveryControlIsLaidOutAsTheTablesSay)
     EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
 }
 
-TEST_F(SkinFormLayoutTest, WindowPanelsAndComponentsAsLaidOut)
+TEST_F(SkinWindowLayoutTest, WindowPanelsAndComponentsAsLaidOut)
 {
     create();
-    EXPECT_EQ(form->windowTitle(), "skinForm");
-    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(form->pos(), QPoint(49, 148));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the user cannot resize it";
-    EXPECT_FALSE(form->windowIcon().isNull());
-    EXPECT_EQ(form->font().family(), "MS Sans Serif");
-    EXPECT_EQ(form->font().pixelSize(), 11);
+    EXPECT_EQ(window->windowTitle(), "skinForm");
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window->pos(), QPoint(49, 148));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_EQ(window->font().family(), "MS Sans Serif");
+    EXPECT_EQ(window->font().pixelSize(), 11);
 
-    EXPECT_EQ(form->Label1->wordWrap(), false);
-    EXPECT_TRUE(form->GroupBox1->autoFillBackground());
-    EXPECT_TRUE(form->GroupBox2->autoFillBackground());
-    EXPECT_EQ(form->ScrollBox1->viewport()->palette().color(QPalette::Window), kPeach);
-    EXPECT_TRUE(form->SpeedButton3->isFlat());
-    EXPECT_TRUE(form->RadioButton4->isChecked());
+    EXPECT_EQ(window->Label1->wordWrap(), false);
+    EXPECT_TRUE(window->GroupBox1->autoFillBackground());
+    EXPECT_TRUE(window->GroupBox2->autoFillBackground());
+    EXPECT_EQ(window->ScrollBox1->viewport()->palette().color(QPalette::Window), kPeach);
+    EXPECT_TRUE(window->SpeedButton3->isFlat());
+    EXPECT_TRUE(window->RadioButton4->isChecked());
 
-    EXPECT_EQ(form->TrackBar1->orientation(), Qt::Horizontal);
-    EXPECT_EQ(form->TrackBar1->minimum(), 0);
-    EXPECT_EQ(form->TrackBar1->maximum(), 65535);
-    EXPECT_EQ(form->TrackBar1->value(), 0);
-    EXPECT_EQ(form->TrackBar1->singleStep(), 256);
-    EXPECT_EQ(form->TrackBar1->pageStep(), 4096);
-    EXPECT_EQ(form->TrackBar1->tickInterval(), 4096);
-    EXPECT_EQ(form->TrackBar1->tickPosition(), QSlider::TicksBelow);
+    EXPECT_EQ(window->TrackBar1->orientation(), Qt::Horizontal);
+    EXPECT_EQ(window->TrackBar1->minimum(), 0);
+    EXPECT_EQ(window->TrackBar1->maximum(), 65535);
+    EXPECT_EQ(window->TrackBar1->value(), 0);
+    EXPECT_EQ(window->TrackBar1->singleStep(), 256);
+    EXPECT_EQ(window->TrackBar1->pageStep(), 4096);
+    EXPECT_EQ(window->TrackBar1->tickInterval(), 4096);
+    EXPECT_EQ(window->TrackBar1->tickPosition(), QSlider::TicksBelow);
 
     auto items = [](QComboBox* box) {
         QStringList all;
@@ -408,86 +411,85 @@ TEST_F(SkinFormLayoutTest, WindowPanelsAndComponentsAsLaidOut)
             all << box->itemText(i);
         return all;
     };
-    EXPECT_TRUE(form->ComboBox1->isEditable());
-    EXPECT_EQ(items(form->ComboBox1), QStringList{});
-    EXPECT_EQ(items(form->ComboBox2), (QStringList{"44100", "48000", "32000"}));
-    EXPECT_EQ(items(form->ComboBox3), (QStringList{"128", "96", "160", "192", "256"}));
-    EXPECT_TRUE(form->ComboBox2->isEditable());
-    EXPECT_TRUE(form->ComboBox3->isEditable());
+    EXPECT_TRUE(window->ComboBox1->isEditable());
+    EXPECT_EQ(items(window->ComboBox1), QStringList{});
+    EXPECT_EQ(items(window->ComboBox2), (QStringList{"44100", "48000", "32000"}));
+    EXPECT_EQ(items(window->ComboBox3), (QStringList{"128", "96", "160", "192", "256"}));
+    EXPECT_TRUE(window->ComboBox2->isEditable());
+    EXPECT_TRUE(window->ComboBox3->isEditable());
 
     // Keyboard focus runs through the panels in the laid-out tab order.
     const std::vector<QWidget*> tab_order = {
-        form->ScrollBox1, form->RadioButton1, form->RadioButton2, form->RadioButton3, form->RadioButton4,
-        form->ComboBox1,  form->TrackBar1,    form->Edit1,        form->ComboBox2,    form->ComboBox3,
-        form->HotKey1,    form->HotKey2,      form->HotKey3};
+        window->ScrollBox1, window->RadioButton1, window->RadioButton2, window->RadioButton3, window->RadioButton4,
+        window->ComboBox1,  window->TrackBar1,    window->Edit1,        window->ComboBox2,    window->ComboBox3,
+        window->HotKey1,    window->HotKey2,      window->HotKey3};
     std::vector<QWidget*> visited;
-    QWidget* w = form->ScrollBox1;
+    QWidget* w = window->ScrollBox1;
     do {
         for (QWidget* control : tab_order)
             if ((w == control || control->isAncestorOf(w))
                 && std::find(visited.begin(), visited.end(), control) == visited.end())
                 visited.push_back(control);
         w = w->nextInFocusChain();
-    } while (w != form->ScrollBox1);
+    } while (w != window->ScrollBox1);
     EXPECT_EQ(visited, tab_order);
 
-    ASSERT_EQ(form->PopupMenu1->actions().size(), 3);
+    ASSERT_EQ(window->PopupMenu1->actions().size(), 3);
     const std::pair<QAction*, const char*> menu[] = {
-        {form->abc1, "Show Mixer"}, {form->help1, "Help"}, {form->exit1, "Exit"}};
+        {window->abc1, "Show Mixer"}, {window->help1, "Help"}, {window->exit1, "Exit"}};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(form->PopupMenu1->actions()[i], menu[i].first);
+        EXPECT_EQ(window->PopupMenu1->actions()[i], menu[i].first);
         EXPECT_EQ(menu[i].first->text(), menu[i].second);
     }
-    EXPECT_EQ(form->abc1->objectName(), "abc1");
-    EXPECT_EQ(form->hotlinkbutton2->popupMenu(), form->PopupMenu1);
-    EXPECT_EQ(form->Timer1->interval(), 1000);
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(window->abc1->objectName(), "abc1");
+    EXPECT_EQ(window->hotlinkbutton2->popupMenu(), window->PopupMenu1);
+    EXPECT_TRUE(form().Timer1->running());
 
-    EXPECT_EQ(form->ImageList1.count(), 28);
-    EXPECT_EQ(form->ImageList2.count(), 4);
-    EXPECT_EQ(form->ImageList3.count(), 20);
-    EXPECT_EQ(form->ImageList4.count(), 12);
-    EXPECT_EQ(form->ImageList2.width(), 186);
-    EXPECT_EQ(form->ImageList2.height(), 29);
+    EXPECT_EQ(window->ImageList1.count(), 28);
+    EXPECT_EQ(window->ImageList2.count(), 4);
+    EXPECT_EQ(window->ImageList3.count(), 20);
+    EXPECT_EQ(window->ImageList4.count(), 12);
+    EXPECT_EQ(window->ImageList2.width(), 186);
+    EXPECT_EQ(window->ImageList2.height(), 29);
 
-    ASSERT_NE(form->audiorec1, nullptr);
-    EXPECT_EQ(form->audiorec1->filename, "001.mp3");
-    EXPECT_EQ(form->audiorec1->state, 0);
-    EXPECT_EQ(form->audiorec1->samples, 0);
-    EXPECT_EQ(form->audiorec1->bps, 0);
-    EXPECT_TRUE(form->audiorec1->encoder_available()) << "the plug-in beside the program is loaded";
+    ASSERT_NE(form().audiorec1, nullptr);
+    EXPECT_EQ(form().audiorec1->filename, "001.mp3");
+    EXPECT_EQ(form().audiorec1->state, 0);
+    EXPECT_EQ(form().audiorec1->samples, 0);
+    EXPECT_EQ(form().audiorec1->bps, 0);
+    EXPECT_TRUE(form().audiorec1->encoder_available()) << "the plug-in beside the program is loaded";
 }
 
 // The layout names Windows faces; the skin's font settings give them the
 // installed faces that fill the same boxes.
-TEST_F(SkinFormLayoutTest, WindowsFaceNamesResolveToTheMappedFaces)
+TEST_F(SkinWindowLayoutTest, WindowsFaceNamesResolveToTheMappedFaces)
 {
     create();
-    EXPECT_EQ(QFontInfo(form->Label4->font()).family(), "Liberation Sans");
-    EXPECT_EQ(QFontInfo(form->Label5->font()).family(), "Liberation Sans");
-    EXPECT_EQ(QFontInfo(form->Label3->font()).family(), "DejaVu Sans");
-    EXPECT_TRUE(QFontInfo(form->Label3->font()).bold());
-    EXPECT_EQ(QFontInfo(form->Label3->font()).pixelSize(), 37);
+    EXPECT_EQ(QFontInfo(window->Label4->font()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(window->Label5->font()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(window->Label3->font()).family(), "DejaVu Sans");
+    EXPECT_TRUE(QFontInfo(window->Label3->font()).bold());
+    EXPECT_EQ(QFontInfo(window->Label3->font()).pixelSize(), 37);
 }
 
-TEST_F(SkinFormLayoutTest, DisplayLabelsSizeThemselvesExceptTheHintAndSizeLines)
+TEST_F(SkinWindowLayoutTest, DisplayLabelsSizeThemselvesExceptTheHintAndSizeLines)
 {
     create();
-    form->show();
+    window->show();
     const QString long_path = QStringLiteral("/a/very/long/folder/name/that/goes/on/and/on/and/on/save.mp3");
-    form->Label1->setText(long_path);
-    form->Label7->setText(long_path);
-    form->Label4->setText(QStringLiteral("MP3 Stereo 44100Hz 128kbps and more"));
+    window->Label1->setText(long_path);
+    window->Label7->setText(long_path);
+    window->Label4->setText(QStringLiteral("MP3 Stereo 44100Hz 128kbps and more"));
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(form->Label1->size(), QSize(317, 13));
-    EXPECT_EQ(form->Label7->size(), QSize(121, 13));
-    EXPECT_EQ(form->Label4->size(), form->Label4->sizeHint());
-    EXPECT_GT(form->Label4->width(), 113);
+    EXPECT_EQ(window->Label1->size(), QSize(317, 13));
+    EXPECT_EQ(window->Label7->size(), QSize(121, 13));
+    EXPECT_EQ(window->Label4->size(), window->Label4->sizeHint());
+    EXPECT_GT(window->Label4->width(), 113);
 }
 
-TEST_F(SkinFormLayoutTest, AMissingSkinIsReportedPlainly)
+TEST_F(SkinWindowLayoutTest, AMissingSkinIsReportedPlainly)
 {
-    QDir(QString::fromStdString(folder.path() + "skin")).removeRecursively();
+    std::filesystem::remove_all(folder.path() + "skin");
     create();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("background.jpg is missing"), std::string::npos) << messages.messages[0];

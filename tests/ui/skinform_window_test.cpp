@@ -1,6 +1,6 @@
 #include "tests/ui/skinform_fixture.h"
 
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -13,13 +13,13 @@
 namespace ornavox::test {
 namespace {
 
-class SkinFormWindowTest : public SkinFormTest {
+class SkinWindowEventsTest : public SkinWindowTest {
 protected:
     void SetUp() override
     {
         create();
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     static void enter(QWidget* w)
@@ -34,9 +34,9 @@ protected:
     }
 };
 
-TEST_F(SkinFormWindowTest, HitTestByRectangleFrontmostFirst)
+TEST_F(SkinWindowEventsTest, HitTestByRectangleFrontmostFirst)
 {
-    form->hotlinkbutton11Click(ControlId::None); // options: 632 wide, panel in view
+    form().hotlinkbutton11Click(ControlId::None); // options: 632 wide, panel in view
     const struct {
         const char* what;
         QPoint point;
@@ -58,14 +58,14 @@ TEST_F(SkinFormWindowTest, HitTestByRectangleFrontmostFirst)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(skin_hit_test(*form, c.point), c.answer);
-        EXPECT_EQ(form->press_moves_window(c.point), c.moves);
+        EXPECT_EQ(skin_hit_test(*window, c.point), c.answer);
+        EXPECT_EQ(window->press_moves_window(c.point), c.moves);
     }
 
-    form->hotlinkbutton1->setEnabled(false);
-    EXPECT_EQ(skin_hit_test(*form, {231, 106}), kHtCaption) << "a disabled button is not found";
-    form->hotlinkbutton1->hide();
-    EXPECT_EQ(skin_hit_test(*form, {231, 106}), kHtCaption) << "nor a hidden one";
+    window->hotlinkbutton1->setEnabled(false);
+    EXPECT_EQ(skin_hit_test(*window, {231, 106}), kHtCaption) << "a disabled button is not found";
+    window->hotlinkbutton1->hide();
+    EXPECT_EQ(skin_hit_test(*window, {231, 106}), kHtCaption) << "nor a hidden one";
 }
 
 TEST(SkinHitTest, FrontmostControlDecides)
@@ -87,105 +87,86 @@ TEST(SkinHitTest, FrontmostControlDecides)
     EXPECT_EQ(skin_hit_test(window, {50, 10}), kHtCaption);
 }
 
-TEST_F(SkinFormWindowTest, HintLineFollowsThePointer)
+TEST_F(SkinWindowEventsTest, HintLineFollowsThePointer)
 {
-    form->program.SaveFile = "/music/take.mp3";
-    EXPECT_EQ(form->Label1->text(), "") << "empty until the first entry or exit";
+    form().program.SaveFile = "/music/take.mp3";
+    EXPECT_EQ(window->Label1->text(), "") << "empty until the first entry or exit";
     QStringList shown;
     auto step = [&](void (*event)(QWidget*), QWidget* w) {
         event(w);
-        shown << form->Label1->text();
+        shown << window->Label1->text();
     };
-    step(enter, form->hotlinkbutton9);
-    step(leave, form->hotlinkbutton9);
-    step(enter, form->hotlinkbutton10); // straight on to the next button
-    step(leave, form->hotlinkbutton10);
-    step(enter, form->hotlinkbutton11);
-    step(leave, form->hotlinkbutton11);
-    step(enter, form->Label3);
-    step(leave, form->Label3);
-    step(enter, form->Label4);
-    step(leave, form->Label4);
-    step(enter, form->Label7);
-    step(enter, form->hotlinkbutton6);
+    step(enter, window->hotlinkbutton9);
+    step(leave, window->hotlinkbutton9);
+    step(enter, window->hotlinkbutton10); // straight on to the next button
+    step(leave, window->hotlinkbutton10);
+    step(enter, window->hotlinkbutton11);
+    step(leave, window->hotlinkbutton11);
+    step(enter, window->Label3);
+    step(leave, window->Label3);
+    step(enter, window->Label4);
+    step(leave, window->Label4);
+    step(enter, window->Label7);
+    step(enter, window->hotlinkbutton6);
     EXPECT_EQ(shown,
               (QStringList{"Show sound mixer", "/music/take.mp3", "Record in music  mode.", "/music/take.mp3",
                            "Config the options", "/music/take.mp3", "Time code showing", "/music/take.mp3",
                            "MP3 compress format", "/music/take.mp3", "MP3 file size/Playback time",
                            "https://ornavox.example/"}));
 
-    form->Label1->setText("unchanged");
-    enter(form->Label5);
-    enter(form->Label6);
-    enter(form->background);
-    EXPECT_EQ(form->Label1->text(), "unchanged") << "controls without an entry handler";
+    window->Label1->setText("unchanged");
+    enter(window->Label5);
+    enter(window->Label6);
+    enter(window->background);
+    EXPECT_EQ(window->Label1->text(), "unchanged") << "controls without an entry handler";
 }
 
-TEST_F(SkinFormWindowTest, PanelsToggleBySize)
+TEST_F(SkinWindowEventsTest, ButtonsAndMenuRunTheirHandlers)
 {
-    const QSize compact(351, 124), mixer(351, 314), options(632, 124);
-    const struct {
-        QSize from;
-        void (TskinForm::*button)(Control);
-        QSize to;
-    } cases[] = {
-        {compact, &TskinForm::hotlinkbutton9Click, mixer},  {mixer, &TskinForm::hotlinkbutton9Click, compact},
-        {options, &TskinForm::hotlinkbutton9Click, mixer},  {compact, &TskinForm::hotlinkbutton11Click, options},
-        {mixer, &TskinForm::hotlinkbutton11Click, options}, {options, &TskinForm::hotlinkbutton11Click, compact},
-    };
-    for (const auto& c : cases) {
-        form->setFixedSize(c.from);
-        (form.get()->*c.button)(ControlId::None);
-        EXPECT_EQ(form->size(), c.to) << c.from.width() << "x" << c.from.height();
-        EXPECT_EQ(form->minimumSize(), form->maximumSize());
-        EXPECT_EQ(form->pos(), QPoint(49, 148)) << "the top-left corner stays";
-    }
-}
+    QTest::mouseClick(window->hotlinkbutton9, Qt::LeftButton);
+    EXPECT_EQ(window->size(), QSize(351, 314));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
+    EXPECT_EQ(window->pos(), QPoint(49, 148)) << "the top-left corner stays";
+    QTest::mouseClick(window->hotlinkbutton11, Qt::LeftButton);
+    EXPECT_EQ(window->size(), QSize(632, 124));
+    window->abc1->trigger();
+    EXPECT_EQ(window->size(), QSize(351, 314)) << "Show Mixer acts like the mixer button";
 
-TEST_F(SkinFormWindowTest, ButtonsAndMenuRunTheirHandlers)
-{
-    QTest::mouseClick(form->hotlinkbutton9, Qt::LeftButton);
-    EXPECT_EQ(form->size(), QSize(351, 314));
-    QTest::mouseClick(form->hotlinkbutton11, Qt::LeftButton);
-    EXPECT_EQ(form->size(), QSize(632, 124));
-    form->abc1->trigger();
-    EXPECT_EQ(form->size(), QSize(351, 314)) << "Show Mixer acts like the mixer button";
-
-    QTest::mouseClick(form->hotlinkbutton12, Qt::LeftButton);
-    form->help1->trigger();
-    QTest::mouseClick(form->hotlinkbutton6, Qt::LeftButton);
-    QTest::mouseClick(form->hotlinkbutton8, Qt::LeftButton);
-    QTest::mouseClick(form->hotlinkbutton5, Qt::LeftButton);
+    QTest::mouseClick(window->hotlinkbutton12, Qt::LeftButton);
+    window->help1->trigger();
+    QTest::mouseClick(window->hotlinkbutton6, Qt::LeftButton);
+    QTest::mouseClick(window->hotlinkbutton8, Qt::LeftButton);
+    QTest::mouseClick(window->hotlinkbutton5, Qt::LeftButton);
     const std::string help = "file:" + folder.path() + "ornavox.html";
     EXPECT_EQ(shell.opened,
               (std::vector<std::string>{help, help, "url:https://ornavox.example/", "url:https://ornavox.example/"}));
-    QTest::mouseClick(form->hotlinkbutton13, Qt::LeftButton);
-    EXPECT_FALSE(form->isVisible()) << "hidden: the show key brings it back";
-    form->show();
+    QTest::mouseClick(window->hotlinkbutton13, Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible()) << "hidden: the show key brings it back";
+    window->show();
 
-    form->exit1->trigger();
-    EXPECT_FALSE(form->isVisible());
+    window->exit1->trigger();
+    EXPECT_FALSE(window->isVisible());
     EXPECT_NE(folder.read_config(), "<missing>") << "closing ran the close sequence";
 }
 
-TEST_F(SkinFormWindowTest, QuitButtonClosesTheWindow)
+TEST_F(SkinWindowEventsTest, QuitButtonClosesTheWindow)
 {
-    QTest::mouseClick(form->hotlinkbutton14, Qt::LeftButton);
-    EXPECT_FALSE(form->isVisible());
+    QTest::mouseClick(window->hotlinkbutton14, Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
     EXPECT_NE(folder.read_config(), "<missing>");
 }
 
-TEST_F(SkinFormWindowTest, MenuButtonOpensTheMenuBelowItself)
+TEST_F(SkinWindowEventsTest, MenuButtonOpensTheMenuBelowItself)
 {
     QPoint shown_at;
-    QTimer::singleShot(0, form.get(), [&] {
-        shown_at = form->PopupMenu1->pos();
-        form->PopupMenu1->close();
+    QTimer::singleShot(0, window.get(), [&] {
+        shown_at = window->PopupMenu1->pos();
+        window->PopupMenu1->close();
     });
-    QTest::mouseClick(form->hotlinkbutton2, Qt::LeftButton);
-    EXPECT_EQ(shown_at, form->mapToGlobal(QPoint(20, 23)));
-    EXPECT_FALSE(form->PopupMenu1->isVisible());
-    EXPECT_EQ(form->hotlinkbutton2->buttonstate(), 0) << "normal face once the menu is closed";
+    QTest::mouseClick(window->hotlinkbutton2, Qt::LeftButton);
+    EXPECT_EQ(shown_at, window->mapToGlobal(QPoint(20, 23)));
+    EXPECT_FALSE(window->PopupMenu1->isVisible());
+    EXPECT_EQ(window->hotlinkbutton2->buttonstate(), 0) << "normal face once the menu is closed";
 }
 
 } // namespace
@@ -196,10 +177,10 @@ namespace {
 
 // Every picture button is a push button to a screen reader, named by its
 // hint, and its press action does what a click does.
-TEST_F(SkinFormWindowTest, PictureButtonsAreButtonsToAssistiveTechnology)
+TEST_F(SkinWindowEventsTest, PictureButtonsAreButtonsToAssistiveTechnology)
 {
     create();
-    for (Thotlinkbutton* button : form->findChildren<Thotlinkbutton*>()) {
+    for (Thotlinkbutton* button : window->findChildren<Thotlinkbutton*>()) {
         SCOPED_TRACE(button->objectName().toStdString());
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(accessible, nullptr);
@@ -208,11 +189,11 @@ TEST_F(SkinFormWindowTest, PictureButtonsAreButtonsToAssistiveTechnology)
         ASSERT_NE(accessible->actionInterface(), nullptr);
         EXPECT_EQ(accessible->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
     }
-    QAccessible::queryAccessibleInterface(form->hotlinkbutton12)
+    QAccessible::queryAccessibleInterface(window->hotlinkbutton12)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(shell.opened, std::vector<std::string>{"file:" + folder.path() + "ornavox.html"});
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Label5)->text(QAccessible::Name), form->Label5->text());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window->Label5)->text(QAccessible::Name), window->Label5->text());
 }
 
 } // namespace

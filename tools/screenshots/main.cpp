@@ -10,12 +10,13 @@
 #include "platform/fake/fake_media_player.h"
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/qt/qt_dispatcher.h"
+#include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
-#include "ui/hotlinkbutton.h"
-#include "ui/qt_dialogs.h"
-#include "ui/skinform.h"
+#include "ui/qt/hotlinkbutton.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/skin_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,14 +76,14 @@ void send_mouse(QWidget* button, QEvent::Type type, QPointF at)
 
 // The window's pixels around the button, so its see-through parts show the
 // background; enlarged so the faces can be told apart.
-QImage face(TskinForm& form, Thotlinkbutton* button)
+QImage face(SkinWindow& form, Thotlinkbutton* button)
 {
     constexpr int kScale = 4;
     const QImage grabbed = form.grab(button->geometry()).toImage();
     return grabbed.scaled(grabbed.size() * kScale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-QImage button_faces(TskinForm& form)
+QImage button_faces(SkinWindow& form)
 {
     const QList<Thotlinkbutton*> buttons = form.findChildren<Thotlinkbutton*>(Qt::FindDirectChildrenOnly);
     std::vector<std::array<QImage, 3>> rows;
@@ -156,19 +157,20 @@ int main(int argc, char** argv)
     QtShell shell;
     SoundDevices sound(device, mixer_device, player);
     QtUserLocale locale("HH:mm:ss");
-    TskinForm form(SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell,
-                                    program_dir.path().toStdString() + "/", locale});
+    QtTimerFactory timers;
+    SkinWindow form(SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell,
+                                     program_dir.path().toStdString() + "/", locale, timers});
     form.show();
-    while (!form.started())
+    while (!form.form().started())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 
     bool ok = save(form.grab().toImage(), output, QStringLiteral("layout_compact.png"));
-    form.hotlinkbutton9Click(ControlId::hotlinkbutton9);
+    form.form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_mixer.png")) && ok;
-    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
+    form.form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_options.png")) && ok;
-    form.hotlinkbutton11Click(ControlId::hotlinkbutton11);
+    form.form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(button_faces(form), output, QStringLiteral("button_faces.png")) && ok;
     return ok && !messages.shown ? 0 : 1;
 }

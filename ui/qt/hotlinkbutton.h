@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/button_face.h"
-#include "ui/notify_event.h"
+#include "ui/qt/notify_event.h"
 
 #include <QImage>
 #include <QWidget>

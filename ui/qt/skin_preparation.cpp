@@ -1,6 +1,6 @@
-#include "ui/skin_preparation.h"
+#include "ui/qt/skin_preparation.h"
 
-#include "ui/skin_fonts.h"
+#include "ui/qt/skin_fonts.h"
 
 #include <fontconfig/fontconfig.h>
 

@@ -1,4 +1,4 @@
-#include "ui/imagelist.h"
+#include "ui/qt/imagelist.h"
 
 #include <QPainter>
 

@@ -1,11 +1,7 @@
 // The hotkeys, showing and hiding the window, over the fake hotkey service.
-#include "tests/ui/skinform_fixture.h"
+#include "tests/ui/window_model_fixture.h"
 
-#include "ui/hotkey_edit.h"
-#include "ui/hotlinkbutton.h"
-
-#include <QLabel>
-#include <QTest>
+#include "app/shortcut_text.h"
 
 namespace ornavox::test {
 namespace {
@@ -13,7 +9,7 @@ namespace {
 constexpr TShortCut kShiftCtrl = kShortcutShift | kShortcutCtrl;
 constexpr TShortCut kF9 = kShiftCtrl | 0x78, kF10 = kShiftCtrl | 0x79, kF11 = kShiftCtrl | 0x7A;
 
-class HotkeysTest : public SkinFormTest {};
+class HotkeysTest : public WindowModelTest {};
 
 TEST_F(HotkeysTest, StartUpRegistersTheThreeKeysInOrder)
 {
@@ -29,7 +25,7 @@ TEST_F(HotkeysTest, SavedKeysAreRegisteredAsTheFieldsShowThem)
 {
     folder.write_config("[HOTKEY]\r\nHOTKEY1=ctrl+shift+f5\r\nhotkey2=   \r\nhotkey3=Ctrl+F5\r\n");
     create();
-    EXPECT_EQ(form->HotKey1->text(), "Shift+Ctrl+F5");
+    EXPECT_EQ(ShortCutToText(view.hotkey(ControlId::HotKey1)), "Shift+Ctrl+F5");
     EXPECT_TRUE(hotkeys.active(kRecordPauseHotkey));
     EXPECT_EQ(hotkeys.calls(),
               (std::vector<std::string>{"register 34952 16500", "register 34953 24697", "register 34954 24692"}));
@@ -42,9 +38,9 @@ TEST_F(HotkeysTest, AChangedFieldFiresAtOnceTheOldCombinationNoLongerAndIsSaved)
     hotkeys.press(kF9);
     ASSERT_EQ(form->taskstate, TaskState::Recording);
 
-    form->HotKey2->setFocus();
-    QTest::keyClick(form->HotKey2, Qt::Key_S, Qt::ShiftModifier | Qt::ControlModifier);
-    EXPECT_EQ(form->HotKey2->text(), "Shift+Ctrl+S");
+    view.hotkeys[ControlId::HotKey2] = kShiftCtrl | 'S'; // what the field makes of Shift+Ctrl+S
+    form->HotKey3Change(ControlId::HotKey2);
+    EXPECT_EQ(ShortCutToText(view.hotkey(ControlId::HotKey2)), "Shift+Ctrl+S");
     hotkeys.press(kF10);
     EXPECT_EQ(form->taskstate, TaskState::Recording) << "the old combination is released";
     hotkeys.press(kShiftCtrl | 'S');
@@ -58,31 +54,31 @@ TEST_F(HotkeysTest, AChangedFieldFiresAtOnceTheOldCombinationNoLongerAndIsSaved)
 TEST_F(HotkeysTest, EachKeyDoesWhatItsButtonDoes)
 {
     create();
-    form->hide();
+    view.visible = false;
     // Record/pause: exactly the record button, the question included; the
     // window stays hidden.
     dialogs.answers = {Dialogs::Answer::Yes};
     hotkeys.press(kF9);
     EXPECT_EQ(form->taskstate, TaskState::Recording);
     EXPECT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 1);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 1);
+    EXPECT_FALSE(view.visible);
     hotkeys.press(kF9);
     EXPECT_EQ(form->taskstate, TaskState::Paused);
 
     // Stop, and the window is shown.
     hotkeys.press(kF10);
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(view.visible);
     dispatcher.run_pending();
 
     // Show: "Got it!" until the next tick.
-    form->hide();
+    view.visible = false;
     hotkeys.press(kF11);
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->Label3->text(), "Got it!");
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.text(ControlId::Label3), "Got it!");
     form->Timer1Timer(ControlId::None);
-    EXPECT_EQ(form->Label3->text(), "No task.");
+    EXPECT_EQ(view.text(ControlId::Label3), "No task.");
 
     form->WMHotKey(0x1234);
     EXPECT_EQ(form->taskstate, TaskState::Idle);
@@ -111,11 +107,10 @@ TEST_F(HotkeysTest, AKeyPressedWhileTheQuestionIsOpenKeepsTheRecordingGuards)
 TEST_F(HotkeysTest, HidingNeedsAWayBack)
 {
     create();
-    form->show();
     form->hotlinkbutton13Click(ControlId::hotlinkbutton13);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(view.visible);
     hotkeys.press(kF11);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(view.visible);
     EXPECT_TRUE(messages.messages.empty());
 
     // Both keys belong to other programs: the window stays and says why.
@@ -123,7 +118,7 @@ TEST_F(HotkeysTest, HidingNeedsAWayBack)
     form->HotKey3Change(ControlId::HotKey2);
     form->HotKey3Change(ControlId::HotKey3);
     form->hotlinkbutton13Click(ControlId::hotlinkbutton13);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(view.visible);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("options panel"), std::string::npos);
 }
@@ -132,8 +127,8 @@ TEST_F(HotkeysTest, TheFieldsShowTheCombinationsTheDesktopGranted)
 {
     create();
     hotkeys.grant(kShowWindowHotkey, kShortcutCtrl | kShortcutAlt | 'H');
-    EXPECT_EQ(form->HotKey3->text(), "Ctrl+Alt+H");
-    EXPECT_EQ(form->HotKey1->text(), "Shift+Ctrl+F9");
+    EXPECT_EQ(ShortCutToText(view.hotkey(ControlId::HotKey3)), "Ctrl+Alt+H");
+    EXPECT_EQ(ShortCutToText(view.hotkey(ControlId::HotKey1)), "Shift+Ctrl+F9");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/imagelist.h"
+#include "ui/qt/imagelist.h"
 
 #include <QImage>
 #include <QString>

@@ -1,13 +1,7 @@
-#include "tests/ui/skinform_fixture.h"
+#include "tests/ui/window_model_fixture.h"
 
+#include "app/shortcut_text.h"
 #include "tests/support/mp3_decode.h"
-#include "ui/hotkey_edit.h"
-
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
 
 #include <sys/stat.h>
 
@@ -19,12 +13,12 @@ namespace {
 
 constexpr TShortCut kShiftCtrl = kShortcutShift | kShortcutCtrl;
 
-class SkinFormStartTest : public SkinFormTest {
+class WindowStartTest : public WindowModelTest {
 protected:
     void record_a_moment();
 };
 
-TEST_F(SkinFormStartTest, FirstStartWithoutSettings)
+TEST_F(WindowStartTest, FirstStartWithoutSettings)
 {
     create();
     const ProgramValues& p = form->program;
@@ -32,19 +26,19 @@ TEST_F(SkinFormStartTest, FirstStartWithoutSettings)
     EXPECT_EQ(p.DefaultSaveFile, folder.path() + "save.mp3");
     EXPECT_EQ(p.SaveFile, folder.path() + "save.mp3");
     EXPECT_EQ(p.SaveDir, folder.path());
-    EXPECT_EQ(form->Edit1->text().toStdString(), p.SaveFile) << "the full path at start-up";
-    EXPECT_EQ(form->ComboBox2->currentText(), "44100");
-    EXPECT_EQ(form->ComboBox3->currentText(), "128");
-    EXPECT_EQ(form->Label4->text(), "MP3 44100 hz 128kbps");
+    EXPECT_EQ(view.text(ControlId::Edit1), p.SaveFile) << "the full path at start-up";
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox2), "44100");
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox3), "128");
+    EXPECT_EQ(view.text(ControlId::Label4), "MP3 44100 hz 128kbps");
     EXPECT_EQ(form->audiorec1->samples, 0) << "replaced when a recording starts";
     EXPECT_EQ(form->audiorec1->bps, 0);
-    EXPECT_EQ(form->HotKey1->hotKey(), kShiftCtrl | 0x78);
-    EXPECT_EQ(form->HotKey2->hotKey(), kShiftCtrl | 0x79);
-    EXPECT_EQ(form->HotKey3->hotKey(), kShiftCtrl | 0x7A);
-    EXPECT_EQ(form->HotKey1->text(), "Shift+Ctrl+F9");
-    EXPECT_TRUE(form->RadioButton4->isChecked());
-    EXPECT_EQ(form->Label6->text(), "Record source->Unkown");
-    EXPECT_EQ(form->size(), QSize(351, 124)) << "compact; the panels lie beyond the edge";
+    EXPECT_EQ(view.hotkey(ControlId::HotKey1), kShiftCtrl | 0x78);
+    EXPECT_EQ(view.hotkey(ControlId::HotKey2), kShiftCtrl | 0x79);
+    EXPECT_EQ(view.hotkey(ControlId::HotKey3), kShiftCtrl | 0x7A);
+    EXPECT_EQ(ShortCutToText(view.hotkey(ControlId::HotKey1)), "Shift+Ctrl+F9");
+    EXPECT_TRUE(view.checked(ControlId::RadioButton4));
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Unkown");
+    EXPECT_EQ(view.layout, Layout::Compact) << "the panels lie beyond the edge";
     EXPECT_EQ(form->taskstate, TaskState::Idle);
     EXPECT_EQ(folder.read_config(), "<missing>") << "settings are written only at close";
 
@@ -53,16 +47,16 @@ TEST_F(SkinFormStartTest, FirstStartWithoutSettings)
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(SkinFormStartTest, SavedPathsAreRestored)
+TEST_F(WindowStartTest, SavedPathsAreRestored)
 {
     folder.write_config("[path]\r\nsavepath=/music/\r\nsavefile=/music/take.mp3\r\n");
     create();
     EXPECT_EQ(form->program.SaveDir, "/music/");
     EXPECT_EQ(form->program.SaveFile, "/music/take.mp3");
-    EXPECT_EQ(form->Edit1->text(), "/music/take.mp3");
+    EXPECT_EQ(view.text(ControlId::Edit1), "/music/take.mp3");
 }
 
-TEST_F(SkinFormStartTest, FormatFromTheMp3Section)
+TEST_F(WindowStartTest, FormatFromTheMp3Section)
 {
     const struct {
         const char* mp3_section;
@@ -80,35 +74,35 @@ TEST_F(SkinFormStartTest, FormatFromTheMp3Section)
         SCOPED_TRACE(c.mp3_section);
         folder.write_config(std::string("[mp3]\r\n") + c.mp3_section + "\r\n");
         create();
-        EXPECT_EQ(form->ComboBox2->currentText(), c.samples_box);
-        EXPECT_EQ(form->ComboBox3->currentText(), c.bps_box);
+        EXPECT_EQ(view.edit_text(ControlId::ComboBox2), c.samples_box);
+        EXPECT_EQ(view.edit_text(ControlId::ComboBox3), c.bps_box);
         EXPECT_EQ(form->audiorec1->samples, c.samples);
         EXPECT_EQ(form->audiorec1->bps, c.bps);
-        EXPECT_EQ(form->Label4->text(), QStringLiteral("MP3 %1Hz %2kbps").arg(c.samples_box, c.bps_box));
+        EXPECT_EQ(view.text(ControlId::Label4), std::string("MP3 ") + c.samples_box + "Hz " + c.bps_box + "kbps");
         form.reset();
     }
 }
 
-TEST_F(SkinFormStartTest, RecordLineKindChecksItsRadioButton)
+TEST_F(WindowStartTest, RecordLineKindChecksItsRadioButton)
 {
     const struct {
         const char* audio_section;
-        QRadioButton* TskinForm::*checked;
+        ControlId checked;
         const char* label;
         const char* written;
     } cases[] = {
-        {"audioline=1\r\nsource=4", &TskinForm::RadioButton1, "Record source->Line In", "audioline=1\r\nsource=-1"},
-        {"audioline=2\r\nsource=3", &TskinForm::RadioButton2, "Record source->Microphone", "audioline=2\r\nsource=-1"},
-        {"audioline=3", &TskinForm::RadioButton3, "Record source->CD audio", "audioline=3\r\nsource=-1"},
-        {"audioline=7\r\nsource=3", &TskinForm::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
-        {"AUDIOLINE=0\r\nSource=-1", &TskinForm::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
+        {"audioline=1\r\nsource=4", ControlId::RadioButton1, "Record source->Line In", "audioline=1\r\nsource=-1"},
+        {"audioline=2\r\nsource=3", ControlId::RadioButton2, "Record source->Microphone", "audioline=2\r\nsource=-1"},
+        {"audioline=3", ControlId::RadioButton3, "Record source->CD audio", "audioline=3\r\nsource=-1"},
+        {"audioline=7\r\nsource=3", ControlId::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
+        {"AUDIOLINE=0\r\nSource=-1", ControlId::RadioButton4, "Record source->Unkown", "audioline=0\r\nsource=0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.audio_section);
         folder.write_config(std::string("[audio]\r\n") + c.audio_section + "\r\n");
         create();
-        EXPECT_TRUE((form.get()->*c.checked)->isChecked());
-        EXPECT_EQ(form->Label6->text(), c.label);
+        EXPECT_TRUE(view.checked(c.checked));
+        EXPECT_EQ(view.text(ControlId::Label6), c.label);
         form->close();
         EXPECT_EQ(folder.read_config(), std::string("[audio]\r\n") + c.written + "\r\n\r\n");
         form.reset();
@@ -118,15 +112,16 @@ TEST_F(SkinFormStartTest, RecordLineKindChecksItsRadioButton)
 // The first frame is drawn before the rest of start-up runs, and shows in
 // the skin area what start-up leaves there; only a source from the mixer's
 // list gets its name later.
-TEST_F(SkinFormStartTest, TheFirstFrameShowsWhatStartUpLeaves)
+TEST_F(WindowStartTest, TheFirstFrameShowsWhatStartUpLeaves)
 {
     card.add_source("Stereo Mix", MIXERLINE_COMPONENTTYPE_SRC_ANALOG);
     const char* const configs[] = {"", "[mp3]\r\nsamples=48000\r\nbps=0x80\r\n", "[audio]\r\naudioline=2\r\n",
                                    "[audio]\r\naudioline=3\r\n[mp3]\r\nbps=256\r\n", "[audio]\r\naudioline=9\r\n"};
     const auto texts = [this] {
-        QStringList shown;
-        for (const QLabel* label : {form->Label1, form->Label3, form->Label4, form->Label5, form->Label6, form->Label7})
-            shown << label->text();
+        std::vector<std::string> shown;
+        for (const ControlId label : {ControlId::Label1, ControlId::Label3, ControlId::Label4, ControlId::Label5,
+                                      ControlId::Label6, ControlId::Label7})
+            shown.push_back(view.text(label));
         return shown;
     };
     for (const char* config : configs) {
@@ -134,12 +129,12 @@ TEST_F(SkinFormStartTest, TheFirstFrameShowsWhatStartUpLeaves)
         folder.write_config(config);
         create_unstarted();
         EXPECT_FALSE(form->started());
-        EXPECT_EQ(form->size(), QSize(kCompactWidth, kCompactHeight));
-        EXPECT_EQ(form->GroupBox1, nullptr) << "the panels wait for the first paint";
-        const QStringList first_frame = texts();
+        EXPECT_EQ(view.layout, Layout::Compact);
+        EXPECT_FALSE(view.panels_built) << "the panels wait for the first paint";
+        const std::vector<std::string> first_frame = texts();
         form->finish_start();
-        QStringList started = texts();
-        if (form->RadioButton4->isChecked()) {
+        std::vector<std::string> started = texts();
+        if (view.checked(ControlId::RadioButton4)) {
             EXPECT_EQ(first_frame[4], "Record source->");
             EXPECT_EQ(started[4], "Record source->Stereo Mix");
             started[4] = first_frame[4];
@@ -151,7 +146,7 @@ TEST_F(SkinFormStartTest, TheFirstFrameShowsWhatStartUpLeaves)
 
 // A sound system that has not answered yet holds start-up back in nothing:
 // it says nothing, and the stored source is restored once it answers.
-TEST_F(SkinFormStartTest, ASoundSystemThatAnswersLaterGetsTheStoredSource)
+TEST_F(WindowStartTest, ASoundSystemThatAnswersLaterGetsTheStoredSource)
 {
     card.add_source("Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE);
     card.add_source("Microphone", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);
@@ -160,30 +155,30 @@ TEST_F(SkinFormStartTest, ASoundSystemThatAnswersLaterGetsTheStoredSource)
     card.hold_answer();
     create();
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
-    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(view.boxes[ControlId::ComboBox1].items.size(), 0u);
     EXPECT_EQ(form->audiorec1->samples, 32000) << "the rest of start-up ran";
     EXPECT_TRUE(hotkeys.active(kShowWindowHotkey));
 
     card.answer();
     dispatcher.run_pending();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(form->ComboBox1->count(), 3);
-    EXPECT_EQ(form->ComboBox1->currentText(), "Microphone");
-    EXPECT_EQ(form->Label6->text(), "Record source->Microphone");
+    timers.fire(std::chrono::milliseconds(0));
+    EXPECT_EQ(view.boxes[ControlId::ComboBox1].items.size(), 3u);
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox1), "Microphone");
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Microphone");
     EXPECT_EQ(card.mux_state(), (std::vector<uint32_t>{0, 1, 0}));
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
 }
 
-TEST_F(SkinFormStartTest, HotkeysFromSettings)
+TEST_F(WindowStartTest, HotkeysFromSettings)
 {
     folder.write_config("[HOTKEY]\r\nHOTKEY1=Ctrl+F5\r\nhotkey2=   \r\nhotkey3=  Alt+F12 \r\n");
     create();
-    EXPECT_EQ(form->HotKey1->hotKey(), kShortcutCtrl | 0x74);
-    EXPECT_EQ(form->HotKey2->hotKey(), kShiftCtrl | 0x79) << "blanks keep the default";
-    EXPECT_EQ(form->HotKey3->hotKey(), kShortcutAlt | 0x7B);
+    EXPECT_EQ(view.hotkey(ControlId::HotKey1), kShortcutCtrl | 0x74);
+    EXPECT_EQ(view.hotkey(ControlId::HotKey2), kShiftCtrl | 0x79) << "blanks keep the default";
+    EXPECT_EQ(view.hotkey(ControlId::HotKey3), kShortcutAlt | 0x7B);
 }
 
-TEST_F(SkinFormStartTest, CloseRewritesTheSettingsInOrderWithCrLf)
+TEST_F(WindowStartTest, CloseRewritesTheSettingsInOrderWithCrLf)
 {
     folder.write_config("; written by hand\n[MP3]\nsamples=48000\n\n[hotkey]\nhotkey1=Ctrl+F5\nfree text\n");
     create();
@@ -194,7 +189,7 @@ TEST_F(SkinFormStartTest, CloseRewritesTheSettingsInOrderWithCrLf)
               "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
 }
 
-TEST_F(SkinFormStartTest, EndingWithoutCloseLeavesTheSettingsFileAsItWas)
+TEST_F(WindowStartTest, EndingWithoutCloseLeavesTheSettingsFileAsItWas)
 {
     folder.write_config("[mp3]\r\nsamples=48000\r\n");
     create();
@@ -203,18 +198,17 @@ TEST_F(SkinFormStartTest, EndingWithoutCloseLeavesTheSettingsFileAsItWas)
     EXPECT_EQ(folder.read_config(), "[mp3]\r\nsamples=48000\r\n");
 }
 
-TEST_F(SkinFormStartTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillCloses)
+TEST_F(WindowStartTest, SettingsThatCannotBeWrittenAreReportedAndTheWindowStillCloses)
 {
     std::filesystem::create_directory(folder.config_path()); // no file can take its place
     create();
-    form->show();
     form->close();
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(view.closed);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0], "Cannot write settings to " + folder.config_path() + ": Is a directory");
 }
 
-TEST_F(SkinFormStartTest, ReadOnlyProgramFolderIsReported)
+TEST_F(WindowStartTest, ReadOnlyProgramFolderIsReported)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "a read-only folder does not stop root";
@@ -226,7 +220,7 @@ TEST_F(SkinFormStartTest, ReadOnlyProgramFolderIsReported)
     EXPECT_EQ(messages.messages[0], "Cannot write settings to " + folder.config_path() + ": Permission denied");
 }
 
-TEST_F(SkinFormStartTest, CloseIsRunOnce)
+TEST_F(WindowStartTest, CloseIsRunOnce)
 {
     create();
     form->close();
@@ -258,7 +252,7 @@ private:
     const FakeCaptureDevice& device_;
 };
 
-TEST_F(SkinFormStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsAreWritten)
+TEST_F(WindowStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsAreWritten)
 {
     const std::string recording = folder.path() + "take.mp3";
     SnapshotAtSettingsWrite sink(recording, device);
@@ -293,7 +287,7 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingFinishesTheFileBeforeTheSettingsA
 }
 
 // A recording into take.mp3 under way, a tenth of a second into it.
-void SkinFormStartTest::record_a_moment()
+void WindowStartTest::record_a_moment()
 {
     form->program.SaveFile = folder.path() + "take.mp3";
     dialogs.answers = {Dialogs::Answer::Yes};
@@ -303,7 +297,7 @@ void SkinFormStartTest::record_a_moment()
     dispatcher.run_pending();
 }
 
-TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
+TEST_F(WindowStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
 {
     create();
     record_a_moment();
@@ -316,11 +310,11 @@ TEST_F(SkinFormStartTest, ClosingWhileRecordingAlsoWritesTheSettings)
 
 // A record key pressed while the close waits for the recording to finish
 // starts nothing: once close has begun, only its own steps run.
-TEST_F(SkinFormStartTest, ClosingIsFinal)
+TEST_F(WindowStartTest, ClosingIsFinal)
 {
     create();
     record_a_moment();
-    const uint16_t record_key = form->HotKey1->hotKey();
+    const uint16_t record_key = view.hotkey(ControlId::HotKey1);
     // Runs while the close waits for the device to give back its buffers.
     dispatcher.post([&] { hotkeys.press(record_key); });
     form->close();
@@ -339,7 +333,7 @@ namespace {
 
 // Settings files edited by hand: the window starts, takes defaults where a
 // value does not convert, and writes a file that reads back the same.
-TEST_F(SkinFormStartTest, HandEditedSettingsStartAndRoundTrip)
+TEST_F(WindowStartTest, HandEditedSettingsStartAndRoundTrip)
 {
     const std::string long_line(1 << 20, 'x');
     const struct {

@@ -1,21 +1,14 @@
 // The record source panel over the fake sound card.
-#include "tests/ui/skinform_fixture.h"
+#include "tests/ui/window_model_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSlider>
-#include <QTest>
+#include <chrono>
 
 namespace ornavox::test {
 namespace {
 
-class SourcePanelTest : public SkinFormTest {
+using namespace std::chrono_literals;
+
+class SourcePanelTest : public WindowModelTest {
 protected:
     SourcePanelTest()
     {
@@ -39,31 +32,30 @@ TEST_F(SourcePanelTest, StartUpRestoresTheSavedSource)
 {
     const struct {
         const char* audio; // the "audio" section, nullptr for none
-        QRadioButton* TskinForm::*checked;
+        ControlId checked;
         int list_item; // -1: none selected
         const char* label;
         int mux_item;
         const char* written;
     } cases[] = {
-        {nullptr, &TskinForm::RadioButton4, 3, "Record source->Stereo Mix", 3, "audioline=0\r\nsource=3"},
-        {"audioline=0\r\nsource=2", &TskinForm::RadioButton4, 2, "Record source->CD Player", 2,
+        {nullptr, ControlId::RadioButton4, 3, "Record source->Stereo Mix", 3, "audioline=0\r\nsource=3"},
+        {"audioline=0\r\nsource=2", ControlId::RadioButton4, 2, "Record source->CD Player", 2,
          "audioline=0\r\nsource=2"},
-        {"audioline=2\r\nsource=0", &TskinForm::RadioButton2, 3, "Record source->Microphone", 1,
+        {"audioline=2\r\nsource=0", ControlId::RadioButton2, 3, "Record source->Microphone", 1,
          "audioline=2\r\nsource=3"},
-        {"audioline=7\r\nsource=3", &TskinForm::RadioButton4, 3, "Record source->Stereo Mix", 3,
+        {"audioline=7\r\nsource=3", ControlId::RadioButton4, 3, "Record source->Stereo Mix", 3,
          "audioline=0\r\nsource=3"},
-        {"audioline=0\r\nsource=9", &TskinForm::RadioButton4, -1, "Record source->Unkown", 0,
-         "audioline=0\r\nsource=0"},
+        {"audioline=0\r\nsource=9", ControlId::RadioButton4, -1, "Record source->Unkown", 0, "audioline=0\r\nsource=0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.audio ? c.audio : "no audio section");
         card.select(0);
         folder.write_config(c.audio ? std::string("[audio]\r\n") + c.audio + "\r\n" : "");
         create();
-        EXPECT_TRUE((form.get()->*c.checked)->isChecked());
-        EXPECT_EQ(form->ComboBox1->count(), 4);
-        EXPECT_EQ(form->ComboBox1->currentIndex(), c.list_item);
-        EXPECT_EQ(form->Label6->text(), c.label);
+        EXPECT_TRUE(view.checked(c.checked));
+        EXPECT_EQ(view.boxes[ControlId::ComboBox1].items.size(), 4u);
+        EXPECT_EQ(view.selected_item(ControlId::ComboBox1), c.list_item);
+        EXPECT_EQ(view.text(ControlId::Label6), c.label);
         EXPECT_EQ(selected_item(), c.mux_item);
         form->close();
         EXPECT_EQ(folder.read_config(), std::string("[audio]\r\n") + c.written + "\r\n\r\n");
@@ -78,21 +70,18 @@ TEST_F(SourcePanelTest, ASavedMicrophoneIsSelectedOnTheMixerTwiceAtStartUp)
     create();
     // One read of the MUX by open, one by each select_mux.
     EXPECT_EQ(card.mux_reads(), 3);
-    EXPECT_EQ(form->TrackBar1->value(), 200) << "the microphone's level";
+    EXPECT_EQ(view.position(ControlId::TrackBar1), 200) << "the microphone's level";
 }
 
 TEST_F(SourcePanelTest, AutoDetectWhileLineInIsSelectedOnlyShowsTheDetectedSource)
 {
     folder.write_config("[audio]\r\naudioline=1\r\nsource=-1\r\n");
     create();
-    {
-        const QSignalBlocker quiet(form->ComboBox1);
-        form->ComboBox1->setCurrentIndex(0);
-    }
-    QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 3);
-    EXPECT_EQ(form->Label6->text(), "Record source->Line In");
-    EXPECT_TRUE(form->RadioButton1->isChecked());
+    view.select_item(ControlId::ComboBox1, 0);
+    form->SpeedButton3Click(ControlId::SpeedButton3);
+    EXPECT_EQ(view.selected_item(ControlId::ComboBox1), 3);
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Line In");
+    EXPECT_TRUE(view.checked(ControlId::RadioButton1));
     EXPECT_EQ(selected_item(), 0) << "line in is still recorded";
 }
 
@@ -100,13 +89,10 @@ TEST_F(SourcePanelTest, FocusingTheListSelectsItsRadioButtonOnce)
 {
     folder.write_config("[audio]\r\naudioline=1\r\nsource=-1\r\n");
     create();
-    const auto focus_list = [this] {
-        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(form->ComboBox1, &in);
-    };
+    const auto focus_list = [this] { form->ComboBox1Enter(ControlId::ComboBox1); };
     focus_list();
-    EXPECT_TRUE(form->RadioButton4->isChecked());
-    EXPECT_EQ(form->Label6->text(), "Record source->Stereo Mix");
+    EXPECT_TRUE(view.checked(ControlId::RadioButton4));
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Stereo Mix");
     EXPECT_EQ(selected_item(), 3);
 
     const int reads = card.mux_reads();
@@ -118,49 +104,23 @@ TEST_F(SourcePanelTest, TypedTextThatNamesNoItemChoosesItemZero)
 {
     folder.write_config("[audio]\r\naudioline=0\r\nsource=2\r\n");
     create();
-    form->ComboBox1->lineEdit()->clear();
-    QTest::keyClicks(form->ComboBox1->lineEdit(), "Tape");
-    EXPECT_EQ(form->Label6->text(), "Record source->Tape");
+    type_source("Tape");
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Tape");
     EXPECT_EQ(selected_item(), 0);
     form->close();
     EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
 }
 
-TEST_F(SourcePanelTest, RowsHaveTheirNamesPlacesTagsHintsAndValues)
+TEST_F(SourcePanelTest, RowsHaveTheirNamesAndValues)
 {
     create();
-    ASSERT_EQ(form->MuteBoxes.size(), 3u);
-    ASSERT_EQ(form->VolumeBars.size(), 3u);
-    const QCheckBox* box = form->MuteBoxes[1];
-    const QSlider* bar = form->VolumeBars[1];
-    EXPECT_EQ(box->objectName(), "mute1");
-    EXPECT_EQ(box->parentWidget(), form->ScrollBox1->widget());
-    EXPECT_EQ(box->geometry(), QRect(6, 16, 113, 17));
-    EXPECT_EQ(box->text(), "Wave");
-    EXPECT_EQ(box->toolTip(), "Mute Wave");
-    EXPECT_EQ(box->property("tag").toInt(), 1);
-    EXPECT_TRUE(box->isChecked());
-    EXPECT_EQ(bar->objectName(), "volume1");
-    EXPECT_EQ(bar->geometry(), QRect(123, 16, 196, 17));
-    EXPECT_EQ(bar->toolTip(), "Volume 1 :Wave");
-    EXPECT_EQ(bar->property("tag").toInt(), 1);
-    EXPECT_EQ(bar->maximum(), 65535);
-    EXPECT_EQ(bar->singleStep(), 256);
-    EXPECT_EQ(bar->pageStep(), 4096);
-    EXPECT_EQ(bar->value(), 2000);
-    EXPECT_EQ(form->VolumeBars[2]->value(), 65535) << "clamped";
-    EXPECT_EQ(form->ComboBox1->itemText(3), "Stereo Mix");
-}
-
-TEST_F(SourcePanelTest, RowsTallerThanTheBoxScroll)
-{
-    for (int i = 0; i < 10; ++i)
-        card.add_playback("Stream " + std::to_string(i), 0, 0);
-    create();
-    form->show();
-    form->setFixedSize(kCompactWidth, kMixerHeight);
-    QCoreApplication::processEvents();
-    EXPECT_GT(form->ScrollBox1->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Speakers", "Wave", "Synth"}));
+    EXPECT_TRUE(view.checked({ControlId::MuteBox, 1}));
+    EXPECT_FALSE(view.checked({ControlId::MuteBox, 2}));
+    EXPECT_EQ(view.position({ControlId::VolumeBar, 1}), 2000);
+    EXPECT_EQ(view.position({ControlId::VolumeBar, 2}), 65535) << "clamped";
+    EXPECT_EQ(view.boxes[ControlId::ComboBox1].items,
+              (std::vector<std::string>{"Line In", "Microphone", "CD Player", "Stereo Mix"}));
 }
 
 TEST_F(SourcePanelTest, LevelsAndMutesGoBothWays)
@@ -170,7 +130,7 @@ TEST_F(SourcePanelTest, LevelsAndMutesGoBothWays)
     card.forget_writes();
 
     // A click mutes; the card's answer changes nothing more.
-    form->MuteBoxes[0]->click();
+    click_row(0);
     dispatcher.run_pending();
     EXPECT_EQ(card.control_value(card.playback_mute_control(0)), 1u);
     EXPECT_EQ(card.writes().size(), 1u);
@@ -180,30 +140,33 @@ TEST_F(SourcePanelTest, LevelsAndMutesGoBothWays)
     card.change_from_outside(card.playback_volume_control(1), 3000);
     card.change_from_outside(card.source_volume_control(3), 5000);
     dispatcher.run_pending();
-    EXPECT_FALSE(form->MuteBoxes[1]->isChecked());
-    EXPECT_EQ(form->VolumeBars[1]->value(), 3000);
-    EXPECT_EQ(form->TrackBar1->value(), 5000) << "the selected source's level";
+    EXPECT_FALSE(view.checked({ControlId::MuteBox, 1}));
+    EXPECT_EQ(view.position({ControlId::VolumeBar, 1}), 3000);
+    EXPECT_EQ(view.position(ControlId::TrackBar1), 5000) << "the selected source's level";
 }
 
 TEST_F(SourcePanelTest, ADraggedBarWritesAtMostEvery50MsAndEndsWhereTheUserLetGo)
 {
     create();
     dispatcher.run_pending();
-    QTest::qWait(200); // the start-up writes are out
+    timers.fire(50ms); // the start-up writes are out
+    timers.fire(50ms);
     card.forget_writes();
-    QSlider* bar = form->VolumeBars[1];
-    bar->setSliderDown(true);
+    const Control bar{ControlId::VolumeBar, 1};
+    view.held.insert({bar.id, bar.row});
     for (int value = 2100; value <= 4000; value += 100)
-        bar->setValue(value);
+        drag_bar(bar, value);
     EXPECT_EQ(card.writes().size(), 1u) << "the first move goes out at once";
 
     // The server reports the first value while the user still holds the thumb.
     dispatcher.run_pending();
-    EXPECT_EQ(bar->value(), 4000) << "the thumb stays under the pointer";
-    QTest::qWait(120);
-    bar->setSliderDown(false);
+    EXPECT_EQ(view.position(bar), 4000) << "the thumb stays under the pointer";
+    timers.fire(50ms);
+    view.held.clear();
     ASSERT_EQ(card.writes().size(), 2u);
     EXPECT_EQ(card.control_value(card.playback_volume_control(1)), 4000u);
+    timers.fire(50ms);
+    EXPECT_EQ(card.writes().size(), 2u) << "nothing more came";
 }
 
 TEST_F(SourcePanelTest, AChangeOfLinesRebuildsThePanelWithoutWritingAndKeepsTheChoice)
@@ -215,13 +178,13 @@ TEST_F(SourcePanelTest, AChangeOfLinesRebuildsThePanelWithoutWritingAndKeepsTheC
     card.add_playback("Video Call", 1234, 0);
     card.change_lines_from_outside();
     dispatcher.run_pending();
-    QCoreApplication::processEvents();
+    timers.fire(0ms);
 
-    EXPECT_EQ(form->ComboBox1->count(), 4) << "replaced, not appended to";
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 2);
-    EXPECT_EQ(form->Label6->text(), "Record source->CD Player");
-    ASSERT_EQ(form->VolumeBars.size(), 4u);
-    EXPECT_EQ(form->VolumeBars[3]->value(), 1234);
+    EXPECT_EQ(view.boxes[ControlId::ComboBox1].items.size(), 4u) << "replaced, not appended to";
+    EXPECT_EQ(view.selected_item(ControlId::ComboBox1), 2);
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->CD Player");
+    ASSERT_EQ(view.rows.size(), 4u);
+    EXPECT_EQ(view.position({ControlId::VolumeBar, 3}), 1234);
     dispatcher.run_pending();
     for (const std::string& write : card.writes())
         EXPECT_EQ(write.rfind("value", 0), std::string::npos) << write;

@@ -1,4 +1,4 @@
-#include "ui/qt_dialogs.h"
+#include "ui/qt/qt_dialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

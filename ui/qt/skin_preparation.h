@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/skin_files.h"
+#include "ui/qt/skin_files.h"
 
 #include <QString>
 #include <QStringList>

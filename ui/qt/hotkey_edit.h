@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/shortcut_text.h"
-#include "ui/notify_event.h"
+#include "ui/qt/notify_event.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
-#include "ui/imagelist.h"
+#include "ui/qt/imagelist.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "ui/skin_files.h"
+#include "ui/qt/skin_files.h"
 
-#include "ui/imagelist.h"
+#include "ui/qt/imagelist.h"
 
 #include <QDir>
 #include <QFileInfo>

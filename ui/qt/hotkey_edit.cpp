@@ -1,6 +1,6 @@
-#include "ui/hotkey_edit.h"
+#include "ui/qt/hotkey_edit.h"
 
-#include "ui/qt_key_codes.h"
+#include "ui/qt/qt_key_codes.h"
 
 #include <QKeyEvent>
 

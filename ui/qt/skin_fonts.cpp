@@ -1,6 +1,6 @@
-#include "ui/skin_fonts.h"
+#include "ui/qt/skin_fonts.h"
 
-#include "ui/skin_files.h"
+#include "ui/qt/skin_files.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/qt_key_codes.h"
+#include "ui/qt/qt_key_codes.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,13 +1,5 @@
 #include "tests/support/mp3_decode.h"
-#include "tests/ui/skinform_fixture.h"
-#include "ui/hotlinkbutton.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
-#include <QPushButton>
-#include <QTimer>
+#include "tests/ui/window_model_fixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,12 +9,15 @@ namespace {
 
 using Answer = Dialogs::Answer;
 
-class RecordingControl : public SkinFormTest {
+class RecordingControl : public WindowModelTest {
 protected:
-    void SetUp() override
+    void SetUp() override { create(); }
+
+    // The user types into a format box, or picks one of its items.
+    void type_format(ControlId box, const std::string& text)
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        create();
+        view.boxes[box].text = text;
+        form->ComboBox2Change(box);
     }
 
     void record() { form->hotlinkbutton3Click(ControlId::hotlinkbutton3); }
@@ -47,8 +42,6 @@ protected:
     size_t opens() const { return std::count(device.calls().begin(), device.calls().end(), "open"); }
 
     std::string save_file() const { return form->program.SaveFile; }
-    std::string label(QLabel* l) const { return l->text().toStdString(); }
-    std::string hint(Thotlinkbutton* b) const { return b->hint().toStdString(); }
 
     std::string written_setting(const std::string& section, const std::string& key) const
     {
@@ -69,9 +62,9 @@ TEST_F(RecordingControl, FirstRecordAsksEvenForAMissingFileAndYesCreatesIt)
     EXPECT_EQ(form->taskstate, TaskState::Recording);
     EXPECT_EQ(form->audiorec1->filename, save_file());
     EXPECT_TRUE(form->audiorec1->append);
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 1);
-    EXPECT_EQ(hint(form->hotlinkbutton3), "Record pause");
-    EXPECT_EQ(label(form->Label5), "Recording");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 1);
+    EXPECT_EQ(view.hint(ControlId::hotlinkbutton3), "Record pause");
+    EXPECT_EQ(view.text(ControlId::Label5), "Recording");
 
     capture_second();
     stop();
@@ -84,21 +77,21 @@ TEST_F(RecordingControl, FirstRecordAsksEvenForAMissingFileAndYesCreatesIt)
 TEST_F(RecordingControl, PauseAndResumeContinueOneFileWithoutAsking)
 {
     dialogs.answers = {Answer::Yes};
-    std::vector<int> faces{form->hotlinkbutton3->imageid()};
+    std::vector<int> faces{view.imageid(ControlId::hotlinkbutton3)};
     record();
-    faces.push_back(form->hotlinkbutton3->imageid());
+    faces.push_back(view.imageid(ControlId::hotlinkbutton3));
     capture_second();
 
     record(); // pause
-    faces.push_back(form->hotlinkbutton3->imageid());
+    faces.push_back(view.imageid(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->taskstate, TaskState::Paused);
-    EXPECT_EQ(label(form->Label5), "Pause");
-    EXPECT_EQ(hint(form->hotlinkbutton3), "Record  what playback");
+    EXPECT_EQ(view.text(ControlId::Label5), "Pause");
+    EXPECT_EQ(view.hint(ControlId::hotlinkbutton3), "Record  what playback");
     EXPECT_TRUE(form->audiorec1->append);
     dispatcher.run_pending();
 
     record(); // resume
-    faces.push_back(form->hotlinkbutton3->imageid());
+    faces.push_back(view.imageid(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->taskstate, TaskState::Recording);
     EXPECT_EQ(dialogs.questions.size(), 1u);
     capture_second();
@@ -138,16 +131,16 @@ TEST_F(RecordingControl, StopFromEveryStateResetsButtonsAndStatus)
 {
     for (TaskState from : {TaskState::Idle, TaskState::Paused, TaskState::Playing}) {
         form->taskstate = from;
-        form->hotlinkbutton3->setImageid(1);
-        form->hotlinkbutton1->setImageid(1);
-        form->Label5->setText(QStringLiteral("Pause"));
+        view.buttons[ControlId::hotlinkbutton3].imageid = 1;
+        view.buttons[ControlId::hotlinkbutton1].imageid = 1;
+        view.texts[ControlId::Label5] = "Pause";
         stop();
         EXPECT_EQ(form->taskstate, TaskState::Idle);
-        EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
-        EXPECT_EQ(hint(form->hotlinkbutton3), "Record  what playback");
-        EXPECT_EQ(form->hotlinkbutton1->imageid(), 0);
-        EXPECT_EQ(hint(form->hotlinkbutton1), "Playback the what recorded.");
-        EXPECT_EQ(label(form->Label5), "Idle");
+        EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 2);
+        EXPECT_EQ(view.hint(ControlId::hotlinkbutton3), "Record  what playback");
+        EXPECT_EQ(view.imageid(ControlId::hotlinkbutton1), 0);
+        EXPECT_EQ(view.hint(ControlId::hotlinkbutton1), "Playback the what recorded.");
+        EXPECT_EQ(view.text(ControlId::Label5), "Idle");
     }
     EXPECT_TRUE(device.calls().empty()) << "stop without a recording touched the device";
 
@@ -194,7 +187,7 @@ TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
     EXPECT_FALSE(form->audiorec1->append);
     EXPECT_EQ(form->audiorec1->filename, chosen);
     EXPECT_EQ(form->audiorec1->mp3size, 0u);
-    EXPECT_EQ(form->Edit1->text().toStdString(), "take2.mp3");
+    EXPECT_EQ(view.text(ControlId::Edit1), "take2.mp3");
     EXPECT_EQ(written_setting("path", "savefile"), chosen);
     EXPECT_EQ(written_setting("path", "savepath"), folder.path());
 
@@ -217,7 +210,7 @@ TEST_F(RecordingControl, NoThenCancelStartsNothingButWritesThePathKeys)
     EXPECT_EQ(save_file(), before);
     EXPECT_EQ(written_setting("path", "savefile"), before);
     EXPECT_EQ(written_setting("path", "savepath"), folder.path());
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 2);
 }
 
 // Escape, or the box's close button, takes the record press back: no save
@@ -230,7 +223,7 @@ TEST_F(RecordingControl, TheQuestionPutAwayStartsNothingAndAsksNothingMore)
     EXPECT_EQ(form->taskstate, TaskState::Idle);
     EXPECT_EQ(opens(), 0u);
     EXPECT_FALSE(form->program.Settings.section_exists("path"));
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 2);
 }
 
 TEST_F(RecordingControl, RecordArrivingWhileTheQuestionIsOpenIsIgnored)
@@ -257,7 +250,7 @@ TEST_F(RecordingControl, StopWhileTheDialogIsOpenCancelsTheStart)
     record();
     EXPECT_EQ(opens(), 0u);
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_EQ(label(form->Label5), "Idle");
+    EXPECT_EQ(view.text(ControlId::Label5), "Idle");
 }
 
 // Resuming right after a pause lets the paused recording finish closing first,
@@ -273,8 +266,8 @@ TEST_F(RecordingControl, StopWhileResumeWaitsForThePauseToCloseCancelsTheResume)
     finish();
     EXPECT_EQ(form->taskstate, TaskState::Idle);
     EXPECT_EQ(form->audiorec1->state, 0);
-    EXPECT_EQ(label(form->Label5), "Idle");
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
+    EXPECT_EQ(view.text(ControlId::Label5), "Idle");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 2);
 }
 
 // A rec() that fails leaves the window as it was and says why; it never shows
@@ -285,8 +278,8 @@ TEST_F(RecordingControl, FailedStartLeavesStateButtonsAndStatus)
     dialogs.answers = {Answer::Yes};
     record();
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_EQ(form->hotlinkbutton3->imageid(), 2);
-    EXPECT_EQ(label(form->Label5), "Idle");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton3), 2);
+    EXPECT_EQ(view.text(ControlId::Label5), "Idle");
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("No sound server"), std::string::npos) << messages.messages[0];
 
@@ -301,53 +294,53 @@ TEST_F(RecordingControl, FailedStartLeavesStateButtonsAndStatus)
 
 TEST_F(RecordingControl, TimerShowsTimeAndSizeOnlyWhileRecording)
 {
-    EXPECT_EQ(label(form->Label3), "Ready");
+    EXPECT_EQ(view.text(ControlId::Label3), "Ready");
     form->Timer1Timer(ControlId::Timer1);
-    EXPECT_EQ(label(form->Label3), "No task.");
+    EXPECT_EQ(view.text(ControlId::Label3), "No task.");
 
     dialogs.answers = {Answer::Yes};
     record();
     dispatcher.run_pending();
     form->Timer1Timer(ControlId::Timer1);
-    EXPECT_EQ(label(form->Label7), "Filesize:        0 bytes");
-    EXPECT_EQ(label(form->Label3), "00:00:00");
+    EXPECT_EQ(view.text(ControlId::Label7), "Filesize:        0 bytes");
+    EXPECT_EQ(view.text(ControlId::Label3), "00:00:00");
 
     capture_second();
     form->audiorec1->mp3size = 1234567;
     form->Timer1Timer(ControlId::Timer1);
-    EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
-    EXPECT_EQ(label(form->Label3), "00:00:01");
+    EXPECT_EQ(view.text(ControlId::Label7), "Filesize: 1,234,567 bytes");
+    EXPECT_EQ(view.text(ControlId::Label3), "00:00:01");
 
     record(); // pause: the last time and size stay
     form->Timer1Timer(ControlId::Timer1);
-    EXPECT_EQ(label(form->Label3), "00:00:01");
-    EXPECT_EQ(label(form->Label7), "Filesize: 1,234,567 bytes");
+    EXPECT_EQ(view.text(ControlId::Label3), "00:00:01");
+    EXPECT_EQ(view.text(ControlId::Label7), "Filesize: 1,234,567 bytes");
     stop();
     finish();
 }
 
 TEST_F(RecordingControl, FormatBoxesSetTheComponentLabelAndSettings)
 {
-    form->ComboBox2->setCurrentText(QStringLiteral("48000"));
-    form->ComboBox3->setCurrentText(QStringLiteral("abc"));
+    type_format(ControlId::ComboBox2, "48000");
+    type_format(ControlId::ComboBox3, "abc");
     EXPECT_EQ(form->audiorec1->samples, 48000);
     EXPECT_EQ(form->audiorec1->bps, 128);
-    EXPECT_EQ(label(form->Label4), "MP3 Stereo 48000Hz abckbps");
+    EXPECT_EQ(view.text(ControlId::Label4), "MP3 Stereo 48000Hz abckbps");
     EXPECT_EQ(form->program.Settings.read_integer("mp3", "bps", -1), 128);
     EXPECT_EQ(form->program.Settings.read_integer("mp3", "samples", -1), 48000);
 
-    form->ComboBox3->setCurrentIndex(form->ComboBox3->findText(QStringLiteral("192")));
+    type_format(ControlId::ComboBox3, "192");
     EXPECT_EQ(form->audiorec1->bps, 192);
 }
 
 TEST_F(RecordingControl, ModeButtonTogglesFaceAndHintOnly)
 {
     form->hotlinkbutton10Click(ControlId::hotlinkbutton10);
-    EXPECT_EQ(form->hotlinkbutton10->imageid(), 3);
-    EXPECT_EQ(hint(form->hotlinkbutton10), "Record in voice  mode.");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton10), 3);
+    EXPECT_EQ(view.hint(ControlId::hotlinkbutton10), "Record in voice  mode.");
     form->hotlinkbutton10Click(ControlId::hotlinkbutton10);
-    EXPECT_EQ(form->hotlinkbutton10->imageid(), 2);
-    EXPECT_EQ(hint(form->hotlinkbutton10), "Record in music  mode.");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton10), 2);
+    EXPECT_EQ(view.hint(ControlId::hotlinkbutton10), "Record in music  mode.");
     EXPECT_TRUE(device.calls().empty());
 }
 

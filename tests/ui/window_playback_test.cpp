@@ -1,19 +1,11 @@
 // Playing the recording from the window, over the fake player.
-#include "tests/ui/skinform_fixture.h"
-
-#include "ui/hotlinkbutton.h"
-
-#include <QLabel>
-#include <QLocale>
-#include <QTimer>
+#include "tests/ui/window_model_fixture.h"
 
 namespace ornavox::test {
 namespace {
 
-class PlaybackTest : public SkinFormTest {
+class PlaybackTest : public WindowModelTest {
 protected:
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
-
     void play() { form->hotlinkbutton1Click(ControlId::hotlinkbutton1); }
     void stop() { form->hotlinkbutton4Click(ControlId::hotlinkbutton4); }
     void tick() { form->Timer1Timer(ControlId::Timer1); }
@@ -30,12 +22,12 @@ TEST_F(PlaybackTest, APlayRunsToItsEndWithLengthPositionAndStatus)
     play();
     EXPECT_EQ(form->taskstate, TaskState::Playing);
     EXPECT_EQ(player.calls(), (std::vector<std::string>{"open " + form->program.SaveFile, "play", "length"}));
-    EXPECT_EQ(form->Label5->text(), "Playing");
-    EXPECT_EQ(form->Label7->text(), "83.456");
+    EXPECT_EQ(view.text(ControlId::Label5), "Playing");
+    EXPECT_EQ(view.text(ControlId::Label7), "83.456");
 
     player.position = 5000;
     tick();
-    EXPECT_EQ(form->Label3->text(), "00:00:05");
+    EXPECT_EQ(view.text(ControlId::Label3), "00:00:05");
     play();
     EXPECT_EQ(player.calls().size(), 4u) << "a second play does nothing";
 
@@ -43,45 +35,46 @@ TEST_F(PlaybackTest, APlayRunsToItsEndWithLengthPositionAndStatus)
     player.end(MCI_NOTIFY_ABORTED);
     dispatcher.run_pending();
     EXPECT_EQ(form->taskstate, TaskState::Playing);
-    form->hotlinkbutton1->setButtonstate(2);
+    view.calls.clear();
     player.end(MCI_NOTIFY_SUCCESSFUL);
     dispatcher.run_pending();
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_EQ(form->Label5->text(), "Idle");
-    EXPECT_EQ(form->hotlinkbutton1->imageid(), 0);
-    EXPECT_EQ(form->hotlinkbutton1->buttonstate(), 0);
-    EXPECT_EQ(form->hotlinkbutton1->toolTip(), "Playback the what recorded.");
+    EXPECT_EQ(view.text(ControlId::Label5), "Idle");
+    EXPECT_EQ(view.imageid(ControlId::hotlinkbutton1), 0);
+    EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "show_normal_face hotlinkbutton1 "), 1)
+        << "the face pressed for the play goes back to normal";
+    EXPECT_EQ(view.hint(ControlId::hotlinkbutton1), "Playback the what recorded.");
     EXPECT_EQ(player.calls().back(), "close");
-    EXPECT_EQ(form->Label7->text(), "83.456") << "the length stays";
+    EXPECT_EQ(view.text(ControlId::Label7), "83.456") << "the length stays";
     tick();
-    EXPECT_EQ(form->Label3->text(), "No task.");
+    EXPECT_EQ(view.text(ControlId::Label3), "No task.");
 }
 
 TEST_F(PlaybackTest, TextsFollowTheUsersLocaleAndTimeFormat)
 {
     const struct {
-        QLocale locale;
+        const char* decimal_separator;
         const char* time_format;
         uint64_t length;
         const char* length_text;
         const char* position_text;
     } cases[] = {
-        {QLocale(QLocale::English, QLocale::UnitedStates), "h:mm:ss AP", 83456, "83.456", "12:00:05 AM"},
-        {QLocale(QLocale::German, QLocale::Germany), "H:mm:ss", 83456, "83,456", "0:00:05"},
-        {QLocale(QLocale::English, QLocale::UnitedStates), "H:mm:ss", 5000, "5", "0:00:05"},
-        {QLocale(QLocale::English, QLocale::UnitedStates), "H:mm:ss", 7250500, "7250.5", "0:00:05"},
+        {".", "h:mm:ss AP", 83456, "83.456", "12:00:05 AM"},
+        {",", "H:mm:ss", 83456, "83,456", "0:00:05"},
+        {".", "H:mm:ss", 5000, "5", "0:00:05"},
+        {".", "H:mm:ss", 7250500, "7250.5", "0:00:05"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length_text);
-        QLocale::setDefault(c.locale);
-        long_time_format = c.time_format;
+        locale.decimal_separator = c.decimal_separator;
+        locale.time_format = c.time_format;
         create();
         player.length = c.length;
         player.position = 5000;
         play();
         tick();
-        EXPECT_EQ(form->Label7->text(), c.length_text);
-        EXPECT_EQ(form->Label3->text(), c.position_text);
+        EXPECT_EQ(view.text(ControlId::Label7), c.length_text);
+        EXPECT_EQ(view.text(ControlId::Label3), c.position_text);
         stop();
         form.reset();
     }
@@ -128,14 +121,14 @@ TEST_F(PlaybackTest, PlayDoesNothingWhileRecordingOrPausedAndRecordSaysWhilePlay
 TEST_F(PlaybackTest, AFileThatCannotBePlayedIsReportedAndNothingStarts)
 {
     create();
-    form->Label7->setText(QStringLiteral("Filesize: 1,234 bytes"));
+    view.texts[ControlId::Label7] = "Filesize: 1,234 bytes";
     player.unplayable.insert(form->program.SaveFile);
-    const QString status = form->Label5->text();
+    const std::string status = view.text(ControlId::Label5);
     play();
     EXPECT_EQ(messages.messages, std::vector<std::string>{"Cannot open file " + form->program.SaveFile});
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_EQ(form->Label5->text(), status) << "nothing said Playing";
-    EXPECT_EQ(form->Label7->text(), "Filesize: 1,234 bytes");
+    EXPECT_EQ(view.text(ControlId::Label5), status) << "nothing said Playing";
+    EXPECT_EQ(view.text(ControlId::Label7), "Filesize: 1,234 bytes");
     EXPECT_EQ(player.calls().size(), 1u);
 }
 
@@ -146,7 +139,7 @@ TEST_F(PlaybackTest, APlayThatFailsMidwayEndsWithAMessage)
     player.end(MCI_NOTIFY_FAILURE, "the sound server went away (Connection terminated)");
     dispatcher.run_pending();
     EXPECT_EQ(form->taskstate, TaskState::Idle);
-    EXPECT_EQ(form->Label5->text(), "Idle");
+    EXPECT_EQ(view.text(ControlId::Label5), "Idle");
     EXPECT_EQ(messages.messages,
               std::vector<std::string>{"Playback of " + form->program.SaveFile
                                        + " stopped: the sound server went away (Connection terminated)."});

@@ -1,6 +1,6 @@
 // The picture button as assistive technology sees it: a push button named by
 // its hint, whose press action runs its click.
-#include "ui/hotlinkbutton.h"
+#include "ui/qt/hotlinkbutton.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/fake_hotkey_service.h"
+#include "platform/fake/fake_media_player.h"
+#include "platform/fake/fake_mixer_device.h"
+#include "platform/fake/fake_one_shot_timer.h"
+#include "platform/fake/fake_user_locale.h"
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/fake/recording_message_sink.h"
+#include "platform/fake/recording_shell.h"
+#include "platform/sound_devices.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/ui/fake_skin_view.h"
+#include "tests/ui/program_folder.h"
+#include "ui/skinform.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace ornavox::test {
+
+// The window's logic over the fakes, a fake view and its own program folder.
+// The sound card has a speakers line and no record source until a test adds
+// them.
+class WindowModelTest : public ::testing::Test {
+protected:
+    WindowModelTest() { card.add_playback("Speakers", 0, 0); }
+
+    // The window as start-up leaves it, with the steps that wait for the
+    // first paint run.
+    void create(MessageSink* sink = nullptr)
+    {
+        create_unstarted(sink);
+        form->finish_start();
+    }
+    // The window as its first frame shows it.
+    void create_unstarted(MessageSink* sink = nullptr)
+    {
+        form.reset();
+        view = FakeSkinView();
+        form = std::make_unique<TskinForm>(SkinFormServices{sound, hotkeys, dispatcher, sink ? *sink : messages,
+                                                            dialogs, shell, folder.path(), locale, timers},
+                                           view);
+    }
+
+    // What the user does, reaching the handlers as a front end routes it.
+    void select_radio(ControlId radio)
+    {
+        if (view.checked(radio))
+            return;
+        view.set_checked(radio, true);
+        form->until_closed([&] { form->RadioButton1Click(radio); })();
+    }
+    void type_source(const std::string& text)
+    {
+        view.boxes[ControlId::ComboBox1].text = text;
+        form->until_closed([&] { form->ComboBox1Change(ControlId::ComboBox1); })();
+    }
+    void click_row(int row)
+    {
+        const Control box{ControlId::MuteBox, row};
+        view.ticks[{box.id, box.row}] = !view.checked(box);
+        form->until_closed([&] { form->mutechange(box); })();
+    }
+    void drag_bar(Control bar, int position)
+    {
+        if (view.position(bar) == position)
+            return;
+        view.positions[{bar.id, bar.row}] = position;
+        form->until_closed([&] {
+            if (bar.id == ControlId::TrackBar1)
+                form->TrackBar1Change(bar);
+            else
+                form->volumechange(bar);
+        })();
+    }
+
+    QueueDispatcher dispatcher;
+    FakeCaptureDevice device{dispatcher};
+    FakeMixerDevice card{dispatcher};
+    FakeMediaPlayer player{dispatcher};
+    SoundDevices sound{device, card, player};
+    FakeHotkeyService hotkeys;
+    FakeUserLocale locale;
+    RecordingMessageSink messages;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FakeTimers timers;
+    ProgramFolder folder;
+    FakeSkinView view;
+    std::unique_ptr<TskinForm> form;
+};
+
+} // namespace ornavox::test

@@ -1,0 +1,244 @@
+// What the window's logic asks of the Qt window. Setters block the
+// controls' signals: what code sets is no user action.
+#include "ui/qt/skin_window.h"
+
+#include "ui/qt/hotkey_edit.h"
+#include "ui/qt/hotlinkbutton.h"
+#include "ui/qt/volume_bar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace ornavox {
+
+namespace {
+
+constexpr int kRowHeight = 16;
+
+QString qt_text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+void SkinWindow::set_text(ControlId control, const std::string& text)
+{
+    QWidget* widget = widget_of(control);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(qt_text(text));
+        if (std::find(autosize_labels_.begin(), autosize_labels_.end(), label) != autosize_labels_.end())
+            label->resize(label->sizeHint());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        const QSignalBlocker quiet(edit);
+        edit->setText(qt_text(text));
+    }
+}
+
+void SkinWindow::set_button(ControlId button, int imageid, const std::string& hint)
+{
+    if (auto* b = qobject_cast<Thotlinkbutton*>(widget_of(button))) {
+        b->setImageid(imageid);
+        b->setHint(qt_text(hint));
+    }
+}
+
+void SkinWindow::show_normal_face(ControlId button)
+{
+    if (auto* b = qobject_cast<Thotlinkbutton*>(widget_of(button))) {
+        b->setButtonstate(0);
+        b->update();
+    }
+}
+
+QComboBox* SkinWindow::combo_box(ControlId box) const
+{
+    return qobject_cast<QComboBox*>(widget_of(box));
+}
+
+void SkinWindow::set_items(ControlId box, const std::vector<std::string>& items)
+{
+    QComboBox* combo = combo_box(box);
+    const QSignalBlocker quiet(combo);
+    const QString text = combo->currentText();
+    combo->clear();
+    for (const std::string& item : items)
+        combo->addItem(qt_text(item));
+    // A box that gets its first item selects it; here it selects none.
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+}
+
+void SkinWindow::select_item(ControlId box, int index)
+{
+    QComboBox* combo = combo_box(box);
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+void SkinWindow::set_edit_text(ControlId box, const std::string& text)
+{
+    QComboBox* combo = combo_box(box);
+    const QSignalBlocker quiet(combo);
+    combo->setEditText(qt_text(text));
+}
+
+int SkinWindow::selected_item(ControlId box) const
+{
+    return combo_box(box)->currentIndex();
+}
+
+std::string SkinWindow::edit_text(ControlId box) const
+{
+    return combo_box(box)->currentText().toStdString();
+}
+
+void SkinWindow::set_checked(Control control, bool checked)
+{
+    if (control.id == ControlId::MuteBox) {
+        QCheckBox* box = MuteBoxes.at(control.row);
+        const QSignalBlocker quiet(box);
+        box->setChecked(checked);
+        return;
+    }
+    auto* radio = qobject_cast<QRadioButton*>(widget_of(control));
+    // Checking one radio button clears the one checked before, whose signal
+    // must stay quiet too.
+    const QSignalBlocker quiet1(RadioButton1), quiet2(RadioButton2), quiet3(RadioButton3), quiet4(RadioButton4);
+    radio->setChecked(checked);
+}
+
+bool SkinWindow::checked(Control control) const
+{
+    if (control.id == ControlId::MuteBox)
+        return MuteBoxes.at(control.row)->isChecked();
+    return qobject_cast<QRadioButton*>(widget_of(control))->isChecked();
+}
+
+QSlider* SkinWindow::track_bar(Control bar) const
+{
+    return bar.id == ControlId::VolumeBar ? VolumeBars.at(bar.row) : TrackBar1;
+}
+
+void SkinWindow::set_position(Control bar, int position)
+{
+    QSlider* slider = track_bar(bar);
+    const QSignalBlocker quiet(slider);
+    slider->setValue(position);
+}
+
+int SkinWindow::position(Control bar) const
+{
+    return track_bar(bar)->value();
+}
+
+bool SkinWindow::thumb_held(Control bar) const
+{
+    return track_bar(bar)->isSliderDown();
+}
+
+THotKey* SkinWindow::hotkey_field(ControlId field) const
+{
+    return qobject_cast<THotKey*>(widget_of(field));
+}
+
+void SkinWindow::set_hotkey(ControlId field, uint16_t shortcut)
+{
+    hotkey_field(field)->setHotKey(shortcut);
+}
+
+uint16_t SkinWindow::hotkey(ControlId field) const
+{
+    return hotkey_field(field)->hotKey();
+}
+
+void SkinWindow::add_rows(const std::vector<std::string>& names)
+{
+    QWidget* rows = ScrollBox1->widget();
+    for (const std::string& row_name : names) {
+        const int n = static_cast<int>(MuteBoxes.size());
+        const QString name = qt_text(row_name);
+        const int top = kRowHeight * n;
+
+        auto* box = new QCheckBox(rows);
+        box->setObjectName(QStringLiteral("mute%1").arg(n));
+        box->setLayoutDirection(Qt::RightToLeft); // the name stands left of the box
+        box->setGeometry(6, top, 113, 17);
+        // A long name loses its end, not its beginning.
+        const int room = 113 - box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) - 8;
+        box->setText(box->fontMetrics().elidedText(name, Qt::ElideRight, room));
+        box->setToolTip(QStringLiteral("Mute ") + name);
+        connect(box, &QCheckBox::toggled, this, form_->until_closed([this, n] {
+            form_->mutechange({ControlId::MuteBox, n});
+        }));
+        box->show();
+
+        QSlider* bar = new_volume_bar(rows);
+        bar->setObjectName(QStringLiteral("volume%1").arg(n));
+        bar->setGeometry(123, top, 196, 17);
+        bar->setToolTip(QStringLiteral("Volume %1 :").arg(n) + name);
+        connect(bar, &QSlider::valueChanged, this, form_->until_closed([this, n] {
+            form_->volumechange({ControlId::VolumeBar, n});
+        }));
+        bar->show();
+
+        MuteBoxes.push_back(box);
+        VolumeBars.push_back(bar);
+    }
+    // Taller than the box: it scrolls.
+    rows->setMinimumSize(123 + 196, kRowHeight * static_cast<int>(MuteBoxes.size()) + 1);
+}
+
+void SkinWindow::clear_rows()
+{
+    for (QCheckBox* box : MuteBoxes)
+        delete box;
+    for (QSlider* bar : VolumeBars)
+        delete bar;
+    MuteBoxes.clear();
+    VolumeBars.clear();
+}
+
+// The window has no frame, so its size is its client size; the fixed size
+// keeps the user from resizing it.
+void SkinWindow::set_layout(Layout layout)
+{
+    setFixedSize(layout_width(layout), layout_height(layout));
+}
+
+void SkinWindow::show_window()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void SkinWindow::hide_window()
+{
+    hide();
+}
+
+void SkinWindow::close_window()
+{
+    close();
+}
+
+void SkinWindow::popup_menu(ControlId below)
+{
+    QWidget* button = widget_of(below);
+    PopupMenu1->exec(mapToGlobal(QPoint(button->x(), button->y() + button->height())));
+}
+
+} // namespace ornavox
