@@ -1,17 +1,9 @@
 #pragma once
 
-#include "platform/fake/fake_capture_device.h"
-#include "platform/fake/fake_hotkey_service.h"
-#include "platform/fake/fake_media_player.h"
-#include "platform/fake/fake_mixer_device.h"
 #include "platform/fake/fake_one_shot_timer.h"
 #include "platform/fake/fake_user_locale.h"
-#include "platform/fake/queue_dispatcher.h"
-#include "platform/fake/recording_message_sink.h"
-#include "platform/fake/recording_shell.h"
-#include "platform/sound_devices.h"
-#include "tests/support/scripted_dialogs.h"
 #include "tests/ui/fake_skin_view.h"
+#include "tests/ui/fake_window_services.h"
 #include "tests/ui/program_folder.h"
 #include "ui/skinform.h"
 
@@ -23,12 +15,8 @@
 namespace ornavox::test {
 
 // The window's logic over the fakes, a fake view and its own program folder.
-// The sound card has a speakers line and no record source until a test adds
-// them.
-class WindowModelTest : public ::testing::Test {
+class WindowModelTest : public ::testing::Test, protected FakeWindowServices {
 protected:
-    WindowModelTest() { card.add_playback("Speakers", 0, 0); }
-
     // The window as start-up leaves it, with the steps that wait for the
     // first paint run.
     void create(MessageSink* sink = nullptr)
@@ -78,16 +66,7 @@ protected:
         })();
     }
 
-    QueueDispatcher dispatcher;
-    FakeCaptureDevice device{dispatcher};
-    FakeMixerDevice card{dispatcher};
-    FakeMediaPlayer player{dispatcher};
-    SoundDevices sound{device, card, player};
-    FakeHotkeyService hotkeys;
     FakeUserLocale locale;
-    RecordingMessageSink messages;
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
     FakeTimers timers;
     ProgramFolder folder;
     FakeSkinView view;

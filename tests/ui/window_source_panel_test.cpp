@@ -85,6 +85,19 @@ TEST_F(SourcePanelTest, AutoDetectWhileLineInIsSelectedOnlyShowsTheDetectedSourc
     EXPECT_EQ(selected_item(), 0) << "line in is still recorded";
 }
 
+TEST_F(SourcePanelTest, ARadioButtonClickedRecordsItsLine)
+{
+    create();
+    select_radio(ControlId::RadioButton2);
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->Microphone");
+    EXPECT_EQ(selected_item(), 1);
+    EXPECT_EQ(view.position(ControlId::TrackBar1), 200) << "the microphone's level";
+    EXPECT_EQ(form->program.Settings.read_integer("audio", "audioline", -1), 2);
+    select_radio(ControlId::RadioButton1);
+    EXPECT_FALSE(view.checked(ControlId::RadioButton2)) << "one of the group at a time";
+    EXPECT_EQ(selected_item(), 0);
+}
+
 TEST_F(SourcePanelTest, FocusingTheListSelectsItsRadioButtonOnce)
 {
     folder.write_config("[audio]\r\naudioline=1\r\nsource=-1\r\n");
