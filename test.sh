@@ -17,3 +17,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # the run, and --output-on-failure shows the first failure too.
 ctest --test-dir build-test --output-on-failure --timeout 600 -j2 --repeat until-pass:2
 tools/fuzz.sh --smoke
+# The Windows build: the core, the window's logic and the encoder plug-in
+# cross-built with mingw-w64, their tests run under Wine.
+tools/windows/build.sh --test

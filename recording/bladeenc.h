@@ -7,6 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+// The entry points' calling convention: the C one, as the published DLL
+// declares them.
+#ifdef _WIN32
+#define BE_CALL __cdecl
+#else
+#define BE_CALL
+#endif
+
 extern "C" {
 
 typedef uint32_t BE_DWORD;
@@ -106,11 +114,11 @@ static_assert(offsetof(BE_CONFIG, format.mp3.bPrivate) == 11);
 static_assert(offsetof(BE_CONFIG, format.mp3.bOriginal) == 23);
 static_assert(sizeof(BE_VERSION) == 8 + BE_MAX_HOMEPAGE + 1 + 3 + 125);
 
-typedef void (*BEVERSION)(BE_VERSION* version);
-typedef BE_ERR (*BEINITSTREAM)(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream);
-typedef BE_ERR (*BEENCODECHUNK)(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
-                                BE_DWORD* output_bytes);
-typedef BE_ERR (*BEDEINITSTREAM)(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes);
-typedef BE_ERR (*BECLOSESTREAM)(HBE_STREAM stream);
+typedef void(BE_CALL* BEVERSION)(BE_VERSION* version);
+typedef BE_ERR(BE_CALL* BEINITSTREAM)(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream);
+typedef BE_ERR(BE_CALL* BEENCODECHUNK)(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
+                                       BE_DWORD* output_bytes);
+typedef BE_ERR(BE_CALL* BEDEINITSTREAM)(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes);
+typedef BE_ERR(BE_CALL* BECLOSESTREAM)(HBE_STREAM stream);
 
 } // extern "C"

@@ -1,6 +1,6 @@
 #include "recording/encoder_plugin.h"
 
-#include <dlfcn.h>
+#include "recording/shared_library.h"
 
 #include <map>
 #include <memory>
@@ -9,11 +9,6 @@
 namespace ornavox {
 
 namespace {
-
-struct LibraryCloser {
-    void operator()(void* library) const { dlclose(library); }
-};
-using Library = std::unique_ptr<void, LibraryCloser>;
 
 // Plug-ins that loaded completely, by path. They stay loaded for the life of
 // the program: entry points handed out are never invalidated.
@@ -31,12 +26,12 @@ LoadedPlugins& loaded_plugins()
 template <typename Function>
 Function entry_point(void* library, const char* name)
 {
-    return reinterpret_cast<Function>(dlsym(library, name));
+    return reinterpret_cast<Function>(library_symbol(library, name));
 }
 
 std::string plugin_path(const std::string& program_dir)
 {
-    // Without a folder dlopen would search the system's library path instead.
+    // Without a folder the system's library path would be searched instead.
     const std::string dir = program_dir.empty() ? "./" : program_dir;
     return dir + kEncoderPluginFileName;
 }
@@ -51,7 +46,7 @@ const EncoderEntryPoints* load_encoder_plugin(const std::string& program_dir, Me
     if (const auto it = plugins.by_path.find(path); it != plugins.by_path.end())
         return &it->second;
 
-    Library library(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+    SharedLibrary library = open_shared_library(path);
     if (!library) {
         messages.show_message(std::string("MP3 Encode plugin is not installed!") + "\n\r" + kEncoderPluginFileName);
         return nullptr;

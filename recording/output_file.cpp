@@ -1,33 +1,19 @@
 #include "recording/output_file.h"
 
 #include "recording/audiorec.h"
+#include "recording/file_handle.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace ornavox {
 
-namespace {
-
-bool lock_exclusive(int fd)
-{
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-}
-
-} // namespace
-
-OutputFile::OutputFile(int fd, std::string path, uint64_t length, bool created)
-    : fd_(fd), path_(std::move(path)), length_(length), created_(created)
+OutputFile::OutputFile(intptr_t handle, std::string path, uint64_t length, bool created)
+    : handle_(handle), path_(std::move(path)), length_(length), created_(created)
 {
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), length_(other.length_),
+    : handle_(std::exchange(other.handle_, file::kNone)), path_(std::move(other.path_)), length_(other.length_),
       created_(other.created_), started_(other.started_)
 {
 }
@@ -36,7 +22,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept
 {
     if (this != &other) {
         close();
-        fd_ = std::exchange(other.fd_, -1);
+        handle_ = std::exchange(other.handle_, file::kNone);
         path_ = std::move(other.path_);
         length_ = other.length_;
         created_ = other.created_;
@@ -50,52 +36,56 @@ OutputFile::~OutputFile()
     close();
 }
 
+bool OutputFile::is_open() const
+{
+    return handle_ != file::kNone;
+}
+
 OutputFile OutputFile::create(const std::string& path)
 {
+    bool exists = false;
     bool created = true;
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) {
+    file::Handle handle = file::open(path, file::Open::New, exists);
+    if (handle == file::kNone && exists) {
         created = false;
-        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        bool missing = false;
+        handle = file::open(path, file::Open::Existing, missing);
     }
-    if (fd < 0)
+    if (handle == file::kNone)
         throw AudiorecError("Cannot create file " + path);
-    if (!lock_exclusive(fd)) {
-        ::close(fd);
-        throw AudiorecError("Cannot create file " + path);
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const std::optional<uint64_t> length = file::lock_and_measure(handle);
+    if (!length) {
+        file::close(handle);
         throw AudiorecError("Cannot create file " + path);
     }
-    return OutputFile(fd, path, static_cast<uint64_t>(info.st_size), created);
+    return OutputFile(handle, path, *length, created);
 }
 
 OutputFile OutputFile::open_existing(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
+    bool missing = false;
+    const file::Handle handle = file::open(path, file::Open::Existing, missing);
+    if (handle == file::kNone) {
+        if (missing)
             return OutputFile();
         throw AudiorecError("Cannot open file " + path);
     }
-    struct stat info {};
-    if (!lock_exclusive(fd) || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const std::optional<uint64_t> length = file::lock_and_measure(handle);
+    if (!length) {
+        file::close(handle);
         throw AudiorecError("Cannot open file " + path);
     }
-    OutputFile file(fd, path, static_cast<uint64_t>(info.st_size), false);
-    file.started_ = true;
-    return file;
+    OutputFile output(handle, path, *length, false);
+    output.started_ = true;
+    return output;
 }
 
 void OutputFile::start_anew()
 {
-    if (fd_ < 0 || started_)
+    if (!is_open() || started_)
         return;
     started_ = true;
-    if (length_ > 0 && ::ftruncate(fd_, 0) == 0)
+    if (length_ > 0 && file::truncate(handle_, 0))
         length_ = 0;
 }
 
@@ -103,19 +93,17 @@ bool OutputFile::write_all(const uint8_t* data, size_t size, std::string& error)
 {
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(length_ + done));
+        std::string reason;
+        const size_t n = file::write_at(handle_, data + done, size - done, length_ + done, reason);
         if (n > 0) {
-            done += static_cast<size_t>(n);
+            done += n;
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        const int reason = n < 0 ? errno : ENOSPC;
         // Take back the part that got in, so the file ends on whole pieces.
         // Should even that fail, the length has to tell the truth.
-        if (done > 0 && ::ftruncate(fd_, static_cast<off_t>(length_)) != 0)
+        if (done > 0 && !file::truncate(handle_, length_))
             length_ += done;
-        error = "Cannot write file " + path_ + ": " + std::strerror(reason);
+        error = "Cannot write file " + path_ + ": " + reason;
         return false;
     }
     length_ += size;
@@ -124,11 +112,12 @@ bool OutputFile::write_all(const uint8_t* data, size_t size, std::string& error)
 
 void OutputFile::close()
 {
-    if (fd_ < 0)
+    if (!is_open())
         return;
+    // A file is removed only once it is closed, on every platform.
+    file::close(std::exchange(handle_, file::kNone));
     if (created_ && !started_)
-        ::unlink(path_.c_str());
-    ::close(std::exchange(fd_, -1));
+        file::remove(path_);
 }
 
 } // namespace ornavox

@@ -30,7 +30,7 @@ public:
     OutputFile& operator=(OutputFile&& other) noexcept;
     ~OutputFile();
 
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const;
     const std::string& path() const { return path_; }
     uint64_t length() const { return length_; }
 
@@ -44,9 +44,9 @@ public:
     void close();
 
 private:
-    OutputFile(int fd, std::string path, uint64_t length, bool created);
+    OutputFile(intptr_t handle, std::string path, uint64_t length, bool created);
 
-    int fd_ = -1;
+    intptr_t handle_ = -1; // the platform's file (see file_handle.h)
     std::string path_;
     uint64_t length_ = 0;
     bool created_ = false; // by create(), which found no file there

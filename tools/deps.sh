@@ -20,6 +20,14 @@ ORNAVOX_TEST_PACKAGES=(
   lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon clang libclang-rt-dev
 )
 
+# The Windows build: the -posix mingw-w64 compilers (the -win32 ones have no
+# std::thread), Wine to run its tests (with the GStreamer plug-ins through
+# which Wine plays MP3), and the sources of GoogleTest.
+ORNAVOX_WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix wine wine64 gstreamer1.0-plugins-good gstreamer1.0-plugins-base googletest
+  xvfb xauth pulseaudio pulseaudio-utils sox
+)
+
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }

@@ -10,7 +10,11 @@
 #include <cstring>
 #include <new>
 
+#ifdef _WIN32
+#define ORNAVOX_EXPORT __declspec(dllexport)
+#else
 #define ORNAVOX_EXPORT __attribute__((visibility("default")))
+#endif
 
 using ornavox::lame_enc::LameStream;
 using ornavox::lame_enc::StreamTable;
@@ -27,7 +31,7 @@ StreamTable& streams()
 
 extern "C" {
 
-ORNAVOX_EXPORT void beVersion(BE_VERSION* version)
+ORNAVOX_EXPORT void BE_CALL beVersion(BE_VERSION* version)
 {
     if (!version)
         return;
@@ -41,7 +45,8 @@ ORNAVOX_EXPORT void beVersion(BE_VERSION* version)
     std::strncpy(version->zHomepage, get_lame_url(), BE_MAX_HOMEPAGE);
 }
 
-ORNAVOX_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size, HBE_STREAM* stream)
+ORNAVOX_EXPORT BE_ERR BE_CALL beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWORD* buffer_size,
+                                           HBE_STREAM* stream)
 {
     if (!config || !samples || !buffer_size || !stream)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
@@ -64,8 +69,8 @@ ORNAVOX_EXPORT BE_ERR beInitStream(BE_CONFIG* config, BE_DWORD* samples, BE_DWOR
     }
 }
 
-ORNAVOX_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
-                                    BE_DWORD* output_bytes)
+ORNAVOX_EXPORT BE_ERR BE_CALL beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const int16_t* pcm, uint8_t* output,
+                                            BE_DWORD* output_bytes)
 {
     if (!output_bytes)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
@@ -76,7 +81,7 @@ ORNAVOX_EXPORT BE_ERR beEncodeChunk(HBE_STREAM stream, BE_DWORD samples, const i
     return found->encode(samples, pcm, output, output_bytes);
 }
 
-ORNAVOX_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes)
+ORNAVOX_EXPORT BE_ERR BE_CALL beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWORD* output_bytes)
 {
     if (!output_bytes)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
@@ -87,7 +92,7 @@ ORNAVOX_EXPORT BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, BE_DWOR
     return found->flush(output, output_bytes);
 }
 
-ORNAVOX_EXPORT BE_ERR beCloseStream(HBE_STREAM stream)
+ORNAVOX_EXPORT BE_ERR BE_CALL beCloseStream(HBE_STREAM stream)
 {
     return streams().remove(stream) ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/fake/recording_message_sink.h"
 #include "tests/support/mp3_decode.h"
+#include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,11 +28,12 @@ std::string fake_dir(const std::string& variant)
 
 TEST(EncoderPluginLoading, MissingLibraryIsReportedAndUnavailable)
 {
-    char folder[] = "/tmp/ornavox-no-plugin-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::filesystem::path folder = test::make_temporary_folder("ornavox-no-plugin-");
     RecordingMessageSink messages;
-    EXPECT_EQ(load_encoder_plugin(std::string(folder) + "/", messages), nullptr);
-    EXPECT_EQ(messages.messages, std::vector<std::string>{"MP3 Encode plugin is not installed!\n\rliblame_enc.so"});
+    EXPECT_EQ(load_encoder_plugin(folder.generic_string() + "/", messages), nullptr);
+    EXPECT_EQ(
+        messages.messages,
+        std::vector<std::string>{std::string("MP3 Encode plugin is not installed!\n\r") + kEncoderPluginFileName});
     std::filesystem::remove(folder);
 }
 

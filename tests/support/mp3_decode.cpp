@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -68,9 +69,10 @@ DecodedMp3 decode_mp3(const std::vector<uint8_t>& bytes)
     return out;
 }
 
+// `path` is UTF-8, whatever the system's code page.
 DecodedMp3 decode_mp3_file(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
     if (!file) {
         DecodedMp3 out;
         out.error = "cannot open " + path;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "recording/encoder_plugin.h"
+#include "tests/support/temporary_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,8 +19,7 @@ public:
 
     explicit ProgramFolder(Skin skin = Skin::Without)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ornavox-test-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
+        dir_ = make_temporary_folder("ornavox-test-");
         const std::filesystem::path built(ORNAVOX_PROGRAM_DIR);
         std::filesystem::copy_file(built / kEncoderPluginFileName, dir_ / kEncoderPluginFileName);
         if (skin == Skin::With)
@@ -35,7 +34,7 @@ public:
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
-    std::string path() const { return dir_.string() + "/"; }
+    std::string path() const { return dir_.generic_string() + "/"; }
     std::string config_path() const { return path() + "Config.ini"; }
 
     void write_config(const std::string& text) const { std::ofstream(config_path(), std::ios::binary) << text; }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The few file operations the output file needs, one implementation per
+// platform: POSIX descriptors, or Windows handles (paths UTF-8 here, UTF-16 at
+// the API). Both use -1 for no file.
+namespace ornavox::file {
+
+using Handle = intptr_t;
+inline constexpr Handle kNone = -1;
+
+enum class Open { Existing, New };
+
+// Opens `path` to read and write. New fails when a file is there already,
+// Existing when none is; `missing`/`exists` say which.
+Handle open(const std::string& path, Open how, bool& exists_or_missing);
+
+// Locks the file against a second writer and checks that it is a regular
+// file: its length, or nullopt when either fails.
+std::optional<uint64_t> lock_and_measure(Handle handle);
+
+bool truncate(Handle handle, uint64_t length);
+
+// Writes some of `size` bytes at `offset`: how many, or 0 with the reason.
+size_t write_at(Handle handle, const uint8_t* data, size_t size, uint64_t offset, std::string& reason);
+
+void close(Handle handle);
+void remove(const std::string& path);
+
+} // namespace ornavox::file

@@ -1,0 +1,71 @@
+#include "recording/file_handle.h"
+
+#include "platform/win32/utf16.h"
+
+namespace ornavox::file {
+
+namespace {
+
+HANDLE native(Handle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+} // namespace
+
+// Others may read the file while it is recorded, as a player does; no one
+// else may write it.
+Handle open(const std::string& path, Open how, bool& exists_or_missing)
+{
+    const HANDLE file = CreateFileW(win32::utf16(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    how == Open::New ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    exists_or_missing =
+        how == Open::New ? error == ERROR_FILE_EXISTS : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return reinterpret_cast<Handle>(file);
+}
+
+std::optional<uint64_t> lock_and_measure(Handle handle)
+{
+    OVERLAPPED whole{};
+    LARGE_INTEGER size{};
+    if (GetFileType(native(handle)) != FILE_TYPE_DISK
+        || !LockFileEx(native(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                       &whole)
+        || !GetFileSizeEx(native(handle), &size))
+        return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+bool truncate(Handle handle, uint64_t length)
+{
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+    return SetFileInformationByHandle(native(handle), FileEndOfFileInfo, &end, sizeof end) != 0;
+}
+
+size_t write_at(Handle handle, const uint8_t* data, size_t size, uint64_t offset, std::string& reason)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    const DWORD chunk = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+    const BOOL ok = WriteFile(native(handle), data, chunk, &written, &at);
+    if (ok && written > 0)
+        return written;
+    reason = win32::error_text(ok ? ERROR_DISK_FULL : GetLastError());
+    return 0;
+}
+
+void close(Handle handle)
+{
+    CloseHandle(native(handle));
+}
+
+void remove(const std::string& path)
+{
+    DeleteFileW(win32::utf16(path).c_str());
+}
+
+} // namespace ornavox::file
