@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a command with a private PulseAudio server on PULSE_SERVER: a null
+# sink, the default, with a 440 Hz tone played into it, so that a program
+# under Wine records the tone from the sink's monitor. The server, the tone
+# and their folder go when the command ends.
+set -u
+dir=$(mktemp -d /tmp/ornavox-wine-sound.XXXXXX)
+cleanup() {
+  kill "$tone" "$server" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+cat >"$dir/server.pa" <<PA
+load-module module-native-protocol-unix socket=$dir/native auth-anonymous=1
+load-module module-null-sink sink_name=ornavox_sink sink_properties=device.description=ornavox_sink norewinds=1
+set-default-sink ornavox_sink
+set-default-source ornavox_sink.monitor
+PA
+export PULSE_SERVER=unix:$dir/native PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir PULSE_COOKIE=$dir/cookie
+pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  --realtime=no --high-priority=no --log-target=file:"$dir/server.log" &
+server=$!
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+sox -q -n -r 44100 -c 2 -e signed -b 16 "$dir/tone.wav" synth 600 sine 440 vol 0.5
+paplay --device=ornavox_sink --client-name=ornavox-tone "$dir/tone.wav" &
+tone=$!
+"$@"
