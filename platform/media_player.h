@@ -8,10 +8,16 @@
 namespace ornavox {
 
 // Codes of the end-of-play notification.
+// Windows' own header defines them alike, as macros.
+#ifndef MCI_NOTIFY_SUCCESSFUL
 inline constexpr uint32_t MCI_NOTIFY_SUCCESSFUL = 1; // played to the last sample
 inline constexpr uint32_t MCI_NOTIFY_SUPERSEDED = 2;
 inline constexpr uint32_t MCI_NOTIFY_ABORTED = 4; // stopped or closed before the end
 inline constexpr uint32_t MCI_NOTIFY_FAILURE = 8; // the file or the sound output failed midway
+#else
+static_assert(MCI_NOTIFY_SUCCESSFUL == 1 && MCI_NOTIFY_SUPERSEDED == 2 && MCI_NOTIFY_ABORTED == 4
+              && MCI_NOTIFY_FAILURE == 8);
+#endif
 
 // Hears how a play ended, on the GUI thread through the dispatcher. A target
 // that is gone by then is not told.

@@ -141,8 +141,8 @@ inline size_t sine_breaks(const std::vector<int16_t>& pcm, double frequency, lon
 
 // Runs the dispatcher, appending and re-queueing every filled buffer, until
 // `done` holds. A failure or close is noted and ends the wait.
-inline bool capture_until(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log,
-                          CapturedPcm& captured, const std::function<bool()>& done)
+inline bool capture_until(CaptureDevice& device, Dispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured,
+                          const std::function<bool()>& done)
 {
     size_t seen = log.events.size();
     return dispatcher.run_until(
@@ -163,7 +163,8 @@ inline bool capture_until(CaptureDevice& device, QueueDispatcher& dispatcher, Ca
 
 // Resets and closes the device and appends what the returned buffers held.
 // Returns the position after the reset.
-inline uint64_t finish(CaptureDevice& device, QueueDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured)
+template <class PumpedDispatcher>
+uint64_t finish(CaptureDevice& device, PumpedDispatcher& dispatcher, CaptureEventLog& log, CapturedPcm& captured)
 {
     device.reset();
     const uint64_t position = device.position_samples().value_or(0);

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Runs a command with a private PulseAudio server on PULSE_SERVER: a null
-# sink, the default, with a 440 Hz tone played into it, so that a program
-# under Wine records the tone from the sink's monitor. The server, the tone
-# and their folder go when the command ends.
+# sink, the default, with a 440 Hz tone played into it (none with --silent),
+# so that a program under Wine records the tone from the sink's monitor. The
+# server, the tone and their folder go when the command ends.
 set -u
+tone_wanted=1
+if [ "${1:-}" = --silent ]; then
+  tone_wanted=0
+  shift
+fi
+tone=
 dir=$(mktemp -d /tmp/ornavox-wine-sound.XXXXXX)
 cleanup() {
-  kill "$tone" "$server" 2>/dev/null
+  kill $tone "$server" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$dir"
 }
@@ -22,7 +28,9 @@ pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=no --exit-idle-time=-1
   --realtime=no --high-priority=no --log-target=file:"$dir/server.log" &
 server=$!
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-sox -q -n -r 44100 -c 2 -e signed -b 16 "$dir/tone.wav" synth 600 sine 440 vol 0.5
-paplay --device=ornavox_sink --client-name=ornavox-tone "$dir/tone.wav" &
-tone=$!
+if [ $tone_wanted = 1 ]; then
+  sox -q -n -r 44100 -c 2 -e signed -b 16 "$dir/tone.wav" synth 600 sine 440 vol 0.5
+  paplay --device=ornavox_sink --client-name=ornavox-tone "$dir/tone.wav" &
+  tone=$!
+fi
 "$@"

@@ -1,0 +1,139 @@
+// The MCI player under Wine on a private sound server: a file the recording
+// component made, heard on the null sink's monitor through waveIn.
+#include "platform/fake/fake_capture_device.h"
+#include "platform/fake/queue_dispatcher.h"
+#include "platform/fake/recording_message_sink.h"
+#include "platform/win32/mci_media_player.h"
+#include "platform/win32/wave_in_capture_device.h"
+#include "platform/win32/win32_dispatcher.h"
+#include "recording/audiorec.h"
+#include "tests/support/capture_events.h"
+#include "tests/support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace ornavox::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class EndLog : public PlayNotifyTarget {
+public:
+    std::vector<uint32_t> ends;
+    void play_notify(uint32_t code, const std::string&) override { ends.push_back(code); }
+};
+
+// The GUI thread's messages, all of them, as the main loop runs them.
+class Win32Pump : public Win32Dispatcher {
+public:
+    void run_pending()
+    {
+        run_until([] { return false; }, 0ms);
+    }
+};
+
+class MciPlayer : public ::testing::Test {
+protected:
+    MciPlayer() { monitor.set_record_source("Monitor of ornavox_sink"); }
+    ~MciPlayer() override
+    {
+        player.close(); // the player holds the file open until then
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    // `seconds` of a 660 Hz tone, encoded by the recording component and the
+    // real plug-in into `name` (UTF-8) in the test's folder.
+    std::string make_tone_file(const std::string& name, double seconds)
+    {
+        QueueDispatcher queue;
+        FakeCaptureDevice device{queue};
+        RecordingMessageSink messages;
+        Taudiorec rec{AudiorecServices{device, queue, messages, ORNAVOX_PROGRAM_DIR "/", "HH:mm:ss"}};
+        rec.filename = folder.generic_string() + "/" + name;
+        rec.rec();
+        for (size_t done = 0; done < seconds * 44100; done += 4410) {
+            device.fill_sine(4410, 660);
+            queue.run_pending();
+        }
+        rec.stop();
+        rec.finish_closing();
+        return rec.filename;
+    }
+
+    void play_and_listen(const std::string& path)
+    {
+        std::string error;
+        ASSERT_TRUE(player.open(path, error)) << error;
+        ASSERT_TRUE(monitor.open(stereo16(44100), heard_log, error)) << error;
+        ring.queue_all(monitor);
+        monitor.start();
+        ASSERT_TRUE(player.play(ends));
+        ASSERT_TRUE(capture_until(monitor, pump, heard_log, heard, [&] { return !ends->ends.empty(); }));
+        const auto after = Clock::now() + 300ms;
+        ASSERT_TRUE(capture_until(monitor, pump, heard_log, heard, [&] { return Clock::now() > after; }));
+        finish(monitor, pump, heard_log, heard);
+    }
+
+    std::filesystem::path folder = make_temporary_folder("ornavox-mci-");
+    Win32Pump pump;
+    MciMediaPlayer player;
+    WaveInCaptureDevice monitor;
+    std::shared_ptr<EndLog> ends = std::make_shared<EndLog>();
+    CaptureEventLog heard_log;
+    BufferRing ring{4, 4 * 2205};
+    CapturedPcm heard;
+};
+
+TEST_F(MciPlayer, TheFileIsHeardAtItsPitchAndItsEndIsTold)
+{
+    const std::string path = make_tone_file("tone.mp3", 2);
+    play_and_listen(path);
+    EXPECT_EQ(ends->ends, std::vector<uint32_t>{MCI_NOTIFY_SUCCESSFUL});
+    EXPECT_NEAR(heard.frequency(44100, 0), 660.0, 3.0);
+}
+
+TEST_F(MciPlayer, LengthAndPositionAreInMilliseconds)
+{
+    const std::string path = make_tone_file("tone.mp3", 2);
+    std::string error;
+    ASSERT_TRUE(player.open(path, error)) << error;
+    EXPECT_NEAR(static_cast<double>(player.length_ms().value_or(0)), 2000.0, 100.0);
+    EXPECT_EQ(player.position_ms(), 0u);
+    ASSERT_TRUE(player.play(ends));
+    pump.run_until([] { return false; }, 500ms);
+    EXPECT_GT(player.position_ms().value_or(0), 100u);
+    player.stop();
+    pump.run_until([&] { return !ends->ends.empty(); }, 2000ms);
+    EXPECT_EQ(ends->ends, std::vector<uint32_t>{MCI_NOTIFY_ABORTED}) << "a stop ends the play";
+    player.close();
+    EXPECT_FALSE(player.length_ms());
+}
+
+// The mend of the ANSI calls: a name in any script plays.
+TEST_F(MciPlayer, ANonAsciiNameWithBlanksPlays)
+{
+    const std::string path = make_tone_file("Gr\xc3\xbc\xc3\x9f\x65 \xe6\x97\xa5\xe6\x9c\xac take.mp3", 1);
+    play_and_listen(path);
+    EXPECT_EQ(ends->ends, std::vector<uint32_t>{MCI_NOTIFY_SUCCESSFUL});
+    EXPECT_NEAR(heard.frequency(44100, 0), 660.0, 3.0);
+}
+
+TEST_F(MciPlayer, AMissingFileOrOneWithoutSoundDoesNotOpen)
+{
+    std::string error;
+    EXPECT_FALSE(player.open(folder.generic_string() + "/missing.mp3", error));
+    EXPECT_FALSE(error.empty());
+    const std::string text = folder.generic_string() + "/text.mp3";
+    std::ofstream(std::filesystem::path(text)) << "no sound in here\n";
+    error.clear();
+    EXPECT_FALSE(player.open(text, error));
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
+} // namespace ornavox::test
