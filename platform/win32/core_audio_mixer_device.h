@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/dispatcher.h"
+#include "platform/mixer_device.h"
+#include "platform/win32/com_ptr.h"
+
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ornavox {
+
+// Windows' own audio endpoints seen as the mixer of one sound card, since
+// the wave mixer's recording MUX no longer exists on current Windows:
+// - the recording destination's MUX lists the active capture endpoints by
+//   their names, typed by form factor (microphone, line, else undefined);
+//   selecting an item chooses the record source of the program's capture
+//   device by that name. Nothing is selected until the program chooses;
+// - each capture endpoint's line has its volume and mute;
+// - the speakers destination is the default output endpoint, with its
+//   volume and mute.
+// Levels and mutes that change outside come as control changes, endpoints
+// that come, go or change default as lines_changed(); both are posted
+// through the dispatcher from COM's threads. A write that changes nothing is
+// not made; a change is raised only when a value the mixer shows differs.
+// Line and control ids are the mixer's own, anew at each open.
+//
+// Thread contract: everything public on the GUI thread, where COM was
+// initialised.
+class CoreAudioMixerDevice final : public MixerDevice {
+public:
+    // `choose_record_source` gets the name of the item the MUX selects.
+    CoreAudioMixerDevice(Dispatcher& dispatcher, std::function<void(const std::string&)> choose_record_source);
+    ~CoreAudioMixerDevice() override;
+    CoreAudioMixerDevice(const CoreAudioMixerDevice&) = delete;
+    CoreAudioMixerDevice& operator=(const CoreAudioMixerDevice&) = delete;
+
+    std::optional<uint32_t> default_mixer_id() override;
+    bool open(uint32_t mixer_id, MixerListener& listener) override;
+    void close() override;
+    bool line_by_component_type(uint32_t component_type, MixerLine& line) override;
+    bool line_by_id(uint32_t line_id, MixerLine& line) override;
+    bool line_by_source(uint32_t destination, uint32_t source, MixerLine& line) override;
+    bool control_by_type(uint32_t line_id, MixerControlType type, MixerControl& control) override;
+    bool mux_list(uint32_t control_id, std::vector<MuxItem>& items) override;
+    bool mux_values(uint32_t control_id, std::vector<uint32_t>& values) override;
+    bool set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values) override;
+    bool value(uint32_t control_id, uint32_t& value) override;
+    bool set_value(uint32_t control_id, uint32_t value) override;
+
+    struct Endpoint;
+    class Callbacks;
+
+private:
+    Endpoint* endpoint_of_line(uint32_t line_id);
+    Endpoint* endpoint_of_control(uint32_t control_id, bool& mute);
+    void endpoint_changed(size_t index);
+    MixerLine line_of(const Endpoint& endpoint) const;
+
+    Dispatcher& dispatcher_;
+    std::function<void(const std::string&)> choose_record_source_;
+    win32::ComPtr<IMMDeviceEnumerator> enumerator_;
+    MixerListener* listener_ = nullptr;
+    std::vector<std::unique_ptr<Endpoint>> captures_;
+    std::unique_ptr<Endpoint> output_;
+    std::string chosen_; // the name of the chosen record source
+    // Shared with the COM callbacks: a call they post finds the device gone.
+    std::shared_ptr<CoreAudioMixerDevice*> alive_;
+    win32::ComPtr<IMMNotificationClient> device_events_;
+};
+
+} // namespace ornavox
