@@ -74,6 +74,18 @@ protected:
     std::vector<std::string> chosen;
     CoreAudioMixerDevice device{dispatcher, [this](const std::string& name) { chosen.push_back(name); }};
     ControlLog log;
+
+    // The volume control of the monitor's line.
+    uint32_t monitor_volume()
+    {
+        const int monitor = monitor_item();
+        MixerLine line;
+        MixerControl volume;
+        if (monitor < 0 || !device.line_by_source(0, static_cast<uint32_t>(monitor), line)
+            || !device.control_by_type(line.line_id, MixerControlType::Volume, volume))
+            return 0;
+        return volume.control_id;
+    }
 };
 
 TEST_F(CoreAudioMixer, TheCaptureEndpointsAreTheMuxItemsAndTheirLevelsRead)
@@ -103,15 +115,11 @@ TEST_F(CoreAudioMixer, ALevelAndAMuteWrittenReadBack)
     if (level_write_answer() == E_NOTIMPL)
         GTEST_SKIP() << kNoLevelWrites;
     ASSERT_TRUE(device.open(0, log));
-    const int monitor = monitor_item();
-    ASSERT_GE(monitor, 0);
-    MixerLine line;
-    ASSERT_TRUE(device.line_by_source(0, static_cast<uint32_t>(monitor), line));
-    MixerControl volume;
-    ASSERT_TRUE(device.control_by_type(line.line_id, MixerControlType::Volume, volume));
-    ASSERT_TRUE(device.set_value(volume.control_id, 30000));
+    const uint32_t volume = monitor_volume();
+    ASSERT_NE(volume, 0u);
+    ASSERT_TRUE(device.set_value(volume, 30000));
     uint32_t level = 0;
-    ASSERT_TRUE(device.value(volume.control_id, level));
+    ASSERT_TRUE(device.value(volume, level));
     EXPECT_NEAR(static_cast<double>(level), 30000.0, 2.0);
 
     MixerLine speakers;
@@ -130,24 +138,20 @@ TEST_F(CoreAudioMixer, ALevelSetElsewhereIsToldOnce)
     if (level_write_answer() == E_NOTIMPL)
         GTEST_SKIP() << kNoLevelWrites;
     ASSERT_TRUE(device.open(0, log));
-    const int monitor = monitor_item();
-    ASSERT_GE(monitor, 0);
-    MixerLine line;
-    MixerControl volume;
-    ASSERT_TRUE(device.line_by_source(0, static_cast<uint32_t>(monitor), line));
-    ASSERT_TRUE(device.control_by_type(line.line_id, MixerControlType::Volume, volume));
-    device.set_value(volume.control_id, 20000);
+    const uint32_t volume = monitor_volume();
+    ASSERT_NE(volume, 0u);
+    device.set_value(volume, 20000);
     dispatcher.run_until([] { return false; }, 300ms);
     log.changed.clear();
 
     CoreAudioMixerDevice elsewhere{dispatcher, [](const std::string&) {}};
     ControlLog other;
     ASSERT_TRUE(elsewhere.open(0, other));
-    ASSERT_TRUE(elsewhere.set_value(volume.control_id, 40000));
+    ASSERT_TRUE(elsewhere.set_value(volume, 40000));
     dispatcher.run_until([&] { return !log.changed.empty(); }, 2000ms);
     if (log.changed.empty())
         GTEST_SKIP() << "this Wine tells no endpoint volume change (IAudioEndpointVolumeCallback)";
-    EXPECT_EQ(log.changed, std::vector<uint32_t>{volume.control_id});
+    EXPECT_EQ(log.changed, std::vector<uint32_t>{volume});
 }
 
 // The mixer component on the endpoints: the monitor is found and selected,
