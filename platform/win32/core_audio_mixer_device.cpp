@@ -24,6 +24,8 @@ constexpr uint32_t kFirstCaptureLine = 100;
 constexpr uint32_t kFirstCaptureControl = 1000; // volume, then mute, per endpoint
 constexpr uint32_t kOutputVolume = 3000;
 constexpr uint32_t kOutputMute = 3001;
+constexpr uint32_t kFirstSessionLine = 200;
+constexpr uint32_t kFirstSessionControl = 4000; // volume, then mute, per session
 
 uint32_t fader(float scalar)
 {
@@ -106,20 +108,37 @@ struct CoreAudioMixerDevice::Endpoint {
     uint32_t line_id = 0;
     uint32_t volume_control = 0;
     uint32_t mute_control = 0;
+    // An endpoint's level, or an audio session's.
     win32::ComPtr<IAudioEndpointVolume> volume;
+    win32::ComPtr<ISimpleAudioVolume> session_volume;
     win32::ComPtr<Callbacks> callback;
     uint32_t shown_volume = 0;
     uint32_t shown_mute = 0;
 
+    bool has_controls() const { return volume || session_volume; }
     bool read(uint32_t& level, uint32_t& mute) const
     {
         float scalar = 0;
         BOOL muted = FALSE;
-        if (!volume || FAILED(volume->GetMasterVolumeLevelScalar(&scalar)) || FAILED(volume->GetMute(&muted)))
+        const bool read = volume
+            ? SUCCEEDED(volume->GetMasterVolumeLevelScalar(&scalar)) && SUCCEEDED(volume->GetMute(&muted))
+            : session_volume && SUCCEEDED(session_volume->GetMasterVolume(&scalar))
+                && SUCCEEDED(session_volume->GetMute(&muted));
+        if (!read)
             return false;
         level = fader(scalar);
         mute = muted ? 1 : 0;
         return true;
+    }
+    HRESULT write(bool mute, uint32_t value) const
+    {
+        const float scalar = value / 65535.0f;
+        if (volume)
+            return mute ? volume->SetMute(value != 0, nullptr) : volume->SetMasterVolumeLevelScalar(scalar, nullptr);
+        if (session_volume)
+            return mute ? session_volume->SetMute(value != 0, nullptr)
+                        : session_volume->SetMasterVolume(scalar, nullptr);
+        return E_FAIL;
     }
 };
 
@@ -153,6 +172,31 @@ uint32_t component_type(IMMDevice& device)
     }
     PropVariantClear(&form);
     return type;
+}
+
+// What a session calls itself, or else the name of the program that plays it.
+std::string session_name(IAudioSessionControl2& session)
+{
+    std::string name;
+    wchar_t* display = nullptr;
+    if (SUCCEEDED(session.GetDisplayName(&display)) && display) {
+        name = win32::utf8(display);
+        CoTaskMemFree(display);
+    }
+    DWORD process = 0;
+    if (name.empty() && SUCCEEDED(session.GetProcessId(&process))) {
+        if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+            wchar_t path[MAX_PATH];
+            DWORD length = MAX_PATH;
+            if (QueryFullProcessImageNameW(handle, 0, path, &length)) {
+                std::wstring file(path, length);
+                file = file.substr(file.find_last_of(L"\\/") + 1);
+                name = win32::utf8(file.substr(0, file.rfind(L'.')));
+            }
+            CloseHandle(handle);
+        }
+    }
+    return name;
 }
 
 } // namespace
@@ -219,6 +263,7 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
         output_->line_id = kSpeakersLine;
         output_->volume_control = kOutputVolume;
         output_->mute_control = kOutputMute;
+        read_sessions(*output.get());
     }
     *device_events_.put() = new Callbacks(dispatcher_, alive_, SIZE_MAX);
     enumerator_->RegisterEndpointNotificationCallback(device_events_.get());
@@ -232,26 +277,59 @@ void CoreAudioMixerDevice::close()
         enumerator_->UnregisterEndpointNotificationCallback(device_events_.get());
         device_events_.reset();
     }
-    for (Endpoint* endpoint : {output_.get()})
-        if (endpoint && endpoint->callback)
-            endpoint->volume->UnregisterControlChangeNotify(endpoint->callback.get());
+    if (output_ && output_->callback)
+        output_->volume->UnregisterControlChangeNotify(output_->callback.get());
     for (const auto& endpoint : captures_)
         if (endpoint->callback)
             endpoint->volume->UnregisterControlChangeNotify(endpoint->callback.get());
     captures_.clear();
+    sessions_.clear();
     output_.reset();
     listener_ = nullptr;
+}
+
+// The output's audio sessions as they are now, expired ones left out; each
+// is a source line of the speakers.
+void CoreAudioMixerDevice::read_sessions(IMMDevice& output)
+{
+    win32::ComPtr<IAudioSessionManager2> manager;
+    win32::ComPtr<IAudioSessionEnumerator> sessions;
+    int count = 0;
+    if (FAILED(output.Activate(__uuidof(IAudioSessionManager2), CLSCTX_ALL, nullptr, manager.put_void()))
+        || FAILED(manager->GetSessionEnumerator(sessions.put())) || FAILED(sessions->GetCount(&count)))
+        return;
+    for (int i = 0; i < count; ++i) {
+        win32::ComPtr<IAudioSessionControl> control;
+        win32::ComPtr<IAudioSessionControl2> control2;
+        AudioSessionState state = AudioSessionStateExpired;
+        if (FAILED(sessions->GetSession(i, control.put()))
+            || FAILED(control->QueryInterface(__uuidof(IAudioSessionControl2), control2.put_void()))
+            || FAILED(control->GetState(&state)) || state == AudioSessionStateExpired)
+            continue;
+        auto session = std::make_unique<Endpoint>();
+        session->name = session_name(*control2.get()).substr(0, 64);
+        session->component_type = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+        control->QueryInterface(__uuidof(ISimpleAudioVolume), session->session_volume.put_void());
+        const auto n = static_cast<uint32_t>(sessions_.size());
+        session->line_id = kFirstSessionLine + n;
+        session->volume_control = kFirstSessionControl + 2 * n;
+        session->mute_control = kFirstSessionControl + 2 * n + 1;
+        session->read(session->shown_volume, session->shown_mute);
+        sessions_.push_back(std::move(session));
+    }
 }
 
 MixerLine CoreAudioMixerDevice::line_of(const Endpoint& endpoint) const
 {
     MixerLine line;
     line.line_id = endpoint.line_id;
-    line.destination = endpoint.line_id == kSpeakersLine ? 1 : 0;
+    const bool playback = endpoint.line_id == kSpeakersLine || endpoint.line_id >= kFirstSessionLine;
+    line.destination = playback ? 1 : 0;
     line.component_type =
         endpoint.line_id == kSpeakersLine ? MIXERLINE_COMPONENTTYPE_DST_SPEAKERS : endpoint.component_type;
-    line.target_type = endpoint.line_id == kSpeakersLine ? MIXERLINE_TARGETTYPE_WAVEOUT : MIXERLINE_TARGETTYPE_WAVEIN;
-    line.controls = endpoint.volume ? 2 : 0;
+    line.target_type = playback ? MIXERLINE_TARGETTYPE_WAVEOUT : MIXERLINE_TARGETTYPE_WAVEIN;
+    line.connections = endpoint.line_id == kSpeakersLine ? static_cast<uint32_t>(sessions_.size()) : 0;
+    line.controls = endpoint.has_controls() ? 2 : 0;
     line.name = endpoint.name;
     return line;
 }
@@ -286,6 +364,8 @@ CoreAudioMixerDevice::Endpoint* CoreAudioMixerDevice::endpoint_of_line(uint32_t 
 {
     if (line_id == kSpeakersLine)
         return output_.get();
+    if (line_id >= kFirstSessionLine)
+        return line_id - kFirstSessionLine < sessions_.size() ? sessions_[line_id - kFirstSessionLine].get() : nullptr;
     const uint32_t n = line_id - kFirstCaptureLine;
     return line_id >= kFirstCaptureLine && n < captures_.size() ? captures_[n].get() : nullptr;
 }
@@ -301,13 +381,12 @@ bool CoreAudioMixerDevice::line_by_id(uint32_t line_id, MixerLine& line)
     return true;
 }
 
-// The output's streams are not lines of their own here: the speakers line
-// has no sources.
 bool CoreAudioMixerDevice::line_by_source(uint32_t destination, uint32_t source, MixerLine& line)
 {
-    if (destination != 0 || source >= captures_.size())
+    const auto& lines = destination == 0 ? captures_ : sessions_;
+    if (destination > 1 || source >= lines.size())
         return false;
-    line = line_of(*captures_[source]);
+    line = line_of(*lines[source]);
     return true;
 }
 
@@ -320,7 +399,7 @@ bool CoreAudioMixerDevice::control_by_type(uint32_t line_id, MixerControlType ty
         return true;
     }
     const Endpoint* endpoint = endpoint_of_line(line_id);
-    if (!endpoint || !endpoint->volume || type == MixerControlType::Mux)
+    if (!endpoint || !endpoint->has_controls() || type == MixerControlType::Mux)
         return false;
     control = MixerControl{type == MixerControlType::Volume ? endpoint->volume_control : endpoint->mute_control, 0};
     return true;
@@ -363,16 +442,18 @@ bool CoreAudioMixerDevice::set_mux_values(uint32_t control_id, const std::vector
 
 CoreAudioMixerDevice::Endpoint* CoreAudioMixerDevice::endpoint_of_control(uint32_t control_id, bool& mute)
 {
-    for (Endpoint* endpoint : {output_.get()})
-        if (endpoint && (control_id == kOutputVolume || control_id == kOutputMute)) {
-            mute = control_id == kOutputMute;
-            return endpoint;
-        }
-    const uint32_t n = (control_id - kFirstCaptureControl) / 2;
-    if (control_id < kFirstCaptureControl || n >= captures_.size())
+    if (output_ && (control_id == kOutputVolume || control_id == kOutputMute)) {
+        mute = control_id == kOutputMute;
+        return output_.get();
+    }
+    const bool session = control_id >= kFirstSessionControl;
+    const uint32_t first = session ? kFirstSessionControl : kFirstCaptureControl;
+    const auto& lines = session ? sessions_ : captures_;
+    const uint32_t n = (control_id - first) / 2;
+    if (control_id < first || n >= lines.size())
         return nullptr;
-    mute = (control_id - kFirstCaptureControl) % 2 == 1;
-    return captures_[n].get();
+    mute = (control_id - first) % 2 == 1;
+    return lines[n].get();
 }
 
 bool CoreAudioMixerDevice::value(uint32_t control_id, uint32_t& value)
@@ -395,9 +476,7 @@ bool CoreAudioMixerDevice::set_value(uint32_t control_id, uint32_t value)
         return false;
     if ((mute ? muted : level) == value)
         return true;
-    const HRESULT result = mute ? endpoint->volume->SetMute(value != 0, nullptr)
-                                : endpoint->volume->SetMasterVolumeLevelScalar(value / 65535.0f, nullptr);
-    return SUCCEEDED(result);
+    return SUCCEEDED(endpoint->write(mute, value));
 }
 
 // Raised only for a value that differs from the one the mixer showed.

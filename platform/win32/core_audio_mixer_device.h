@@ -4,6 +4,7 @@
 #include "platform/mixer_device.h"
 #include "platform/win32/com_ptr.h"
 
+#include <audiopolicy.h>
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
@@ -22,7 +23,8 @@ namespace ornavox {
 //   device by that name. Nothing is selected until the program chooses;
 // - each capture endpoint's line has its volume and mute;
 // - the speakers destination is the default output endpoint, with its
-//   volume and mute.
+//   volume and mute, and its source lines are the endpoint's audio sessions
+//   (one per program that plays) as they were when open() ran.
 // Levels and mutes that change outside come as control changes, endpoints
 // that come, go or change default as lines_changed(); both are posted
 // through the dispatcher from COM's threads. A write that changes nothing is
@@ -60,6 +62,7 @@ private:
     Endpoint* endpoint_of_control(uint32_t control_id, bool& mute);
     void endpoint_changed(size_t index);
     MixerLine line_of(const Endpoint& endpoint) const;
+    void read_sessions(IMMDevice& output);
 
     Dispatcher& dispatcher_;
     std::function<void(const std::string&)> choose_record_source_;
@@ -67,6 +70,7 @@ private:
     MixerListener* listener_ = nullptr;
     std::vector<std::unique_ptr<Endpoint>> captures_;
     std::unique_ptr<Endpoint> output_;
+    std::vector<std::unique_ptr<Endpoint>> sessions_;
     std::string chosen_; // the name of the chosen record source
     // Shared with the COM callbacks: a call they post finds the device gone.
     std::shared_ptr<CoreAudioMixerDevice*> alive_;
