@@ -27,12 +27,7 @@ WaveInCaptureDevice::WaveInCaptureDevice()
 
 WaveInCaptureDevice::~WaveInCaptureDevice()
 {
-    if (wave_in_) {
-        waveInReset(wave_in_);
-        for (auto& [header, queued] : queued_)
-            waveInUnprepareHeader(wave_in_, &queued->header, sizeof(WAVEHDR));
-        waveInClose(wave_in_);
-    }
+    close();
 }
 
 // A device's name holds at most 31 characters: a longer source name matches

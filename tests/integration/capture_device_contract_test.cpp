@@ -7,7 +7,7 @@
 #include "tests/support/capture_events.h"
 #ifdef _WIN32
 #include "platform/win32/wave_in_capture_device.h"
-#include "platform/win32/win32_dispatcher.h"
+#include "tests/support/wine_sound.h"
 #else
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_session.h"
@@ -61,7 +61,7 @@ public:
 
 class WaveInBackend {
 public:
-    WaveInBackend() { device.set_record_source("Monitor of ornavox_sink"); }
+    WaveInBackend() { device.set_record_source(kWineMonitor); }
 
     Win32Pump dispatcher;
     WaveInCaptureDevice device;

@@ -3,8 +3,6 @@
 // read and set, the MUX choosing what the waveIn device records. What Wine
 // does not implement is found out and skipped with the reason.
 #include "mixer/mixer.h"
-#include "platform/fake/fake_capture_device.h"
-#include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/core_audio_mixer_device.h"
@@ -14,6 +12,7 @@
 #include "recording/audiorec.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/support/wine_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +23,6 @@ namespace ornavox::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr const char* kMonitor = "Monitor of ornavox_sink";
 
 class ControlLog : public MixerListener {
 public:
@@ -90,7 +87,7 @@ protected:
             || !device.mux_list(mux.control_id, items))
             return -1;
         const auto it =
-            std::find_if(items.begin(), items.end(), [](const MuxItem& item) { return item.name == kMonitor; });
+            std::find_if(items.begin(), items.end(), [](const MuxItem& item) { return item.name == kWineMonitor; });
         return it == items.end() ? -1 : static_cast<int>(it - items.begin());
     }
 
@@ -122,7 +119,7 @@ TEST_F(CoreAudioMixer, TheCaptureEndpointsAreTheMuxItemsAndTheirLevelsRead)
 
     MixerLine line;
     ASSERT_TRUE(device.line_by_source(0, static_cast<uint32_t>(monitor), line));
-    EXPECT_EQ(line.name, kMonitor);
+    EXPECT_EQ(line.name, kWineMonitor);
     EXPECT_EQ(line.controls, 2u);
     MixerControl volume, mute;
     ASSERT_TRUE(device.control_by_type(line.line_id, MixerControlType::Volume, volume));
@@ -185,18 +182,7 @@ TEST_F(CoreAudioMixer, TheOutputsSessionsAreTheSpeakersSourceLines)
 {
     const std::filesystem::path folder = make_temporary_folder("ornavox-sessions-");
     const std::string tone = (folder / "tone.mp3").generic_string();
-    {
-        QueueDispatcher queue;
-        FakeCaptureDevice device{queue};
-        RecordingMessageSink messages;
-        Taudiorec rec{AudiorecServices{device, queue, messages, ORNAVOX_PROGRAM_DIR "/", "HH:mm:ss"}};
-        rec.filename = tone;
-        rec.rec();
-        device.fill_sine(44100, 660);
-        queue.run_pending();
-        rec.stop();
-        rec.finish_closing();
-    }
+    make_tone_file(tone, 1, ORNAVOX_PROGRAM_DIR "/");
     MciMediaPlayer player;
     std::string error;
     ASSERT_TRUE(player.open(tone, error)) << error;
@@ -241,7 +227,7 @@ TEST_F(CoreAudioMixer, TheSelectedItemIsWhatTheCaptureDeviceRecords)
     ASSERT_TRUE(mixer.is_open()) << (messages.messages.empty() ? "" : messages.messages[0]);
     int32_t monitor = -1;
     for (size_t i = 0; i < mixer.record_lines().size(); ++i)
-        if (mixer.record_lines()[i].name == kMonitor)
+        if (mixer.record_lines()[i].name == kWineMonitor)
             monitor = static_cast<int32_t>(i);
     ASSERT_GE(monitor, 0);
     mixer.select_mux(0, monitor);

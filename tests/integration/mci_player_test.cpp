@@ -1,14 +1,10 @@
 // The MCI player under Wine on a private sound server: a file the recording
 // component made, heard on the null sink's monitor through waveIn.
-#include "platform/fake/fake_capture_device.h"
-#include "platform/fake/queue_dispatcher.h"
-#include "platform/fake/recording_message_sink.h"
 #include "platform/win32/mci_media_player.h"
 #include "platform/win32/wave_in_capture_device.h"
-#include "platform/win32/win32_dispatcher.h"
-#include "recording/audiorec.h"
 #include "tests/support/capture_events.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/support/wine_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +23,9 @@ public:
     void play_notify(uint32_t code, const std::string&) override { ends.push_back(code); }
 };
 
-// The GUI thread's messages, all of them, as the main loop runs them.
-class Win32Pump : public Win32Dispatcher {
-public:
-    void run_pending()
-    {
-        run_until([] { return false; }, 0ms);
-    }
-};
-
 class MciPlayer : public ::testing::Test {
 protected:
-    MciPlayer() { monitor.set_record_source("Monitor of ornavox_sink"); }
+    MciPlayer() { monitor.set_record_source(kWineMonitor); }
     ~MciPlayer() override
     {
         player.close(); // the player holds the file open until then
@@ -46,23 +33,12 @@ protected:
         std::filesystem::remove_all(folder, ignored);
     }
 
-    // `seconds` of a 660 Hz tone, encoded by the recording component and the
-    // real plug-in into `name` (UTF-8) in the test's folder.
+    // A tone file named `name` (UTF-8) in the test's folder.
     std::string make_tone_file(const std::string& name, double seconds)
     {
-        QueueDispatcher queue;
-        FakeCaptureDevice device{queue};
-        RecordingMessageSink messages;
-        Taudiorec rec{AudiorecServices{device, queue, messages, ORNAVOX_PROGRAM_DIR "/", "HH:mm:ss"}};
-        rec.filename = folder.generic_string() + "/" + name;
-        rec.rec();
-        for (size_t done = 0; done < seconds * 44100; done += 4410) {
-            device.fill_sine(4410, 660);
-            queue.run_pending();
-        }
-        rec.stop();
-        rec.finish_closing();
-        return rec.filename;
+        const std::string path = folder.generic_string() + "/" + name;
+        test::make_tone_file(path, seconds, ORNAVOX_PROGRAM_DIR "/");
+        return path;
     }
 
     void play_and_listen(const std::string& path)

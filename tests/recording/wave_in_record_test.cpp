@@ -1,12 +1,11 @@
 // Recording through waveIn under a real sound system: the tone played into
 // the default output, recorded from its monitor by the recording component,
 // encoded by the real plug-in. Runs with tools/windows/with_sound_server.sh.
-#include "platform/fake/recording_message_sink.h"
 #include "platform/win32/wave_in_capture_device.h"
-#include "platform/win32/win32_dispatcher.h"
 #include "recording/audiorec.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/support/wine_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +19,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The monitor of the server's default output, as Wine names its device.
-constexpr const char* kMonitor = "Monitor of ornavox_sink";
-
 class WaveInRecording : public ::testing::Test {
 protected:
     WaveInRecording()
     {
-        device.set_record_source(kMonitor);
+        device.set_record_source(kWineMonitor);
         rec.filename = (folder / "take.mp3").generic_string();
         rec.samples = 44100;
         rec.bps = 128;
