@@ -1,8 +1,6 @@
 #include "platform/fake/fake_capture_device.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 namespace ornavox {
@@ -32,8 +30,7 @@ void FakeCaptureDevice::add_buffer(CaptureBuffer& buffer)
     // Like the real backend: only an open device takes and hands back buffers.
     if (!listener_)
         return;
-    buffer.bytes_recorded = 0;
-    queue_.push_back(&buffer);
+    queue_.push(buffer);
 }
 
 void FakeCaptureDevice::start()
@@ -63,11 +60,7 @@ void FakeCaptureDevice::reset()
 {
     calls_.push_back("reset");
     started_ = false;
-    while (!queue_.empty()) {
-        CaptureBuffer* buffer = queue_.front();
-        queue_.pop_front();
-        hand_back(*buffer);
-    }
+    queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
 }
 
 void FakeCaptureDevice::close()
@@ -75,11 +68,8 @@ void FakeCaptureDevice::close()
     calls_.push_back("close");
     if (!listener_)
         return;
-    queued_at_close_ = queue_.size();
-    while (!queue_.empty()) {
-        hand_back(*queue_.front());
-        queue_.pop_front();
-    }
+    queued_at_close_ = queue_.buffers().size();
+    queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
     CaptureListener* listener = listener_;
     listener_ = nullptr;
     started_ = false;
@@ -99,19 +89,7 @@ size_t FakeCaptureDevice::fill(std::span<const uint8_t> bytes)
 {
     if (!started_)
         return 0;
-    size_t taken = 0;
-    while (taken < bytes.size() && !queue_.empty()) {
-        CaptureBuffer& buffer = *queue_.front();
-        const size_t room = buffer.buffer_length - buffer.bytes_recorded;
-        const size_t n = std::min(room, bytes.size() - taken);
-        std::memcpy(buffer.data + buffer.bytes_recorded, bytes.data() + taken, n);
-        buffer.bytes_recorded += static_cast<uint32_t>(n);
-        taken += n;
-        if (buffer.bytes_recorded == buffer.buffer_length) {
-            queue_.pop_front();
-            hand_back(buffer);
-        }
-    }
+    const size_t taken = queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); });
     if (taken < bytes.size())
         ++overruns_;
     captured_bytes_ += bytes.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/capture_buffer_queue.h"
 #include "platform/capture_device.h"
 #include "platform/dispatcher.h"
 
@@ -57,7 +58,7 @@ public:
     bool is_open() const { return listener_ != nullptr; }
     bool started() const { return started_; }
     const WaveFormat& format() const { return format_; }
-    const std::deque<CaptureBuffer*>& queued() const { return queue_; }
+    const std::deque<CaptureBuffer*>& queued() const { return queue_.buffers(); }
 
     // Every call made on the device, in order: "open", "add_buffer", "start",
     // "reset", "close" (a failed open is logged too).
@@ -75,7 +76,7 @@ private:
     CaptureListener* listener_ = nullptr;
     WaveFormat format_;
     std::optional<std::string> open_failure_;
-    std::deque<CaptureBuffer*> queue_;
+    CaptureBufferQueue queue_;
     bool started_ = false;
     bool failed_ = false;
     uint64_t captured_bytes_ = 0;

@@ -45,10 +45,10 @@ private:
 };
 
 // COM on the calling thread for the life of this object: the GUI thread's
-// single-threaded apartment.
+// single-threaded apartment, or the multithreaded one of a worker.
 class ComApartment {
 public:
-    ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) : ok_(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
     ~ComApartment()
     {
         if (ok_)

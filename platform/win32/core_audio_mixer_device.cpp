@@ -1,16 +1,9 @@
-// First: the property keys of the headers below are defined here, not only
-// declared.
-#include <initguid.h>
-
 #include "platform/win32/core_audio_mixer_device.h"
 
-#include "platform/win32/utf16.h"
+#include "platform/win32/core_audio_callbacks.h"
+#include "platform/win32/core_audio_endpoint.h"
+#include "platform/win32/loopback_capture_device.h"
 
-#include <functiondiscoverykeys_devpkey.h>
-#include <propvarutil.h>
-
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace ornavox {
@@ -27,187 +20,17 @@ constexpr uint32_t kOutputMute = 3001;
 constexpr uint32_t kFirstSessionLine = 200;
 constexpr uint32_t kFirstSessionControl = 4000; // volume, then mute, per session
 
-uint32_t fader(float scalar)
-{
-    return static_cast<uint32_t>(std::lround(std::clamp(scalar, 0.0f, 1.0f) * 65535.0f));
-}
-
-} // namespace
-
-// A level or a mute that changed, or an endpoint that came or went: told on
-// one of COM's threads, posted to the GUI thread.
-class CoreAudioMixerDevice::Callbacks final : public IAudioEndpointVolumeCallback, public IMMNotificationClient {
-public:
-    Callbacks(Dispatcher& dispatcher, std::weak_ptr<CoreAudioMixerDevice*> device, size_t endpoint)
-        : dispatcher_(dispatcher), device_(std::move(device)), endpoint_(endpoint)
-    {
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = InterlockedDecrement(&references_);
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioEndpointVolumeCallback))
-            *object = static_cast<IAudioEndpointVolumeCallback*>(this);
-        else if (iid == __uuidof(IMMNotificationClient))
-            *object = static_cast<IMMNotificationClient*>(this);
-        else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override
-    {
-        post([endpoint = endpoint_](CoreAudioMixerDevice& device) { device.endpoint_changed(endpoint); });
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return lines_changed(); }
-    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return lines_changed(); }
-    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return lines_changed(); }
-    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow, ERole role, LPCWSTR) override
-    {
-        return role == eConsole ? lines_changed() : S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
-
-private:
-    HRESULT lines_changed()
-    {
-        post([](CoreAudioMixerDevice& device) {
-            if (device.listener_)
-                device.listener_->lines_changed();
-        });
-        return S_OK;
-    }
-    void post(std::function<void(CoreAudioMixerDevice&)> call)
-    {
-        dispatcher_.post([device = device_, call = std::move(call)] {
-            if (const auto alive = device.lock())
-                call(**alive);
-        });
-    }
-
-    LONG references_ = 1;
-    Dispatcher& dispatcher_;
-    std::weak_ptr<CoreAudioMixerDevice*> device_;
-    size_t endpoint_;
-};
-
-struct CoreAudioMixerDevice::Endpoint {
-    std::string name;
-    uint32_t component_type = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
-    uint32_t line_id = 0;
-    uint32_t volume_control = 0;
-    uint32_t mute_control = 0;
-    // An endpoint's level, or an audio session's.
-    win32::ComPtr<IAudioEndpointVolume> volume;
-    win32::ComPtr<ISimpleAudioVolume> session_volume;
-    win32::ComPtr<Callbacks> callback;
-    uint32_t shown_volume = 0;
-    uint32_t shown_mute = 0;
-
-    bool has_controls() const { return volume || session_volume; }
-    bool read(uint32_t& level, uint32_t& mute) const
-    {
-        float scalar = 0;
-        BOOL muted = FALSE;
-        const bool read = volume
-            ? SUCCEEDED(volume->GetMasterVolumeLevelScalar(&scalar)) && SUCCEEDED(volume->GetMute(&muted))
-            : session_volume && SUCCEEDED(session_volume->GetMasterVolume(&scalar))
-                && SUCCEEDED(session_volume->GetMute(&muted));
-        if (!read)
-            return false;
-        level = fader(scalar);
-        mute = muted ? 1 : 0;
-        return true;
-    }
-    HRESULT write(bool mute, uint32_t value) const
-    {
-        const float scalar = value / 65535.0f;
-        if (volume)
-            return mute ? volume->SetMute(value != 0, nullptr) : volume->SetMasterVolumeLevelScalar(scalar, nullptr);
-        if (session_volume)
-            return mute ? session_volume->SetMute(value != 0, nullptr)
-                        : session_volume->SetMasterVolume(scalar, nullptr);
-        return E_FAIL;
-    }
-};
-
-namespace {
-
-std::string friendly_name(IMMDevice& device)
-{
-    win32::ComPtr<IPropertyStore> properties;
-    PROPVARIANT name;
-    PropVariantInit(&name);
-    std::string text;
-    if (SUCCEEDED(device.OpenPropertyStore(STGM_READ, properties.put()))
-        && SUCCEEDED(properties->GetValue(PKEY_Device_FriendlyName, &name)) && name.vt == VT_LPWSTR)
-        text = win32::utf8(name.pwszVal);
-    PropVariantClear(&name);
-    return text;
-}
-
-uint32_t component_type(IMMDevice& device)
-{
-    win32::ComPtr<IPropertyStore> properties;
-    PROPVARIANT form;
-    PropVariantInit(&form);
-    uint32_t type = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
-    if (SUCCEEDED(device.OpenPropertyStore(STGM_READ, properties.put()))
-        && SUCCEEDED(properties->GetValue(PKEY_AudioEndpoint_FormFactor, &form)) && form.vt == VT_UI4) {
-        if (form.ulVal == Microphone || form.ulVal == Headset)
-            type = MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE;
-        else if (form.ulVal == LineLevel)
-            type = MIXERLINE_COMPONENTTYPE_SRC_LINE;
-    }
-    PropVariantClear(&form);
-    return type;
-}
-
-// What a session calls itself, or else the name of the program that plays it.
-std::string session_name(IAudioSessionControl2& session)
-{
-    std::string name;
-    wchar_t* display = nullptr;
-    if (SUCCEEDED(session.GetDisplayName(&display)) && display) {
-        name = win32::utf8(display);
-        CoTaskMemFree(display);
-    }
-    DWORD process = 0;
-    if (name.empty() && SUCCEEDED(session.GetProcessId(&process))) {
-        if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
-            wchar_t path[MAX_PATH];
-            DWORD length = MAX_PATH;
-            if (QueryFullProcessImageNameW(handle, 0, path, &length)) {
-                std::wstring file(path, length);
-                file = file.substr(file.find_last_of(L"\\/") + 1);
-                name = win32::utf8(file.substr(0, file.rfind(L'.')));
-            }
-            CloseHandle(handle);
-        }
-    }
-    return name;
-}
-
 } // namespace
 
 CoreAudioMixerDevice::CoreAudioMixerDevice(Dispatcher& dispatcher,
-                                           std::function<void(const std::string&)> choose_record_source)
+                                           std::function<void(const RecordSource&)> choose_record_source,
+                                           win32::ComPtr<IMMDeviceEnumerator> enumerator)
     : dispatcher_(dispatcher), choose_record_source_(std::move(choose_record_source)),
-      alive_(std::make_shared<CoreAudioMixerDevice*>(this))
+      enumerator_(std::move(enumerator)), alive_(std::make_shared<CoreAudioMixerDevice*>(this))
 {
-    CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
-                     enumerator_.put_void());
+    if (!enumerator_)
+        CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                         enumerator_.put_void());
 }
 
 CoreAudioMixerDevice::~CoreAudioMixerDevice()
@@ -223,49 +46,55 @@ std::optional<uint32_t> CoreAudioMixerDevice::default_mixer_id()
     return 0;
 }
 
+std::unique_ptr<CoreAudioMixerDevice::Endpoint> CoreAudioMixerDevice::make_endpoint(IMMDevice& device, uint32_t line_id,
+                                                                                    uint32_t first_control)
+{
+    auto endpoint = std::make_unique<Endpoint>();
+    endpoint->name = friendly_name(device).substr(0, 64);
+    endpoint->component_type = component_type(device);
+    endpoint->line_id = line_id;
+    endpoint->volume_control = first_control;
+    endpoint->mute_control = first_control + 1;
+    if (SUCCEEDED(device.Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr, endpoint->volume.put_void()))) {
+        endpoint->read(endpoint->shown_volume, endpoint->shown_mute);
+        win32::ComPtr<Callbacks> events;
+        *events.put() = new Callbacks(dispatcher_, alive_, line_id);
+        endpoint->listen(events);
+    }
+    return endpoint;
+}
+
 bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
 {
     close();
     if (mixer_id != 0 || !enumerator_)
         return false;
-    auto make = [this](IMMDevice& device, size_t index) {
-        auto endpoint = std::make_unique<Endpoint>();
-        endpoint->name = friendly_name(device).substr(0, 64);
-        endpoint->component_type = component_type(device);
-        if (SUCCEEDED(
-                device.Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr, endpoint->volume.put_void()))) {
-            *endpoint->callback.put() = new Callbacks(dispatcher_, alive_, index);
-            endpoint->volume->RegisterControlChangeNotify(endpoint->callback.get());
-            endpoint->read(endpoint->shown_volume, endpoint->shown_mute);
-        }
-        return endpoint;
-    };
-
     win32::ComPtr<IMMDeviceCollection> inputs;
     UINT count = 0;
     if (FAILED(enumerator_->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.put()))
         || FAILED(inputs->GetCount(&count)))
         return false;
+    const auto next_capture = [this] { return static_cast<uint32_t>(captures_.size()); };
     for (UINT i = 0; i < count; ++i) {
         win32::ComPtr<IMMDevice> device;
-        if (FAILED(inputs->Item(i, device.put())))
-            continue;
-        auto endpoint = make(*device.get(), captures_.size());
-        const auto n = static_cast<uint32_t>(captures_.size());
-        endpoint->line_id = kFirstCaptureLine + n;
-        endpoint->volume_control = kFirstCaptureControl + 2 * n;
-        endpoint->mute_control = kFirstCaptureControl + 2 * n + 1;
-        captures_.push_back(std::move(endpoint));
+        if (SUCCEEDED(inputs->Item(i, device.put())))
+            captures_.push_back(make_endpoint(*device.get(), kFirstCaptureLine + next_capture(),
+                                              kFirstCaptureControl + 2 * next_capture()));
     }
+    *device_events_.put() = new Callbacks(dispatcher_, alive_, 0);
     win32::ComPtr<IMMDevice> output;
     if (SUCCEEDED(enumerator_->GetDefaultAudioEndpoint(eRender, eConsole, output.put()))) {
-        output_ = make(*output.get(), SIZE_MAX);
-        output_->line_id = kSpeakersLine;
-        output_->volume_control = kOutputVolume;
-        output_->mute_control = kOutputMute;
+        output_ = make_endpoint(*output.get(), kSpeakersLine, kOutputVolume);
+        if (loopback_capture_available(*output.get())) {
+            auto heard = make_endpoint(*output.get(), kFirstCaptureLine + next_capture(),
+                                       kFirstCaptureControl + 2 * next_capture());
+            heard->name = kWhatYouHear;
+            heard->component_type = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
+            heard->what_you_hear = true;
+            captures_.push_back(std::move(heard));
+        }
         read_sessions(*output.get());
     }
-    *device_events_.put() = new Callbacks(dispatcher_, alive_, SIZE_MAX);
     enumerator_->RegisterEndpointNotificationCallback(device_events_.get());
     listener_ = &listener;
     return true;
@@ -275,13 +104,16 @@ void CoreAudioMixerDevice::close()
 {
     if (device_events_) {
         enumerator_->UnregisterEndpointNotificationCallback(device_events_.get());
+        if (session_manager_)
+            session_manager_->UnregisterSessionNotification(device_events_.get());
         device_events_.reset();
     }
-    if (output_ && output_->callback)
-        output_->volume->UnregisterControlChangeNotify(output_->callback.get());
-    for (const auto& endpoint : captures_)
-        if (endpoint->callback)
-            endpoint->volume->UnregisterControlChangeNotify(endpoint->callback.get());
+    session_manager_.reset();
+    for (const auto* lines : {&captures_, &sessions_})
+        for (const auto& endpoint : *lines)
+            endpoint->stop_listening();
+    if (output_)
+        output_->stop_listening();
     captures_.clear();
     sessions_.clear();
     output_.reset();
@@ -289,15 +121,19 @@ void CoreAudioMixerDevice::close()
 }
 
 // The output's audio sessions as they are now, expired ones left out; each
-// is a source line of the speakers.
+// is a source line of the speakers. Sessions that start later are told
+// through the device's events: Windows tells them only once the sessions were
+// listed.
 void CoreAudioMixerDevice::read_sessions(IMMDevice& output)
 {
-    win32::ComPtr<IAudioSessionManager2> manager;
     win32::ComPtr<IAudioSessionEnumerator> sessions;
     int count = 0;
-    if (FAILED(output.Activate(__uuidof(IAudioSessionManager2), CLSCTX_ALL, nullptr, manager.put_void()))
-        || FAILED(manager->GetSessionEnumerator(sessions.put())) || FAILED(sessions->GetCount(&count)))
+    if (FAILED(output.Activate(__uuidof(IAudioSessionManager2), CLSCTX_ALL, nullptr, session_manager_.put_void()))
+        || FAILED(session_manager_->GetSessionEnumerator(sessions.put())) || FAILED(sessions->GetCount(&count))) {
+        session_manager_.reset();
         return;
+    }
+    session_manager_->RegisterSessionNotification(device_events_.get());
     for (int i = 0; i < count; ++i) {
         win32::ComPtr<IAudioSessionControl> control;
         win32::ComPtr<IAudioSessionControl2> control2;
@@ -307,14 +143,18 @@ void CoreAudioMixerDevice::read_sessions(IMMDevice& output)
             || FAILED(control->GetState(&state)) || state == AudioSessionStateExpired)
             continue;
         auto session = std::make_unique<Endpoint>();
+        const auto n = static_cast<uint32_t>(sessions_.size());
         session->name = session_name(*control2.get()).substr(0, 64);
         session->component_type = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
-        control->QueryInterface(__uuidof(ISimpleAudioVolume), session->session_volume.put_void());
-        const auto n = static_cast<uint32_t>(sessions_.size());
         session->line_id = kFirstSessionLine + n;
         session->volume_control = kFirstSessionControl + 2 * n;
         session->mute_control = kFirstSessionControl + 2 * n + 1;
+        session->session = control;
+        control->QueryInterface(__uuidof(ISimpleAudioVolume), session->session_volume.put_void());
         session->read(session->shown_volume, session->shown_mute);
+        win32::ComPtr<Callbacks> events;
+        *events.put() = new Callbacks(dispatcher_, alive_, session->line_id);
+        session->listen(events);
         sessions_.push_back(std::move(session));
     }
 }
@@ -415,13 +255,18 @@ bool CoreAudioMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& i
     return true;
 }
 
+RecordSource CoreAudioMixerDevice::source_of(const Endpoint& endpoint)
+{
+    return RecordSource{endpoint.name, endpoint.what_you_hear};
+}
+
 bool CoreAudioMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>& values)
 {
     if (control_id != kMuxControl || !listener_)
         return false;
     values.clear();
     for (const auto& endpoint : captures_)
-        values.push_back(!chosen_.empty() && endpoint->name == chosen_ ? 1 : 0);
+        values.push_back(!chosen_.name.empty() && source_of(*endpoint) == chosen_ ? 1 : 0);
     return true;
 }
 
@@ -431,8 +276,8 @@ bool CoreAudioMixerDevice::set_mux_values(uint32_t control_id, const std::vector
         return false;
     for (size_t i = 0; i < values.size(); ++i)
         if (values[i] != 0) {
-            if (captures_[i]->name != chosen_) {
-                chosen_ = captures_[i]->name;
+            if (source_of(*captures_[i]) != chosen_) {
+                chosen_ = source_of(*captures_[i]);
                 choose_record_source_(chosen_);
             }
             return true;
@@ -467,6 +312,8 @@ bool CoreAudioMixerDevice::value(uint32_t control_id, uint32_t& value)
     return true;
 }
 
+// What was written is what the line shows from now on: its echo raises no
+// change.
 bool CoreAudioMixerDevice::set_value(uint32_t control_id, uint32_t value)
 {
     bool mute = false;
@@ -476,13 +323,16 @@ bool CoreAudioMixerDevice::set_value(uint32_t control_id, uint32_t value)
         return false;
     if ((mute ? muted : level) == value)
         return true;
-    return SUCCEEDED(endpoint->write(mute, value));
+    if (FAILED(endpoint->write(mute, value)))
+        return false;
+    endpoint->read(endpoint->shown_volume, endpoint->shown_mute);
+    return true;
 }
 
-// Raised only for a value that differs from the one the mixer showed.
-void CoreAudioMixerDevice::endpoint_changed(size_t index)
+// Raised only for a value that differs from the one the line showed.
+void CoreAudioMixerDevice::endpoint_changed(uint32_t line_id)
 {
-    Endpoint* endpoint = index < captures_.size() ? captures_[index].get() : output_.get();
+    Endpoint* endpoint = endpoint_of_line(line_id);
     uint32_t level = 0, muted = 0;
     if (!listener_ || !endpoint || !endpoint->read(level, muted))
         return;

@@ -3,6 +3,7 @@
 #include "platform/dispatcher.h"
 #include "platform/mixer_device.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/record_source.h"
 
 #include <audiopolicy.h>
 #include <endpointvolume.h>
@@ -18,25 +19,33 @@ namespace ornavox {
 // Windows' own audio endpoints seen as the mixer of one sound card, since
 // the wave mixer's recording MUX no longer exists on current Windows:
 // - the recording destination's MUX lists the active capture endpoints by
-//   their names, typed by form factor (microphone, line, else undefined);
-//   selecting an item chooses the record source of the program's capture
-//   device by that name. Nothing is selected until the program chooses;
+//   their names, typed by form factor (microphone, line, else undefined),
+//   and last, where Windows can capture it, "What you hear": what the default
+//   output plays, typed as the mix of what is played, so that auto-detection
+//   prefers it. Its level and mute are the output's. Selecting an item
+//   chooses the record source of the program's capture device. Nothing is
+//   selected until the program chooses;
 // - each capture endpoint's line has its volume and mute;
 // - the speakers destination is the default output endpoint, with its
 //   volume and mute, and its source lines are the endpoint's audio sessions
-//   (one per program that plays) as they were when open() ran.
-// Levels and mutes that change outside come as control changes, endpoints
-// that come, go or change default as lines_changed(); both are posted
-// through the dispatcher from COM's threads. A write that changes nothing is
-// not made; a change is raised only when a value the mixer shows differs.
-// Line and control ids are the mixer's own, anew at each open.
+//   (one per program that plays).
+// Levels and mutes that change outside come as control changes; endpoints
+// and sessions that come, go, are renamed or change default come as
+// lines_changed(); both are posted through the dispatcher from COM's
+// threads. A write that changes nothing is not made; a change is raised only
+// when a value the mixer shows differs, so the mixer's own writes raise
+// none. Line and control ids are the mixer's own, anew at each open.
 //
 // Thread contract: everything public on the GUI thread, where COM was
 // initialised.
 class CoreAudioMixerDevice final : public MixerDevice {
 public:
-    // `choose_record_source` gets the name of the item the MUX selects.
-    CoreAudioMixerDevice(Dispatcher& dispatcher, std::function<void(const std::string&)> choose_record_source);
+    static constexpr const char* kWhatYouHear = "What you hear";
+
+    // `choose_record_source` gets the item the MUX selects. The endpoints
+    // come from `enumerator`, or from Windows' own when none is given.
+    CoreAudioMixerDevice(Dispatcher& dispatcher, std::function<void(const RecordSource&)> choose_record_source,
+                         win32::ComPtr<IMMDeviceEnumerator> enumerator = {});
     ~CoreAudioMixerDevice() override;
     CoreAudioMixerDevice(const CoreAudioMixerDevice&) = delete;
     CoreAudioMixerDevice& operator=(const CoreAudioMixerDevice&) = delete;
@@ -58,23 +67,26 @@ public:
     class Callbacks;
 
 private:
+    std::unique_ptr<Endpoint> make_endpoint(IMMDevice& device, uint32_t line_id, uint32_t first_control);
     Endpoint* endpoint_of_line(uint32_t line_id);
     Endpoint* endpoint_of_control(uint32_t control_id, bool& mute);
-    void endpoint_changed(size_t index);
+    void endpoint_changed(uint32_t line_id);
     MixerLine line_of(const Endpoint& endpoint) const;
     void read_sessions(IMMDevice& output);
+    static RecordSource source_of(const Endpoint& endpoint);
 
     Dispatcher& dispatcher_;
-    std::function<void(const std::string&)> choose_record_source_;
+    std::function<void(const RecordSource&)> choose_record_source_;
     win32::ComPtr<IMMDeviceEnumerator> enumerator_;
     MixerListener* listener_ = nullptr;
     std::vector<std::unique_ptr<Endpoint>> captures_;
     std::unique_ptr<Endpoint> output_;
     std::vector<std::unique_ptr<Endpoint>> sessions_;
-    std::string chosen_; // the name of the chosen record source
+    win32::ComPtr<IAudioSessionManager2> session_manager_;
+    RecordSource chosen_;
     // Shared with the COM callbacks: a call they post finds the device gone.
     std::shared_ptr<CoreAudioMixerDevice*> alive_;
-    win32::ComPtr<IMMNotificationClient> device_events_;
+    win32::ComPtr<Callbacks> device_events_;
 };
 
 } // namespace ornavox

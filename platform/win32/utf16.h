@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace ornavox::win32 {
@@ -41,6 +42,17 @@ inline std::string error_text(DWORD code)
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
     return message.empty() ? "error " + std::to_string(code) : utf8(message);
+}
+
+// A COM result as the system words it, or in hex as its documentation lists it.
+inline std::string result_text(long result)
+{
+    const std::string text = error_text(static_cast<DWORD>(result));
+    if (text.rfind("error ", 0) != 0)
+        return text;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(result));
+    return hex;
 }
 
 } // namespace ornavox::win32

@@ -8,6 +8,11 @@ namespace ornavox {
 
 namespace {
 
+// While capturing, the device is asked this often whether it is still there:
+// one that went away sends no buffer that could tell.
+constexpr UINT_PTR kHealthTimer = 1;
+constexpr UINT kHealthPeriodMs = 500;
+
 std::string wave_error(MMRESULT result)
 {
     wchar_t text[MAXERRORLENGTH] = {};
@@ -105,8 +110,10 @@ void WaveInCaptureDevice::start()
         return;
     if (const MMRESULT result = waveInStart(wave_in_); result != MMSYSERR_NOERROR)
         fail(result, "waveInStart");
-    else
+    else {
         running_ = true;
+        SetTimer(window_.handle(), kHealthTimer, kHealthPeriodMs, nullptr);
+    }
 }
 
 // The device marks every queued buffer done and sends each back.
@@ -115,6 +122,7 @@ void WaveInCaptureDevice::reset()
     if (wave_in_)
         waveInReset(wave_in_);
     running_ = false;
+    KillTimer(window_.handle(), kHealthTimer);
 }
 
 // Buffers come back before the close notification: the device sends them as
@@ -124,6 +132,8 @@ void WaveInCaptureDevice::close()
     if (!wave_in_)
         return;
     waveInReset(wave_in_);
+    running_ = false;
+    KillTimer(window_.handle(), kHealthTimer);
     for (auto& [header, queued] : queued_)
         waveInUnprepareHeader(wave_in_, &queued->header, sizeof(WAVEHDR));
     waveInClose(wave_in_);
@@ -177,6 +187,17 @@ LRESULT WaveInCaptureDevice::notified(HWND window, UINT message, WPARAM wparam, 
         frames_handed_back_ += queued->header.dwBytesRecorded / block_align_;
         if (listener_)
             listener_->buffer_filled(*queued->buffer);
+        return 0;
+    }
+    case WM_TIMER: {
+        MMTIME time{};
+        time.wType = TIME_SAMPLES;
+        if (wparam != kHealthTimer || !wave_in_ || !running_)
+            return 0;
+        if (const MMRESULT result = waveInGetPosition(wave_in_, &time, sizeof time); result != MMSYSERR_NOERROR) {
+            KillTimer(window, kHealthTimer);
+            fail(result, "waveInGetPosition");
+        }
         return 0;
     }
     case MM_WIM_CLOSE: {

@@ -18,8 +18,9 @@ namespace ornavox {
 // window, so that they arrive on the GUI thread in the device's order.
 //
 // The device is the wave-in device named after the chosen record source (the
-// mixer sets it), or the system's default while none is chosen.
-// GUI thread only.
+// mixer sets it), or the system's default while none is chosen. One that goes
+// away (its driver gone) fails once, noticed within half a second while
+// capturing. GUI thread only.
 class WaveInCaptureDevice final : public CaptureDevice {
 public:
     WaveInCaptureDevice();

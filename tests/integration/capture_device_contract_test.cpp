@@ -1,12 +1,16 @@
 // The capture-device contract, run on every backend: the fake that unit tests
 // use, and the platform's device on a private sound server: PulseAudio's on
-// Linux, waveIn under Wine (tools/windows/with_sound_server.sh starts the
-// server there).
+// Linux, waveIn and the output's loopback under Wine
+// (tools/windows/with_sound_server.sh starts the server there).
 #include "platform/fake/fake_capture_device.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "tests/support/capture_events.h"
 #ifdef _WIN32
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/core_audio_mixer_device.h"
 #include "platform/win32/wave_in_capture_device.h"
+#include "platform/win32/win32_capture_device.h"
+#include "tests/support/fake_core_audio.h"
 #include "tests/support/wine_sound.h"
 #else
 #include "platform/pulse/pulse_capture_device.h"
@@ -16,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <regex>
 #include <thread>
@@ -47,6 +52,7 @@ public:
     void break_device() { device.fail("the sound server went away (test)"); }
     void make_next_open_fail() { device.fail_next_open("no such device"); }
     static constexpr const char* kCannotBreak = nullptr;
+    static const char* unavailable() { return nullptr; }
 };
 
 #ifdef _WIN32
@@ -72,8 +78,75 @@ public:
         "the sound server runs outside the Windows program and cannot be taken away from inside it";
     void break_device() {}
     void make_next_open_fail() { device.set_record_source("no_such_source"); }
+    static const char* unavailable() { return nullptr; }
 };
-using RealBackend = WaveInBackend;
+
+// What the sink plays, through the program's capture device with that choice.
+class LoopbackBackend {
+public:
+    LoopbackBackend() { device.choose({CoreAudioMixerDevice::kWhatYouHear, true}); }
+
+    win32::ComApartment com;
+    Win32Pump dispatcher;
+    Win32CaptureDevice device{dispatcher};
+
+    bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
+    void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    static constexpr const char* kCannotBreak = WaveInBackend::kCannotBreak;
+    void break_device() {}
+    void make_next_open_fail() { device.choose({"no_such_source", false}); }
+    static const char* unavailable()
+    {
+        win32::ComApartment com;
+        win32::ComPtr<IMMDeviceEnumerator> machine;
+        win32::ComPtr<IMMDevice> output;
+        const bool available = SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                                          __uuidof(IMMDeviceEnumerator), machine.put_void()))
+            && SUCCEEDED(machine->GetDefaultAudioEndpoint(eRender, eConsole, output.put()))
+            && loopback_capture_available(*output.get());
+        return available ? nullptr
+                         : "this Wine cannot capture what an output plays: IAudioClient::GetService answers "
+                           "AUDCLNT_E_WRONG_ENDPOINT_TYPE for a loopback stream";
+    }
+};
+
+// The loopback device's own logic on a fake output that plays a tone: its
+// thread, staging area and failure, where Wine cannot capture an output.
+class FakeOutputLoopbackBackend {
+public:
+    struct Output {
+        FakeEndpoints* endpoints = new FakeEndpoints;
+        FakeEndpoint* output = new FakeEndpoint(L"Speakers", Speakers);
+        Output()
+        {
+            output->loopback = true;
+            endpoints->output = output;
+        }
+        ~Output()
+        {
+            output->Release();
+            endpoints->Release();
+        }
+        win32::ComPtr<IMMDeviceEnumerator> machine() const
+        {
+            win32::ComPtr<IMMDeviceEnumerator> reference;
+            endpoints->AddRef();
+            *reference.put() = endpoints;
+            return reference;
+        }
+    };
+
+    Output fake;
+    Win32Pump dispatcher;
+    LoopbackCaptureDevice device{dispatcher, std::chrono::seconds(20), fake.machine()};
+
+    bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
+    void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void break_device() { fake.output->stream->gone = true; }
+    void make_next_open_fail() { fake.output->loopback = false; }
+    static constexpr const char* kCannotBreak = nullptr;
+    static const char* unavailable() { return nullptr; }
+};
 #else
 class PulseBackend {
 public:
@@ -87,13 +160,19 @@ public:
     void break_device() { server.kill(); }
     void make_next_open_fail() { session.set_record_source("no_such_source"); }
     static constexpr const char* kCannotBreak = nullptr;
+    static const char* unavailable() { return nullptr; }
 };
-using RealBackend = PulseBackend;
 #endif
 
 template <class Backend>
 class CaptureDeviceContract : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        if (const char* why = Backend::unavailable())
+            GTEST_SKIP() << why;
+    }
+
     Backend backend;
     CaptureDevice& device = backend.device;
     CaptureEventLog log;
@@ -127,14 +206,25 @@ protected:
     }
 };
 
-using Backends = ::testing::Types<FakeBackend, RealBackend>;
+#ifdef _WIN32
+using Backends = ::testing::Types<FakeBackend, WaveInBackend, LoopbackBackend, FakeOutputLoopbackBackend>;
+#else
+using Backends = ::testing::Types<FakeBackend, PulseBackend>;
+#endif
 class BackendNames {
 public:
     template <class T>
     static std::string GetName(int)
     {
 #ifdef _WIN32
-        return std::is_same_v<T, FakeBackend> ? "Fake" : "WaveIn";
+        if constexpr (std::is_same_v<T, FakeBackend>)
+            return "Fake";
+        else if constexpr (std::is_same_v<T, WaveInBackend>)
+            return "WaveIn";
+        else if constexpr (std::is_same_v<T, LoopbackBackend>)
+            return "Loopback";
+        else
+            return "LoopbackOnFakeOutput";
 #else
         return std::is_same_v<T, FakeBackend> ? "Fake" : "Pulse";
 #endif
@@ -257,6 +347,43 @@ TYPED_TEST(CaptureDeviceContract, AFailedOpenGivesAReasonAndSendsNothing)
     EXPECT_TRUE(this->log.events.empty());
     EXPECT_FALSE(this->device.position_samples());
 }
+
+#ifdef _WIN32
+// While the output plays nothing it sends nothing; the recording still keeps
+// its time, in silence.
+TEST(LoopbackCapture, WhileNothingPlaysSilenceKeepsTheTime)
+{
+    FakeOutputLoopbackBackend backend;
+    backend.fake.output->stream->silent = true;
+    CaptureEventLog log;
+    BufferRing ring{4, 4 * 4410};
+    std::string error;
+    ASSERT_TRUE(backend.device.open(stereo16(44100), log, error)) << error;
+    ring.queue_all(backend.device);
+    const auto started = std::chrono::steady_clock::now();
+    backend.device.start();
+    size_t seen = 0;
+    ASSERT_TRUE(backend.capture_until([&] {
+        for (; seen < log.events.size(); ++seen)
+            if (log.events[seen].kind == CaptureEvent::Filled)
+                backend.device.add_buffer(*log.events[seen].buffer);
+        return log.count(CaptureEvent::Filled) >= 5;
+    }));
+    const double elapsed_ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    const double position_ms = *backend.device.position_samples() / 44.1;
+    EXPECT_LE(position_ms, elapsed_ms);
+    EXPECT_GE(position_ms, elapsed_ms - 150) << "at most the wait before silence is filled in is missing";
+    for (const CaptureEvent& event : log.events)
+        if (event.kind == CaptureEvent::Filled) {
+            EXPECT_TRUE(
+                std::all_of(event.buffer->data, event.buffer->data + event.bytes, [](uint8_t b) { return b == 0; }));
+        }
+    backend.device.reset();
+    backend.device.close();
+    backend.dispatcher.run_pending();
+}
+#endif
 
 } // namespace
 } // namespace ornavox::test

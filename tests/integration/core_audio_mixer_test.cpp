@@ -94,7 +94,7 @@ protected:
     win32::ComApartment com;
     Win32Dispatcher dispatcher;
     std::vector<std::string> chosen;
-    CoreAudioMixerDevice device{dispatcher, [this](const std::string& name) { chosen.push_back(name); }};
+    CoreAudioMixerDevice device{dispatcher, [this](const RecordSource& source) { chosen.push_back(source.name); }};
     ControlLog log;
 
     // The volume control of the monitor's line.
@@ -166,7 +166,7 @@ TEST_F(CoreAudioMixer, ALevelSetElsewhereIsToldOnce)
     dispatcher.run_until([] { return false; }, 300ms);
     log.changed.clear();
 
-    CoreAudioMixerDevice elsewhere{dispatcher, [](const std::string&) {}};
+    CoreAudioMixerDevice elsewhere{dispatcher, [](const RecordSource&) {}};
     ControlLog other;
     ASSERT_TRUE(elsewhere.open(0, other));
     ASSERT_TRUE(elsewhere.set_value(volume, 40000));
@@ -207,8 +207,9 @@ TEST_F(CoreAudioMixer, TheOutputsSessionsAreTheSpeakersSourceLines)
         names.push_back(session.name);
         MixerControl volume;
         uint32_t level = 70000;
-        if (device.control_by_type(session.line_id, MixerControlType::Volume, volume))
+        if (device.control_by_type(session.line_id, MixerControlType::Volume, volume)) {
             EXPECT_TRUE(device.value(volume.control_id, level) && level <= 65535);
+        }
     }
     EXPECT_NE(std::find(names.begin(), names.end(), "core_audio_mixer_test"), names.end());
     player.close();
@@ -220,7 +221,8 @@ TEST_F(CoreAudioMixer, TheOutputsSessionsAreTheSpeakersSourceLines)
 TEST_F(CoreAudioMixer, TheSelectedItemIsWhatTheCaptureDeviceRecords)
 {
     WaveInCaptureDevice capture;
-    CoreAudioMixerDevice chooser{dispatcher, [&](const std::string& name) { capture.set_record_source(name); }};
+    CoreAudioMixerDevice chooser{dispatcher,
+                                 [&](const RecordSource& source) { capture.set_record_source(source.name); }};
     RecordingMessageSink messages;
     tmixer mixer(chooser, messages);
     mixer.open();

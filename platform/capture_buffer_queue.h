@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/capture_device.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <span>
+
+namespace ornavox {
+
+// The caller's buffers that a capture device holds, filled in the order they
+// were queued. A device whose data arrives as a stream of bytes keeps its
+// buffers here. One thread.
+class CaptureBufferQueue {
+public:
+    using HandBack = std::function<void(CaptureBuffer&)>;
+
+    // The buffer starts empty.
+    void push(CaptureBuffer& buffer);
+
+    // Copies as much of `bytes` as the queued buffers take; each buffer that
+    // becomes full leaves the queue through `full`, in order. Returns the
+    // bytes taken.
+    size_t fill(std::span<const uint8_t> bytes, const HandBack& full);
+
+    // Every queued buffer leaves through `back`, the partly filled one first
+    // with what it holds.
+    void hand_back_all(const HandBack& back);
+
+    bool empty() const { return buffers_.empty(); }
+    const std::deque<CaptureBuffer*>& buffers() const { return buffers_; }
+
+private:
+    std::deque<CaptureBuffer*> buffers_;
+};
+
+} // namespace ornavox

@@ -1,0 +1,349 @@
+#include "platform/win32/loopback_capture_device.h"
+
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/utf16.h"
+
+#include <audioclient.h>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace ornavox {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct LoopbackCaptureDevice::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    bool capturing = false;
+    // A call to deliver() is on its way to the GUI thread.
+    bool posted = false;
+    std::vector<uint8_t> staging;
+    size_t staging_limit = 0;
+    uint64_t overruns = 0;
+    // Since the last start(), for the silence the output does not send.
+    Clock::time_point started_at;
+    uint64_t frames_since_start = 0;
+    std::string failure;
+};
+
+namespace {
+
+struct LoopbackClient {
+    win32::ComPtr<IAudioClient> audio;
+    win32::ComPtr<IAudioCaptureClient> capture;
+};
+
+// In `format`, converted by Windows, or else in the output's own.
+HRESULT open_loopback(IMMDevice& output, const WAVEFORMATEX* format, LoopbackClient& client)
+{
+    HRESULT result = output.Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.audio.put_void());
+    if (FAILED(result))
+        return result;
+    WAVEFORMATEX* own = nullptr;
+    if (!format && FAILED(result = client.audio->GetMixFormat(&own)))
+        return result;
+    const DWORD convert = format ? AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY : 0;
+    constexpr REFERENCE_TIME kOneSecond = 10'000'000;
+    result = client.audio->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK | convert, kOneSecond, 0,
+                                      format ? format : own, nullptr);
+    CoTaskMemFree(own);
+    if (SUCCEEDED(result))
+        result = client.audio->GetService(__uuidof(IAudioCaptureClient), client.capture.put_void());
+    return result;
+}
+
+HRESULT open_default_loopback(win32::ComPtr<IMMDeviceEnumerator> enumerator, const WAVEFORMATEX& format,
+                              LoopbackClient& client)
+{
+    win32::ComPtr<IMMDevice> output;
+    HRESULT result = enumerator ? S_OK
+                                : CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                                   __uuidof(IMMDeviceEnumerator), enumerator.put_void());
+    if (SUCCEEDED(result))
+        result = enumerator->GetDefaultAudioEndpoint(eRender, eConsole, output.put());
+    if (SUCCEEDED(result))
+        result = open_loopback(*output.get(), &format, client);
+    if (SUCCEEDED(result))
+        result = client.audio->Start();
+    return result;
+}
+
+// Moves what the output sent since the last call into the staging area,
+// while capturing; false once the output went away.
+bool take_packets(IAudioCaptureClient& capture, uint32_t block_align, LoopbackCaptureDevice::Shared& shared,
+                  bool& arrived)
+{
+    UINT32 frames = 0;
+    HRESULT result = S_OK;
+    while (SUCCEEDED(result = capture.GetNextPacketSize(&frames)) && frames > 0) {
+        BYTE* data = nullptr;
+        DWORD flags = 0;
+        if (FAILED(result = capture.GetBuffer(&data, &frames, &flags, nullptr, nullptr)))
+            break;
+        const size_t bytes = size_t{frames} * block_align;
+        {
+            const std::lock_guard lock(shared.mutex);
+            if (shared.capturing) {
+                if (shared.staging.size() + bytes > shared.staging_limit)
+                    ++shared.overruns;
+                else if (flags & AUDCLNT_BUFFERFLAGS_SILENT)
+                    shared.staging.resize(shared.staging.size() + bytes, 0);
+                else
+                    shared.staging.insert(shared.staging.end(), data, data + bytes);
+                shared.frames_since_start += frames;
+                arrived = true;
+            }
+        }
+        capture.ReleaseBuffer(frames);
+    }
+    if (SUCCEEDED(result))
+        return true;
+    const std::lock_guard lock(shared.mutex);
+    shared.failure = result == AUDCLNT_E_DEVICE_INVALIDATED
+        ? "the sound output went away"
+        : "the sound output stopped (" + win32::result_text(result) + ")";
+    return false;
+}
+
+// While nothing plays the output sends nothing: after 100 ms without a
+// packet, silence fills the recording up to the time that passed.
+void fill_silence(const WAVEFORMATEX& format, LoopbackCaptureDevice::Shared& shared)
+{
+    const std::lock_guard lock(shared.mutex);
+    if (!shared.capturing)
+        return;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - shared.started_at);
+    const auto due = static_cast<uint64_t>(elapsed.count()) * format.nSamplesPerSec / 1'000'000;
+    if (due <= shared.frames_since_start)
+        return;
+    const size_t bytes = (due - shared.frames_since_start) * format.nBlockAlign;
+    shared.frames_since_start = due;
+    if (shared.staging.size() + bytes > shared.staging_limit)
+        ++shared.overruns;
+    else
+        shared.staging.resize(shared.staging.size() + bytes, 0);
+}
+
+void capture(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, win32::ComPtr<IMMDeviceEnumerator> endpoints,
+             WAVEFORMATEX format, std::promise<HRESULT> opened, std::function<void()> post_deliver)
+{
+    win32::ComApartment apartment(COINIT_MULTITHREADED);
+    LoopbackClient client;
+    const HRESULT result = open_default_loopback(std::move(endpoints), format, client);
+    opened.set_value(result);
+    if (FAILED(result))
+        return;
+    auto last_packet = Clock::now();
+    std::unique_lock lock(shared->mutex);
+    while (!shared->wake.wait_for(lock, 10ms, [&] { return shared->stop; })) {
+        lock.unlock();
+        bool arrived = false;
+        const bool healthy = take_packets(*client.capture.get(), format.nBlockAlign, *shared, arrived);
+        if (arrived)
+            last_packet = Clock::now();
+        else if (healthy && Clock::now() - last_packet > 100ms)
+            fill_silence(format, *shared);
+        lock.lock();
+        if ((!shared->staging.empty() || !healthy) && !shared->posted) {
+            shared->posted = true;
+            post_deliver();
+        }
+        if (!healthy)
+            break;
+    }
+    lock.unlock();
+    client.audio->Stop();
+}
+
+} // namespace
+
+bool loopback_capture_available(IMMDevice& output)
+{
+    LoopbackClient client;
+    return SUCCEEDED(open_loopback(output, nullptr, client));
+}
+
+LoopbackCaptureDevice::LoopbackCaptureDevice(Dispatcher& dispatcher, std::chrono::milliseconds backlog,
+                                             win32::ComPtr<IMMDeviceEnumerator> endpoints)
+    : dispatcher_(dispatcher), backlog_(backlog), endpoints_(std::move(endpoints)),
+      alive_(std::make_shared<LoopbackCaptureDevice*>(this))
+{
+}
+
+LoopbackCaptureDevice::~LoopbackCaptureDevice()
+{
+    close();
+    alive_.reset();
+    stop_thread();
+}
+
+void LoopbackCaptureDevice::stop_thread()
+{
+    if (shared_) {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->stop = true;
+    }
+    if (shared_)
+        shared_->wake.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& listener, std::string& error)
+{
+    if (listener_) {
+        error = "the sound output is open already";
+        return false;
+    }
+    stop_thread();
+    WAVEFORMATEX wave{};
+    wave.wFormatTag = format.format_tag;
+    wave.nChannels = format.channels;
+    wave.nSamplesPerSec = format.samples_per_sec;
+    wave.nAvgBytesPerSec = format.avg_bytes_per_sec;
+    wave.nBlockAlign = format.block_align ? format.block_align : 4;
+    wave.wBitsPerSample = format.bits_per_sample;
+    shared_ = std::make_shared<Shared>();
+    shared_->staging_limit =
+        static_cast<size_t>(uint64_t{format.avg_bytes_per_sec} * backlog_.count() / 1000 / wave.nBlockAlign)
+        * wave.nBlockAlign;
+    std::promise<HRESULT> opened;
+    std::future<HRESULT> result = opened.get_future();
+    auto post_deliver = [&dispatcher = dispatcher_, alive = std::weak_ptr(alive_)] {
+        dispatcher.post([alive] {
+            if (const auto device = alive.lock())
+                (*device)->deliver();
+        });
+    };
+    thread_ = std::thread(capture, shared_, endpoints_, wave, std::move(opened), std::move(post_deliver));
+    // The thread posts nothing once told to stop, so one that never answers
+    // can be left to itself.
+    if (result.wait_for(5s) != std::future_status::ready) {
+        {
+            const std::lock_guard lock(shared_->mutex);
+            shared_->stop = true;
+        }
+        thread_.detach();
+        error = "the sound output did not answer";
+        return false;
+    }
+    if (const HRESULT failed = result.get(); FAILED(failed)) {
+        thread_.join();
+        error = "Windows cannot record what the output plays here (" + win32::result_text(failed) + ")";
+        return false;
+    }
+    listener_ = &listener;
+    block_align_ = wave.nBlockAlign;
+    delivered_bytes_ = 0;
+    dispatcher_.post([&listener, alive = std::weak_ptr(alive_)] {
+        if (alive.lock())
+            listener.device_opened();
+    });
+    return true;
+}
+
+void LoopbackCaptureDevice::add_buffer(CaptureBuffer& buffer)
+{
+    if (!listener_)
+        return;
+    queue_.push(buffer);
+    deliver();
+}
+
+void LoopbackCaptureDevice::start()
+{
+    if (!listener_)
+        return;
+    const std::lock_guard lock(shared_->mutex);
+    shared_->capturing = true;
+    shared_->started_at = Clock::now();
+    shared_->frames_since_start = 0;
+}
+
+void LoopbackCaptureDevice::post_filled(CaptureBuffer& buffer)
+{
+    dispatcher_.post([listener = listener_, &buffer, alive = std::weak_ptr(alive_)] {
+        if (alive.lock())
+            listener->buffer_filled(buffer);
+    });
+}
+
+// What arrived goes into the queued buffers; what finds none waits for the
+// next buffer. A failure is told after the buffers that what came before it
+// filled.
+void LoopbackCaptureDevice::deliver()
+{
+    if (!listener_)
+        return;
+    std::vector<uint8_t> arrived;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        arrived.swap(shared_->staging);
+        shared_->posted = false;
+    }
+    const size_t taken = queue_.fill(arrived, [this](CaptureBuffer& buffer) { post_filled(buffer); });
+    delivered_bytes_ += taken;
+    const std::lock_guard lock(shared_->mutex);
+    shared_->staging.insert(shared_->staging.begin(), arrived.begin() + static_cast<ptrdiff_t>(taken), arrived.end());
+    if (!shared_->failure.empty()) {
+        dispatcher_.post(
+            [listener = listener_, reason = std::exchange(shared_->failure, {}), alive = std::weak_ptr(alive_)] {
+                if (alive.lock())
+                    listener->device_failed(reason);
+            });
+    }
+}
+
+void LoopbackCaptureDevice::reset()
+{
+    if (!listener_)
+        return;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->capturing = false;
+    }
+    deliver();
+    {
+        const std::lock_guard lock(shared_->mutex);
+        if (!shared_->staging.empty())
+            ++shared_->overruns;
+        shared_->staging.clear();
+    }
+    queue_.hand_back_all([this](CaptureBuffer& buffer) { post_filled(buffer); });
+}
+
+void LoopbackCaptureDevice::close()
+{
+    if (!listener_)
+        return;
+    reset();
+    stop_thread();
+    dispatcher_.post([listener = std::exchange(listener_, nullptr), alive = std::weak_ptr(alive_)] {
+        if (alive.lock())
+            listener->device_closed();
+    });
+}
+
+std::optional<uint64_t> LoopbackCaptureDevice::position_samples() const
+{
+    if (!listener_)
+        return std::nullopt;
+    const std::lock_guard lock(shared_->mutex);
+    return (delivered_bytes_ + shared_->staging.size()) / block_align_;
+}
+
+uint64_t LoopbackCaptureDevice::overruns() const
+{
+    if (!shared_)
+        return 0;
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->overruns;
+}
+
+} // namespace ornavox
