@@ -12,7 +12,9 @@ fi
 tone=
 dir=$(mktemp -d /tmp/ornavox-wine-sound.XXXXXX)
 cleanup() {
-  kill $tone "$server" 2>/dev/null
+  # The tone first, so that it does not report the server going.
+  [ -n "$tone" ] && kill "$tone" 2>/dev/null && wait "$tone" 2>/dev/null
+  kill "$server" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$dir"
 }

@@ -1,0 +1,223 @@
+// The Win32 window's wiring over the fakes, under Wine on a display: each
+// layout's size, each control at its place, each button's click reaching its
+// handler, the hint line following the pointer, and values set from code
+// raising nothing. The logic itself is tested on the model.
+#include "platform/fake/fake_user_locale.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/win32_timers.h"
+#include "tests/ui/fake_window_services.h"
+#include "tests/ui/program_folder.h"
+#include "ui/win32/skin_window.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+namespace ornavox::test {
+namespace {
+
+class Win32SkinWindowTest : public ::testing::Test, protected FakeWindowServices {
+protected:
+    Win32SkinWindowTest()
+    {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        card.add_source("Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE, 100);
+        card.add_source("Microphone", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, 200);
+        card.add_playback("Wave", 2000, 1);
+        window = std::make_unique<Win32SkinWindow>(
+            SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale, timers});
+        window->show_window();
+        window->form().finish_start();
+        dispatcher.run_pending();
+    }
+
+    TskinForm& form() { return window->form(); }
+    HWND control(Control c) { return window->control_window(c); }
+    // A left click as the button gets it from the pointer.
+    void click(ControlId button)
+    {
+        HWND b = control(button);
+        SendMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        SendMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
+    // The window's messages and timers for a while, as its message loop runs them.
+    static void pump(DWORD ms)
+    {
+        const DWORD until = GetTickCount() + ms;
+        MSG message;
+        while (static_cast<LONG>(until - GetTickCount()) > 0) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(5);
+        }
+    }
+    SIZE window_size()
+    {
+        RECT rect;
+        GetWindowRect(window->handle(), &rect);
+        return {rect.right - rect.left, rect.bottom - rect.top};
+    }
+
+    win32::ComApartment com;
+    FakeUserLocale locale;
+    Win32TimerFactory timers;
+    ProgramFolder folder{ProgramFolder::Skin::With};
+    std::unique_ptr<Win32SkinWindow> window;
+};
+
+TEST_F(Win32SkinWindowTest, EachLayoutHasItsSizeAndEachControlItsPlace)
+{
+    const auto size_is = [this](int width, int height) {
+        const SIZE size = window_size();
+        return size.cx == width && size.cy == height;
+    };
+    EXPECT_TRUE(size_is(351, 124));
+    click(ControlId::hotlinkbutton9);
+    EXPECT_TRUE(size_is(351, 314));
+    click(ControlId::hotlinkbutton11);
+    EXPECT_TRUE(size_is(632, 124));
+    click(ControlId::hotlinkbutton11);
+    EXPECT_TRUE(size_is(351, 124));
+
+    for (const SkinControl& c : skin_area()) {
+        const ControlId id = c.label ? c.label->id : c.button->id;
+        SCOPED_TRACE(control_name(id));
+        const RECT rect = window->control_rect(id);
+        const int left = c.label ? c.label->left : c.button->left;
+        const int top = c.label ? c.label->top : c.button->top;
+        EXPECT_EQ(rect.left, left);
+        EXPECT_EQ(rect.top, top);
+        if (c.button) {
+            EXPECT_EQ(rect.right - rect.left, c.button->width);
+            EXPECT_EQ(rect.bottom - rect.top, c.button->height);
+        }
+    }
+    EXPECT_EQ(window->control_rect(ControlId::Label1).right, 20 + 317) << "the hint line keeps its width";
+
+    const struct {
+        ControlId id;
+        RECT place;
+    } panels[] = {
+        {ControlId::GroupBox1, {1, 125, 350, 177}},      {ControlId::RadioButton4, {217, 138, 250, 155}},
+        {ControlId::ComboBox1, {233, 136, 318, 157}},    {ControlId::TrackBar1, {124, 157, 320, 174}},
+        {ControlId::SpeedButton3, {321, 136, 346, 158}}, {ControlId::ScrollBox1, {0, 176, 350, 313}},
+        {ControlId::GroupBox2, {352, 0, 631, 124}},      {ControlId::Edit1, {360, 16, 601, 37}},
+        {ControlId::ComboBox3, {432, 40, 489, 61}},      {ControlId::HotKey3, {432, 102, 521, 121}},
+    };
+    for (const auto& p : panels) {
+        SCOPED_TRACE(control_name(p.id));
+        const RECT rect = window->control_rect(p.id);
+        EXPECT_EQ(rect.left, p.place.left);
+        EXPECT_EQ(rect.top, p.place.top);
+        EXPECT_EQ(rect.right, p.place.right);
+        if (p.id != ControlId::ComboBox1 && p.id != ControlId::ComboBox3) {
+            EXPECT_EQ(rect.bottom, p.place.bottom);
+        }
+    }
+    const RECT row = window->control_rect({ControlId::VolumeBar, 0});
+    EXPECT_EQ(row.left - window->control_rect(ControlId::ScrollBox1).left, 123 + GetSystemMetrics(SM_CXEDGE));
+}
+
+TEST_F(Win32SkinWindowTest, AClickOnEachButtonReachesItsHandler)
+{
+    click(ControlId::hotlinkbutton12);
+    click(ControlId::hotlinkbutton6);
+    click(ControlId::hotlinkbutton8);
+    click(ControlId::hotlinkbutton5);
+    EXPECT_EQ(shell.opened,
+              (std::vector<std::string>{"file:" + folder.path() + "ornavox.html", "url:https://ornavox.example/",
+                                        "url:https://ornavox.example/"}));
+
+    // The menu opens under its button; a timer puts it away.
+    static bool menu_seen = false;
+    menu_seen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+        menu_seen = menu_seen || FindWindowW(L"#32768", nullptr) != nullptr;
+        EndMenu();
+    });
+    click(ControlId::hotlinkbutton2);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(menu_seen);
+
+    dialogs.save_results = {std::nullopt};
+    click(ControlId::hotlinkbutton7);
+    EXPECT_EQ(dialogs.save_requests.size(), 1u);
+
+    click(ControlId::hotlinkbutton10);
+    EXPECT_EQ(window->button(ControlId::hotlinkbutton10)->imageid(), 3);
+    EXPECT_EQ(window->button(ControlId::hotlinkbutton10)->buttonstate(), 0) << "after the release, the normal face";
+
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(ControlId::hotlinkbutton3);
+    EXPECT_EQ(form().taskstate, TaskState::Recording);
+    click(ControlId::hotlinkbutton4);
+    EXPECT_EQ(form().taskstate, TaskState::Idle);
+    dispatcher.run_pending();
+    click(ControlId::hotlinkbutton1);
+    EXPECT_EQ(form().taskstate, TaskState::Playing);
+    click(ControlId::hotlinkbutton4);
+
+    click(ControlId::hotlinkbutton13);
+    EXPECT_FALSE(IsWindowVisible(window->handle()));
+    click(ControlId::hotlinkbutton14);
+    EXPECT_FALSE(IsWindow(window->handle())) << "the quit button closes the window";
+    EXPECT_NE(folder.read_config(), "<missing>");
+}
+
+TEST_F(Win32SkinWindowTest, TheHintLineFollowsThePointerOverButtonsAndLabels)
+{
+    HWND record = control(ControlId::hotlinkbutton3);
+    SendMessageW(record, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(window->label_text(ControlId::Label1), "Record  what playback");
+    EXPECT_EQ(window->button(ControlId::hotlinkbutton3)->buttonstate(), 1);
+    SendMessageW(record, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(window->label_text(ControlId::Label1), form().program.SaveFile);
+    EXPECT_EQ(window->button(ControlId::hotlinkbutton3)->buttonstate(), 0);
+
+    // The labels lie in the drag area: the window follows the pointer there.
+    const RECT format = window->control_rect(ControlId::Label4);
+    POINT over{format.left + 2, format.top + 2};
+    ClientToScreen(window->handle(), &over);
+    EXPECT_EQ(SendMessageW(window->handle(), WM_NCHITTEST, 0, MAKELPARAM(over.x, over.y)), HTCAPTION);
+    SendMessageW(window->handle(), WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(over.x, over.y));
+    EXPECT_EQ(window->label_text(ControlId::Label1), "MP3 compress format");
+    SendMessageW(window->handle(), WM_NCMOUSELEAVE, 0, 0);
+    EXPECT_EQ(window->label_text(ControlId::Label1), form().program.SaveFile);
+
+    POINT panel{200, 200};
+    ClientToScreen(window->handle(), &panel);
+    EXPECT_EQ(SendMessageW(window->handle(), WM_NCHITTEST, 0, MAKELPARAM(panel.x, panel.y)), HTCLIENT);
+}
+
+TEST_F(Win32SkinWindowTest, WhatCodeSetsRaisesNothingAndWhatTheUserDoesReachesItsHandler)
+{
+    card.forget_writes();
+    const Control bar{ControlId::VolumeBar, 1}; // the line "Wave"
+    window->set_position(bar, 30000);
+    window->set_checked({ControlId::MuteBox, 1}, true);
+    window->set_checked(ControlId::RadioButton2, true);
+    window->set_hotkey(ControlId::HotKey1, 0x6000 | VK_F5);
+    window->set_text(ControlId::ComboBox2, "48000");
+    EXPECT_TRUE(card.writes().empty());
+    EXPECT_EQ(window->position(bar), 30000);
+    EXPECT_FALSE(window->checked(ControlId::RadioButton1));
+    EXPECT_EQ(window->hotkey(ControlId::HotKey1), 0x6000 | VK_F5);
+    EXPECT_NE(hotkeys.granted_shortcut(kRecordPauseHotkey), 0x6000 | VK_F5)
+        << "a field set from code registers nothing";
+
+    // The user's keys move the bar and tick the box: each reaches the mixer,
+    // once the level writes of the start are out.
+    pump(200);
+    SendMessageW(control(bar), WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageW(control(bar), WM_KEYUP, VK_RIGHT, 0);
+    pump(200);
+    EXPECT_EQ(card.control_value(card.playback_volume_control(1)), 30256u);
+    SendMessageW(control({ControlId::MuteBox, 1}), BM_CLICK, 0, 0);
+    EXPECT_EQ(card.control_value(card.playback_mute_control(1)), 0u);
+}
+
+} // namespace
+} // namespace ornavox::test

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# tools/windows/user_run.sh <Windows build folder> <folder of window_shot and mp3_probe>
+# The program as a user runs it on Windows, under Wine on the display and
+# with the prefix the caller gives (DISPLAY, WINEPREFIX), with a private sound
+# server playing a 440 Hz tone into its null sink: the downloaded zip
+# unpacked into a fresh folder; pictures of the compact, mixer and options
+# layouts; the monitor chosen as record source in the mixer panel; about 3 s
+# recorded with the record button (Yes to the append question) and the stop
+# button; played with the play button and heard on the sink; the quit button,
+# and Config.ini written with CR LF lines. Leaves the pictures, the MP3 and
+# Config.ini under <build>/user-run.
+set -euo pipefail
+if [ -z "${ORNAVOX_USER_RUN_SERVER:-}" ]; then
+  export ORNAVOX_USER_RUN_SERVER=1
+  exec "$(dirname "$0")/with_sound_server.sh" "$0" "$@"
+fi
+build=$(cd "$1" && pwd)
+tools=$(cd "$2" && pwd)
+out="$build/user-run"
+program_pid=
+
+fail() {
+  echo "user run: $*" >&2
+  [ -s "$out/wine.log" ] && tail -n 20 "$out/wine.log" >&2
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+  exit 1
+}
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+recording() { [ -n "$(pactl list short source-outputs)" ]; }
+# The program's stream beside the tone's.
+playing() { [ "$(pactl list short sink-inputs | wc -l)" -ge 2 ]; }
+has_size() { xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+shot() { "$tools/window_shot" "$window" "$out/$1.png" 2>/dev/null || fail "no picture of the $1 layout"; }
+
+rm -rf "$out"
+mkdir -p "$out"
+(cd "$out" && cmake -E tar xf "$build/ornavox-windows-x64.zip") || fail "the zip does not unpack"
+program="$out/ornavox"
+
+wine "$program/ornavox.exe" >"$out/wine.log" 2>&1 &
+program_pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^skinForm$' | head -n1) || fail "no window came"
+wait_for 10 has_size 351x124 || fail "the window is not compact at start"
+sleep 1
+shot compact
+
+# The mixer panel: the sink's monitor typed into the source list.
+click 118 13
+wait_for 10 has_size 351x314 || fail "the mixer button did not uncover the mixer panel"
+click 260 146
+xdotool key --delay 50 End shift+Home
+xdotool type --delay 50 "Monitor of ornavox_sink"
+sleep 1
+shot mixer
+
+click 250 13
+wait_for 10 has_size 632x124 || fail "the options button did not uncover the options panel"
+sleep 0.5
+shot options
+click 250 13
+wait_for 10 has_size 351x124 || fail "the options button did not close the options panel"
+
+# Record about 3 s: the record button, Yes, the stop button.
+click 205 106
+question=$(timeout 20 xdotool search --sync --onlyvisible --name "MP3 File already exists" | head -n1) ||
+  fail "the append question did not come"
+timeout 10 xdotool windowfocus --sync "$question" key Return || fail "the append question took no answer"
+wait_for 15 recording || fail "recording did not start"
+sleep 3
+click 256 105
+wait_for 15 eval '! recording' || fail "recording did not stop"
+
+# Play it: heard on the sink until its end.
+click 231 106
+wait_for 15 playing || fail "playing did not start"
+wait_for 30 eval '! playing' || fail "playing did not end"
+
+# Quit; the settings are written on the way out.
+click 335 14
+wait_for 20 eval "! kill -0 $program_pid" || fail "the program did not quit"
+program_pid=
+config="$program/Config.ini"
+[ -s "$config" ] || fail "Config.ini was not written"
+if grep -qv $'\r$' "$config"; then
+  fail "Config.ini has lines without CR LF"
+fi
+cp "$config" "$program/save.mp3" "$out/"
+read -r seconds hertz < <("$tools/mp3_probe" "$program/save.mp3") || fail "the recording does not decode"
+awk -v s="$seconds" -v h="$hertz" 'BEGIN { exit !(s >= 2.0 && s <= 5.0 && h >= 435 && h <= 445) }' ||
+  fail "the recording is $seconds s at $hertz Hz, not about 3 s at 440 Hz"
+echo "Recorded under Wine: $out/save.mp3 ($seconds s decoded, pitch $hertz Hz; the tone is 440 Hz)"
+echo "Pictures: $out/compact.png, $out/mixer.png, $out/options.png"

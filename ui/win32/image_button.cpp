@@ -1,0 +1,185 @@
+#include "ui/win32/image_button.h"
+
+#include "platform/win32/utf16.h"
+
+#include <windowsx.h>
+
+namespace ornavox {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"OrnavoxImageButton";
+
+void register_class()
+{
+    static const bool registered = [] {
+        WNDCLASSEXW type{};
+        type.cbSize = sizeof type;
+        type.style = CS_DBLCLKS; // the second press of a double-click is no press
+        type.lpfnWndProc = DefWindowProcW;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        type.lpszClassName = kClassName;
+        return RegisterClassExW(&type) != 0;
+    }();
+    (void)registered;
+}
+
+} // namespace
+
+ImageButton::ImageButton(HWND parent, int id, const RECT& place, HIMAGELIST list, HBITMAP background, int imageid,
+                         const std::string& hint)
+    : list_(list), background_(background), origin_{place.left, place.top}, hint_(hint)
+{
+    register_class();
+    window_ = CreateWindowExW(0, kClassName, win32::utf16(hint).c_str(), WS_CHILD | WS_VISIBLE, place.left, place.top,
+                              place.right - place.left, place.bottom - place.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
+    face_.set_imageid(imageid);
+    redraw();
+}
+
+ImageButton::~ImageButton()
+{
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+}
+
+void ImageButton::set_face(int imageid, const std::string& hint)
+{
+    if (hint != hint_) {
+        hint_ = hint;
+        SetWindowTextW(window_, win32::utf16(hint).c_str());
+    }
+    face_.set_imageid(imageid);
+    redraw();
+}
+
+void ImageButton::show_normal_face()
+{
+    face_.pointer_left();
+    face_.set_buttonstate(0);
+    redraw();
+}
+
+void ImageButton::redraw()
+{
+    if (const std::optional<int> image = face_.image(list_ ? ImageList_GetImageCount(list_) : 0))
+        shown_ = image;
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+// The background beneath, then the face: its masked pixels let the
+// background show through.
+void ImageButton::paint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window_, &ps);
+    RECT client;
+    GetClientRect(window_, &client);
+    HDC buffer = CreateCompatibleDC(dc);
+    HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    const HGDIOBJ old_canvas = SelectObject(buffer, canvas);
+    FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (background_) {
+        HDC picture = CreateCompatibleDC(dc);
+        const HGDIOBJ old_picture = SelectObject(picture, background_);
+        BitBlt(buffer, 0, 0, client.right, client.bottom, picture, origin_.x, origin_.y, SRCCOPY);
+        SelectObject(picture, old_picture);
+        DeleteDC(picture);
+    }
+    if (shown_)
+        ImageList_Draw(list_, *shown_, buffer, 0, 0, ILD_TRANSPARENT);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+    SelectObject(buffer, old_canvas);
+    DeleteObject(canvas);
+    DeleteDC(buffer);
+    EndPaint(window_, &ps);
+}
+
+// Entry and exit, also while the button holds the pointer after a press.
+void ImageButton::pointer_at(POINT client)
+{
+    RECT area;
+    GetClientRect(window_, &area);
+    if (PtInRect(&area, client)) {
+        if (!tracking_) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+            tracking_ = TrackMouseEvent(&track);
+        }
+        if (face_.pointer_entered()) {
+            redraw();
+            if (on_enter)
+                on_enter();
+        }
+    } else if (face_.pointer_left()) {
+        redraw();
+        if (on_leave)
+            on_leave();
+    }
+}
+
+LRESULT CALLBACK ImageButton::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    auto* button = reinterpret_cast<ImageButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return button ? button->handle(message, wparam, lparam) : DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT ImageButton::handle(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEMOVE:
+        pointer_at(point);
+        return 0;
+    case WM_MOUSELEAVE:
+        tracking_ = false;
+        if (GetCapture() != window_ && face_.pointer_left()) {
+            redraw();
+            if (on_leave)
+                on_leave();
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(window_);
+        face_.pressed();
+        redraw();
+        UpdateWindow(window_);
+        return 0;
+    case WM_LBUTTONUP: {
+        RECT area;
+        GetClientRect(window_, &area);
+        const bool over = PtInRect(&area, point) != FALSE;
+        if (GetCapture() == window_)
+            ReleaseCapture();
+        // The click runs while the pressed face shows; it may write imageid.
+        if (face_.released(over) && on_click)
+            on_click();
+        if (!IsWindow(window_))
+            return 0;
+        face_.release_done();
+        redraw();
+        if (!over && face_.pointer_left() && on_leave)
+            on_leave();
+        return 0;
+    }
+    case WM_RBUTTONUP: {
+        POINT screen = point;
+        ClientToScreen(window_, &screen);
+        if (on_context)
+            on_context(screen);
+        return 0;
+    }
+    default:
+        return DefWindowProcW(window_, message, wparam, lparam);
+    }
+}
+
+} // namespace ornavox

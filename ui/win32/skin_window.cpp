@@ -1,0 +1,322 @@
+#include "ui/win32/skin_window.h"
+
+#include "platform/message_sink.h"
+#include "platform/win32/utf16.h"
+
+#include <windowsx.h>
+
+namespace ornavox {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"OrnavoxSkinWindow";
+// Start-up goes on once the first frame is on the screen.
+constexpr UINT kFinishStart = WM_APP + 10;
+
+bool autosized(ControlId label)
+{
+    // The hint line and the size line keep their width and cut a long text
+    // off at the right edge; the other display labels grow with their text.
+    return label != ControlId::Label1 && label != ControlId::Label7;
+}
+
+bool has_hover_hint(ControlId label)
+{
+    return label == ControlId::Label3 || label == ControlId::Label4 || label == ControlId::Label7;
+}
+
+} // namespace
+
+int skin_window_hit_test(POINT client)
+{
+    // The image buttons are windows that answer for themselves: what reaches
+    // the window in the skin area is the background, a label or bare area.
+    return client.x >= 0 && client.x < kCompactWidth && client.y >= 0 && client.y < kCompactHeight ? HTCAPTION
+                                                                                                   : HTCLIENT;
+}
+
+Win32SkinWindow::Win32SkinWindow(SkinFormServices services)
+{
+    build_skin(services);
+    form_ = std::make_unique<TskinForm>(std::move(services), *this);
+    for (auto& [id, button] : buttons_) {
+        TskinForm& form = *form_;
+        const ControlId sender = id;
+        button->on_enter = form.until_closed([&form, sender] { form.hotlinkbutton1mouseenter(sender); });
+        button->on_leave = form.until_closed([&form, sender] { form.hotlinkbutton1mouseleave(sender); });
+        button->on_click = [&form, sender] { form.button_click(sender); };
+    }
+    buttons_.at(ControlId::hotlinkbutton2)->on_context = form_->until_closed([this](POINT at) { run_menu(at); });
+}
+
+Win32SkinWindow::~Win32SkinWindow()
+{
+    form_.reset();
+    buttons_.clear();
+    if (!destroyed_)
+        DestroyWindow(window_);
+}
+
+HFONT Win32SkinWindow::font_of(SkinFont font) const
+{
+    return fonts_.at(font).get();
+}
+
+void Win32SkinWindow::build_skin(const SkinFormServices& services)
+{
+    static const bool registered = [] {
+        WNDCLASSEXW type{};
+        type.cbSize = sizeof type;
+        type.lpfnWndProc = &Win32SkinWindow::procedure;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        type.lpszClassName = kClassName;
+        return RegisterClassExW(&type) != 0;
+    }();
+    (void)registered;
+    art_ = read_skin_artwork(services.program_dir);
+    const auto make_font = [](const wchar_t* face, int pixels, int weight) {
+        return win32::Font(CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, face));
+    };
+    fonts_[SkinFont::MsSansSerif] = make_font(L"MS Sans Serif", 11, FW_NORMAL);
+    fonts_[SkinFont::ArialBlack37Bold] = make_font(L"Arial Black", 37, FW_BOLD);
+    fonts_[SkinFont::Arial13] = make_font(L"Arial", 13, FW_NORMAL);
+    peach_.reset(CreateSolidBrush(RGB(255, 239, 227)));
+
+    window_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"skinForm",
+                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 49, 148, kOptionsWidth,
+                              kMixerHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (art_.icon) {
+        SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon.get()));
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(art_.icon.get()));
+    }
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (const SkinControl& c : skin_area()) {
+        if (const SkinLabel* l = c.label) {
+            label_texts_[l->id] = l->text;
+            continue;
+        }
+        const SkinButton& b = *c.button;
+        const RECT place{b.left, b.top, b.left + b.width, b.top + b.height};
+        auto button = std::make_unique<ImageButton>(window_, static_cast<int>(b.id), place,
+                                                    art_.image_lists[static_cast<size_t>(b.image_list - 1)].get(),
+                                                    art_.background.get(), b.imageid, b.hint);
+        add_tooltip(button->handle(), b.hint);
+        buttons_[b.id] = std::move(button);
+    }
+    // A broken installation is said plainly instead of showing a blank face.
+    if (!art_.errors.empty()) {
+        std::string text;
+        for (const std::string& error : art_.errors)
+            text += (text.empty() ? "" : "\n") + error;
+        services.messages.show_message(text);
+    }
+}
+
+void Win32SkinWindow::add_tooltip(HWND control, const std::string& text)
+{
+    const std::wstring wide = win32::utf16(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND Win32SkinWindow::control_window(Control control) const
+{
+    if (control.id == ControlId::skinForm)
+        return window_;
+    if (control.row >= 0) {
+        const auto& row = control.id == ControlId::MuteBox ? mute_boxes_ : volume_bars_;
+        return static_cast<size_t>(control.row) < row.size() ? row[static_cast<size_t>(control.row)] : nullptr;
+    }
+    if (const auto it = buttons_.find(control.id); it != buttons_.end())
+        return it->second->handle();
+    const auto it = controls_.find(control.id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+const ImageButton* Win32SkinWindow::button(ControlId id) const
+{
+    const auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second.get();
+}
+
+std::string Win32SkinWindow::label_text(ControlId label) const
+{
+    const auto it = label_texts_.find(label);
+    return it == label_texts_.end() ? std::string() : it->second;
+}
+
+RECT Win32SkinWindow::control_rect(Control control) const
+{
+    RECT rect{};
+    if (const SkinLabel* l = skin_label(control.id)) {
+        rect = RECT{l->left, l->top, l->left + l->width, l->top + l->height};
+        if (autosized(l->id)) {
+            HDC dc = GetDC(window_);
+            const HGDIOBJ old = SelectObject(dc, font_of(l->font));
+            const std::wstring text = win32::utf16(label_text(l->id));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            SelectObject(dc, old);
+            ReleaseDC(window_, dc);
+            rect.right = l->left + size.cx;
+            rect.bottom = l->top + size.cy;
+        }
+        return rect;
+    }
+    if (HWND control_handle = control_window(control)) {
+        GetWindowRect(control_handle, &rect);
+        MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+// The background, the display labels back to front, and the panels' peach.
+void Win32SkinWindow::paint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window_, &ps);
+    RECT client;
+    GetClientRect(window_, &client);
+    FillRect(dc, &client, peach_.get());
+    if (art_.background) {
+        HDC picture = CreateCompatibleDC(dc);
+        const HGDIOBJ old = SelectObject(picture, art_.background.get());
+        BitBlt(dc, 0, 0, kCompactWidth, kCompactHeight, picture, 0, 0, SRCCOPY);
+        SelectObject(picture, old);
+        DeleteDC(picture);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    for (const SkinControl& c : skin_area()) {
+        const SkinLabel* l = c.label;
+        if (!l)
+            continue;
+        RECT rect = control_rect(l->id);
+        const std::wstring text = win32::utf16(label_text(l->id));
+        const HGDIOBJ old = SelectObject(dc, font_of(l->font));
+        SetTextColor(dc, RGB((l->colour >> 16) & 0xFF, (l->colour >> 8) & 0xFF, l->colour & 0xFF));
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+        SelectObject(dc, old);
+    }
+    EndPaint(window_, &ps);
+    if (!painted_) {
+        painted_ = true;
+        PostMessageW(window_, kFinishStart, 0, 0);
+    }
+}
+
+// The display labels get no pointer events of their own: the window follows
+// the pointer over them, in its caption area, and tells the hint line.
+void Win32SkinWindow::pointer_over_labels(std::optional<POINT> client)
+{
+    ControlId over = ControlId::None;
+    if (client)
+        for (const SkinControl& c : skin_area())
+            if (c.label && has_hover_hint(c.label->id)) {
+                const RECT rect = control_rect(c.label->id);
+                if (PtInRect(&rect, *client))
+                    over = c.label->id;
+            }
+    if (over == pointer_label_ || form_->closed())
+        return;
+    if (pointer_label_ != ControlId::None)
+        form_->hotlinkbutton1mouseleave(pointer_label_);
+    pointer_label_ = over;
+    if (over != ControlId::None)
+        form_->hotlinkbutton1mouseenter(over);
+}
+
+void Win32SkinWindow::run_menu(POINT screen)
+{
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::abc1), L"Show Mixer");
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::help1), L"Help");
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::exit1), L"Exit");
+    const auto chosen = static_cast<ControlId>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, window_, nullptr));
+    DestroyMenu(menu);
+    if (form_->closed())
+        return;
+    if (chosen == ControlId::abc1)
+        form_->hotlinkbutton9Click(chosen);
+    else if (chosen == ControlId::help1)
+        form_->hotlinkbutton12Click(chosen);
+    else if (chosen == ControlId::exit1)
+        form_->exit1Click(chosen);
+}
+
+LRESULT CALLBACK Win32SkinWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Win32SkinWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32SkinWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self && self->form_ ? self->handle(message, wparam, lparam)
+                               : DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT Win32SkinWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case kFinishStart:
+        form_->finish_start();
+        return 0;
+    case WM_NCHITTEST: {
+        POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ScreenToClient(window_, &point);
+        return skin_window_hit_test(point);
+    }
+    case WM_NCLBUTTONDBLCLK:
+        return 0; // the face is no title bar to maximise by
+    case WM_NCMOUSEMOVE: {
+        POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ScreenToClient(window_, &point);
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, window_, 0};
+        TrackMouseEvent(&track);
+        pointer_over_labels(point);
+        return 0;
+    }
+    case WM_NCMOUSELEAVE:
+    case WM_MOUSEMOVE:
+        pointer_over_labels(std::nullopt);
+        return 0;
+    case WM_COMMAND:
+        command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+        return 0;
+    case WM_HSCROLL:
+        if (lparam)
+            scrolled(reinterpret_cast<HWND>(lparam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        SetBkColor(reinterpret_cast<HDC>(wparam), RGB(255, 239, 227));
+        return reinterpret_cast<LRESULT>(peach_.get());
+    case WM_CLOSE:
+        form_->close();
+        return 0;
+    case WM_DESTROY:
+        destroyed_ = true;
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wparam, lparam);
+    }
+}
+
+} // namespace ornavox
