@@ -1,5 +1,7 @@
 #include "app/ini_document.h"
 
+#include "recording/utf8_path.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -37,7 +39,7 @@ bool same_name(const std::string& a, const std::string& b)
 
 IniDocument IniDocument::load(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8_path(path), std::ios::binary);
     if (!in)
         return {};
     std::ostringstream text;
@@ -92,7 +94,7 @@ bool IniDocument::save(const std::string& path, std::string& error) const
 {
     const std::string content = text();
     errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(utf8_path(path), std::ios::binary | std::ios::trunc);
     if (out) {
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         out.close();

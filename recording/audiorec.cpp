@@ -2,6 +2,7 @@
 
 #include "recording/output_file.h"
 #include "recording/time_text.h"
+#include "recording/utf8_path.h"
 
 #include <algorithm>
 #include <array>
@@ -151,7 +152,7 @@ void Taudiorec::rec()
     else if (recording->encodes())
         recording->start_size = static_cast<uint32_t>(recording->file.length());
     std::error_code no_path;
-    recording->path = std::filesystem::absolute(path, no_path).string();
+    recording->path = utf8_text(std::filesystem::absolute(utf8_path(path), no_path));
 
     recording->data.resize(kBufferCount * buffer_size);
     for (size_t i = 0; i < kBufferCount; ++i)

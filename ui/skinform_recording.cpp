@@ -4,6 +4,7 @@
 #include "platform/message_sink.h"
 #include "platform/sound_backend.h"
 #include "platform/user_locale.h"
+#include "recording/utf8_path.h"
 #include "ui/dialogs.h"
 #include "ui/skinform_view.h"
 
@@ -167,12 +168,12 @@ bool TskinForm::choose_save_file()
     options.filters = {{"MP3 files", "*.mp3"}, {"Wave files", "*.wav"}, {"Raw files", "*.raw"}};
     const std::optional<std::string> chosen = services_.dialogs.get_save_file_name(options);
     if (chosen) {
-        const std::filesystem::path path(*chosen);
+        const std::filesystem::path path = utf8_path(*chosen);
         program.SaveFile = *chosen;
-        program.SaveDir = path.parent_path().string();
+        program.SaveDir = utf8_text(path.parent_path());
         if (program.SaveDir.empty() || program.SaveDir.back() != '/')
             program.SaveDir += '/';
-        last_saved_name_ = path.filename().string();
+        last_saved_name_ = utf8_text(path.filename());
         view_.set_text(ControlId::Edit1, last_saved_name_);
     }
     program.Settings.write_string("path", "savepath", program.SaveDir);

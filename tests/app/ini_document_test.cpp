@@ -1,4 +1,5 @@
 #include "app/ini_document.h"
+#include "recording/utf8_path.h"
 
 #include <gtest/gtest.h>
 
@@ -77,15 +78,18 @@ protected:
     std::filesystem::path dir_;
 };
 
+// The program's folder may have any name: its path is UTF-8 text ("Ёлка").
 TEST_F(IniDocumentFile, MissingFileIsEmptyAndSaveRoundTrips)
 {
-    const auto path = (dir_ / "Config.ini").string();
+    const std::filesystem::path folder = dir_ / utf8_path("\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0");
+    std::filesystem::create_directories(folder);
+    const std::string path = utf8_text(folder / "Config.ini");
     auto doc = IniDocument::load(path);
     EXPECT_EQ(doc.text(), "");
     doc.write_string("path", "savefile", "/tmp/a b.mp3");
     std::string error;
     ASSERT_TRUE(doc.save(path, error)) << error;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8_path(path), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(bytes, "[path]\r\nsavefile=/tmp/a b.mp3\r\n\r\n");
     EXPECT_EQ(IniDocument::load(path).read_string("path", "savefile", ""), "/tmp/a b.mp3");

@@ -1,3 +1,4 @@
+#include "recording/utf8_path.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/ui/window_model_fixture.h"
 
@@ -163,11 +164,12 @@ TEST_F(RecordingControl, RecordWhilePlayingOnlyShowsTheMessage)
 }
 
 // No asks for a new file: the chosen file is replaced even though an earlier
-// Yes set append, and the dialog's settings and the path keys follow.
+// Yes set append, and the dialog's settings and the path keys follow. The
+// name is UTF-8 text, kept as it is, whatever the system's code page.
 TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
 {
-    const std::string chosen = folder.path() + "take2.mp3";
-    std::ofstream(chosen, std::ios::binary) << std::string(5000, 'x');
+    const std::string chosen = folder.path() + "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 2.mp3"; // "Ёлка 2.mp3"
+    std::ofstream(utf8_path(chosen), std::ios::binary) << std::string(5000, 'x');
     form->audiorec1->append = true;
     dialogs.answers = {Answer::No};
     dialogs.save_results = {chosen};
@@ -187,7 +189,7 @@ TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
     EXPECT_FALSE(form->audiorec1->append);
     EXPECT_EQ(form->audiorec1->filename, chosen);
     EXPECT_EQ(form->audiorec1->mp3size, 0u);
-    EXPECT_EQ(view.text(ControlId::Edit1), "take2.mp3");
+    EXPECT_EQ(view.text(ControlId::Edit1), "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 2.mp3");
     EXPECT_EQ(written_setting("path", "savefile"), chosen);
     EXPECT_EQ(written_setting("path", "savepath"), folder.path());
 
@@ -195,7 +197,7 @@ TEST_F(RecordingControl, NoChoosesANewFileThatIsNotAppendedTo)
     finish();
     dialogs.save_results = {std::nullopt};
     form->SpeedButton1Click(ControlId::SpeedButton1);
-    EXPECT_EQ(dialogs.save_requests.back().initial_name, "take2.mp3");
+    EXPECT_EQ(dialogs.save_requests.back().initial_name, "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 2.mp3");
 }
 
 TEST_F(RecordingControl, NoThenCancelStartsNothingButWritesThePathKeys)
