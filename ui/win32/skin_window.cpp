@@ -310,6 +310,12 @@ LRESULT Win32SkinWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CLOSE:
         form_->close();
         return 0;
+    case WM_ENDSESSION:
+        // Windows ends the program after this: the recording and the
+        // settings are finished first.
+        if (wparam)
+            form_->close();
+        return 0;
     case WM_DESTROY:
         destroyed_ = true;
         PostQuitMessage(0);
