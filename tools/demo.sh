@@ -29,17 +29,8 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
+source "$(dirname "$0")/wait_for.sh"
 
-recording() { [ -n "$(pactl list short source-outputs)" ]; }
 # The player's stream; the test tone's has no client ("-").
 playing() { pactl list short sink-inputs | awk '$3 != "-"' | grep -q .; }
 

@@ -10,6 +10,7 @@
 #include "platform/win32/wave_in_capture_device.h"
 #include "platform/win32/win32_dispatcher.h"
 #include "recording/audiorec.h"
+#include "tests/support/mixer_change_log.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/wine_sound.h"
@@ -23,14 +24,6 @@ namespace ornavox::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-class ControlLog : public MixerListener {
-public:
-    std::vector<uint32_t> changed;
-    int lines = 0;
-    void control_changed(uint32_t control_id) override { changed.push_back(control_id); }
-    void lines_changed() override { ++lines; }
-};
 
 // What the default capture endpoint answers to a level written to it: Wine
 // does not implement every write of the endpoint volume.
@@ -95,7 +88,7 @@ protected:
     Win32Dispatcher dispatcher;
     std::vector<std::string> chosen;
     CoreAudioMixerDevice device{dispatcher, [this](const RecordSource& source) { chosen.push_back(source.name); }};
-    ControlLog log;
+    MixerChangeLog log;
 
     // The volume control of the monitor's line.
     uint32_t monitor_volume()
@@ -167,7 +160,7 @@ TEST_F(CoreAudioMixer, ALevelSetElsewhereIsToldOnce)
     log.changed.clear();
 
     CoreAudioMixerDevice elsewhere{dispatcher, [](const RecordSource&) {}};
-    ControlLog other;
+    MixerChangeLog other;
     ASSERT_TRUE(elsewhere.open(0, other));
     ASSERT_TRUE(elsewhere.set_value(volume, 40000));
     dispatcher.run_until([&] { return !log.changed.empty(); }, 2000ms);

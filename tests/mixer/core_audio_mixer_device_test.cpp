@@ -2,6 +2,7 @@
 // writes, and which changes it raises, when, and how often. The same device
 // on Wine's real endpoints is tested in core_audio_mixer_test.
 #include "tests/support/fake_core_audio.h"
+#include "tests/support/mixer_change_log.h"
 
 #include "mixer/mixer.h"
 #include "platform/fake/queue_dispatcher.h"
@@ -14,14 +15,6 @@
 
 namespace ornavox::test {
 namespace {
-
-class ChangeLog : public MixerListener {
-public:
-    std::vector<uint32_t> changed;
-    int lines = 0;
-    void control_changed(uint32_t control_id) override { changed.push_back(control_id); }
-    void lines_changed() override { ++lines; }
-};
 
 class CoreAudioMixerLogic : public ::testing::Test {
 protected:
@@ -108,7 +101,7 @@ protected:
     FakeEndpoint* output;
     QueueDispatcher dispatcher;
     std::vector<RecordSource> chosen;
-    ChangeLog log;
+    MixerChangeLog log;
     std::optional<CoreAudioMixerDevice> device;
 };
 

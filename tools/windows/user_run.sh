@@ -26,17 +26,8 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "$0")/../wait_for.sh"
 
-recording() { [ -n "$(pactl list short source-outputs)" ]; }
 # The program's stream beside the tone's.
 playing() { [ "$(pactl list short sink-inputs | wc -l)" -ge 2 ]; }
 has_size() { xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }

@@ -1,6 +1,7 @@
 #include "ui/win32/image_button.h"
 
 #include "platform/win32/utf16.h"
+#include "ui/win32/window_class.h"
 
 #include <windowsx.h>
 
@@ -10,28 +11,14 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"OrnavoxImageButton";
 
-void register_class()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.style = CS_DBLCLKS; // the second press of a double-click is no press
-        type.lpfnWndProc = DefWindowProcW;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.lpszClassName = kClassName;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
-}
-
 } // namespace
 
 ImageButton::ImageButton(HWND parent, int id, const RECT& place, HIMAGELIST list, HBITMAP background, int imageid,
                          const std::string& hint)
     : list_(list), background_(background), origin_{place.left, place.top}, hint_(hint)
 {
-    register_class();
+    // Double-clicks: the second press of one is no press.
+    win32::register_window_class(kClassName, DefWindowProcW, CS_DBLCLKS);
     window_ = CreateWindowExW(0, kClassName, win32::utf16(hint).c_str(), WS_CHILD | WS_VISIBLE, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);

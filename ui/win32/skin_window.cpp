@@ -2,6 +2,7 @@
 
 #include "platform/message_sink.h"
 #include "platform/win32/utf16.h"
+#include "ui/win32/window_class.h"
 
 #include <windowsx.h>
 
@@ -64,16 +65,7 @@ HFONT Win32SkinWindow::font_of(SkinFont font) const
 
 void Win32SkinWindow::build_skin(const SkinFormServices& services)
 {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = &Win32SkinWindow::procedure;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.lpszClassName = kClassName;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    win32::register_window_class(kClassName, &Win32SkinWindow::procedure);
     art_ = read_skin_artwork(services.program_dir);
     const auto make_font = [](const wchar_t* face, int pixels, int weight) {
         return win32::Font(CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

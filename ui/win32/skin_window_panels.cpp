@@ -3,6 +3,7 @@
 #include "ui/win32/skin_window.h"
 
 #include "platform/win32/utf16.h"
+#include "ui/win32/window_class.h"
 
 #include <algorithm>
 #include <string_view>
@@ -78,17 +79,7 @@ void Win32SkinWindow::build_panels()
 
     // The scrolling box at 0, 176: a window of its own whose inside holds the
     // rows and scrolls them.
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = &Win32SkinWindow::rows_procedure;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.hbrBackground = nullptr;
-        type.lpszClassName = kRowsClass;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    win32::register_window_class(kRowsClass, &Win32SkinWindow::rows_procedure);
     rows_ = CreateWindowExW(WS_EX_CLIENTEDGE, kRowsClass, L"",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN | WS_TABSTOP, 0, 176, 350, 137,
                             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId::ScrollBox1)),
