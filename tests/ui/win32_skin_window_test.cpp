@@ -170,6 +170,9 @@ TEST_F(Win32SkinWindowTest, AClickOnEachButtonReachesItsHandler)
 TEST_F(Win32SkinWindowTest, TheHintLineFollowsThePointerOverButtonsAndLabels)
 {
     HWND record = control(ControlId::hotlinkbutton3);
+    wchar_t name[64] = {};
+    GetWindowTextW(record, name, 64);
+    EXPECT_STREQ(name, L"Record  what playback") << "a screen reader names the button by its hint";
     SendMessageW(record, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(window->label_text(ControlId::Label1), "Record  what playback");
     EXPECT_EQ(window->button(ControlId::hotlinkbutton3)->buttonstate(), 1);
@@ -217,6 +220,17 @@ TEST_F(Win32SkinWindowTest, WhatCodeSetsRaisesNothingAndWhatTheUserDoesReachesIt
     EXPECT_EQ(card.control_value(card.playback_volume_control(1)), 30256u);
     SendMessageW(control({ControlId::MuteBox, 1}), BM_CLICK, 0, 0);
     EXPECT_EQ(card.control_value(card.playback_mute_control(1)), 0u);
+}
+
+// Windows ends the program after its session ends: what close does comes
+// first, the settings written.
+TEST_F(Win32SkinWindowTest, TheEndOfTheSessionClosesAsTheQuitButtonDoes)
+{
+    SendMessageW(window->handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(window->handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(form().closed());
+    EXPECT_FALSE(IsWindow(window->handle()));
+    EXPECT_NE(folder.read_config(), "<missing>");
 }
 
 } // namespace
