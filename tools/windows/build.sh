@@ -42,3 +42,4 @@ if [ "${1:-}" = --test ]; then
   ctest --test-dir build-windows --output-on-failure --timeout 300 -j2 --repeat until-pass:2
   tools/windows/user_run.sh build-windows "$linux_tools"
 fi
+echo "The Windows part took $SECONDS s."
