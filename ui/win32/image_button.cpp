@@ -18,13 +18,11 @@ ImageButton::ImageButton(HWND parent, int id, const RECT& place, HIMAGELIST list
     : list_(list), background_(background), origin_{place.left, place.top}, hint_(hint)
 {
     // Double-clicks: the second press of one is no press.
-    win32::register_window_class(kClassName, DefWindowProcW, CS_DBLCLKS);
+    win32::register_window_class(kClassName, &ImageButton::procedure, CS_DBLCLKS);
+    face_.set_imageid(imageid);
     window_ = CreateWindowExW(0, kClassName, win32::utf16(hint).c_str(), WS_CHILD | WS_VISIBLE, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
-    face_.set_imageid(imageid);
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
     redraw();
 }
 
@@ -110,6 +108,11 @@ void ImageButton::pointer_at(POINT client)
 
 LRESULT CALLBACK ImageButton::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<ImageButton*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        created->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
     auto* button = reinterpret_cast<ImageButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return button ? button->handle(message, wparam, lparam) : DefWindowProcW(window, message, wparam, lparam);
 }

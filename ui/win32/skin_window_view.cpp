@@ -57,13 +57,11 @@ void Win32SkinWindow::set_text(ControlId control, const std::string& text)
         setting_ = false;
         return;
     }
-    RECT before = control_rect(control);
+    const RECT before = control_rect(control);
     label_texts_[control] = text;
-    RECT after = control_rect(control);
+    const RECT after = control_rect(control);
     InvalidateRect(window_, &before, FALSE);
     InvalidateRect(window_, &after, FALSE);
-    // The buttons over a label keep their face.
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_NOERASE | RDW_UPDATENOW);
 }
 
 void Win32SkinWindow::set_button(ControlId id, int imageid, const std::string& hint)
