@@ -4,7 +4,8 @@
 # with the prefix the caller gives (DISPLAY, WINEPREFIX), with a private sound
 # server playing a 440 Hz tone into its null sink: the downloaded zip
 # unpacked into a fresh folder; pictures of the compact, mixer and options
-# layouts; the monitor chosen as record source in the mixer panel; about 3 s
+# layouts; a second start, which only brings the first window forward; the
+# monitor chosen as record source in the mixer panel; about 3 s
 # recorded with the record button (Yes to the append question) and the stop
 # button; played with the play button and heard on the sink; the quit button,
 # and Config.ini written with CR LF lines. Leaves the pictures, the MP3 and
@@ -45,6 +46,10 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^skinForm$' | he
 wait_for 10 has_size 351x124 || fail "the window is not compact at start"
 sleep 1
 shot compact
+
+# A second start only brings the first window forward.
+timeout 30 wine "$program/ornavox.exe" >>"$out/wine.log" 2>&1 || fail "a second start did not end at once"
+[ "$(xdotool search --onlyvisible --name '^skinForm$' | wc -l)" = 1 ] || fail "a second start opened a second window"
 
 # The mixer panel: the sink's monitor typed into the source list.
 click 118 13
