@@ -1,7 +1,6 @@
 #include "ui/win32/image_button.h"
 
 #include "platform/win32/utf16.h"
-#include "ui/win32/window_class.h"
 
 #include <windowsx.h>
 
@@ -108,12 +107,7 @@ void ImageButton::pointer_at(POINT client)
 
 LRESULT CALLBACK ImageButton::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<ImageButton*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        created->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* button = reinterpret_cast<ImageButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* button = win32::window_owner<ImageButton>(window, message, lparam);
     return button ? button->handle(message, wparam, lparam) : DefWindowProcW(window, message, wparam, lparam);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/button_face.h"
+#include "ui/win32/window_class.h"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -42,6 +43,8 @@ public:
     std::function<void(POINT screen)> on_context; // a right-click
 
 private:
+    template <class Owner>
+    friend Owner* win32::window_owner(HWND, UINT, LPARAM);
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
     void redraw();

@@ -2,7 +2,6 @@
 
 #include "platform/message_sink.h"
 #include "platform/win32/utf16.h"
-#include "ui/win32/window_class.h"
 
 #include <windowsx.h>
 
@@ -248,12 +247,7 @@ void Win32SkinWindow::run_menu(POINT screen)
 
 LRESULT CALLBACK Win32SkinWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32SkinWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Win32SkinWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = win32::window_owner<Win32SkinWindow>(window, message, lparam);
     return self && self->form_ ? self->handle(message, wparam, lparam)
                                : DefWindowProcW(window, message, wparam, lparam);
 }

@@ -5,6 +5,7 @@
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/image_button.h"
 #include "ui/win32/skin_artwork.h"
+#include "ui/win32/window_class.h"
 
 #include <windows.h>
 
@@ -67,6 +68,8 @@ public:
     void popup_menu(ControlId below) override;
 
 private:
+    template <class Owner>
+    friend Owner* win32::window_owner(HWND, UINT, LPARAM);
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK rows_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);

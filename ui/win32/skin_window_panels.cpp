@@ -3,7 +3,6 @@
 #include "ui/win32/skin_window.h"
 
 #include "platform/win32/utf16.h"
-#include "ui/win32/window_class.h"
 
 #include <algorithm>
 #include <string_view>

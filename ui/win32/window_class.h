@@ -19,4 +19,18 @@ inline void register_window_class(const wchar_t* name, WNDPROC procedure, UINT s
     RegisterClassExW(&type);
 }
 
+// The object that a window of the program belongs to: handed to
+// CreateWindowExW as its creation parameter, kept in the window's user data,
+// and told its window handle as the window is made. Null before that.
+template <class Owner>
+Owner* window_owner(HWND window, UINT message, LPARAM lparam)
+{
+    if (message == WM_NCCREATE) {
+        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        owner->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 } // namespace ornavox::win32
