@@ -12,6 +12,14 @@ inline constexpr TShortCut kShortcutCtrl = 0x4000;
 inline constexpr TShortCut kShortcutAlt = 0x8000;
 inline constexpr TShortCut kShortcutModifiers = kShortcutShift | kShortcutCtrl | kShortcutAlt;
 
+// A shortcut's modifiers as another API's flags for Shift, Ctrl and Alt.
+template <class Flags>
+constexpr Flags modifier_flags(TShortCut shortcut, Flags shift, Flags ctrl, Flags alt)
+{
+    return static_cast<Flags>((shortcut & kShortcutShift ? shift : 0) | (shortcut & kShortcutCtrl ? ctrl : 0)
+                              | (shortcut & kShortcutAlt ? alt : 0));
+}
+
 // "Shift+", "Ctrl+", "Alt+" as set, then the key's name (Shift+Ctrl+F9).
 // A value whose key has no name gives empty text.
 std::string ShortCutToText(TShortCut shortcut);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/win32/window_class.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -22,6 +24,8 @@ public:
     HWND handle() const { return window_; }
 
 private:
+    template <class Owner>
+    friend Owner* window_owner(HWND, UINT, LPARAM);
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
     Handler handler_;

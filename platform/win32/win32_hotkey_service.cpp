@@ -27,13 +27,7 @@ bool Win32HotkeyService::register_hotkey(int id, uint16_t shortcut)
     const UINT key = shortcut & 0xFF;
     if (key == 0)
         return false;
-    UINT modifiers = MOD_NOREPEAT;
-    if (shortcut & kShortcutShift)
-        modifiers |= MOD_SHIFT;
-    if (shortcut & kShortcutCtrl)
-        modifiers |= MOD_CONTROL;
-    if (shortcut & kShortcutAlt)
-        modifiers |= MOD_ALT;
+    const UINT modifiers = MOD_NOREPEAT | modifier_flags<UINT>(shortcut, MOD_SHIFT, MOD_CONTROL, MOD_ALT);
     if (!RegisterHotKey(window_.handle(), id, modifiers, key))
         return false;
     registered_[id] = shortcut;

@@ -138,9 +138,7 @@ void X11HotkeyService::grab(Grab& entry)
     entry.keycode = keycode_of(entry.shortcut);
     if (entry.keycode == XCB_NO_SYMBOL)
         return;
-    entry.modifiers = static_cast<uint16_t>(((entry.shortcut & kShortcutShift) ? XCB_MOD_MASK_SHIFT : 0)
-                                            | ((entry.shortcut & kShortcutCtrl) ? XCB_MOD_MASK_CONTROL : 0)
-                                            | ((entry.shortcut & kShortcutAlt) ? alt_mask_ : 0));
+    entry.modifiers = modifier_flags<uint16_t>(entry.shortcut, XCB_MOD_MASK_SHIFT, XCB_MOD_MASK_CONTROL, alt_mask_);
     std::vector<uint16_t> taken;
     for (uint16_t locks : lock_combinations()) {
         const uint16_t modifiers = entry.modifiers | locks;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/win32/window_class.h"
 #include "ui/button_face.h"
-#include "ui/win32/window_class.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

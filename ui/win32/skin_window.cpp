@@ -88,7 +88,7 @@ void Win32SkinWindow::build_skin(const SkinFormServices& services)
                         CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (const SkinControl& c : skin_area()) {
         if (const SkinLabel* l = c.label) {
-            label_texts_[l->id] = l->text;
+            set_label(l->id, l->text);
             continue;
         }
         const SkinButton& b = *c.button;
@@ -142,28 +142,48 @@ const ImageButton* Win32SkinWindow::button(ControlId id) const
 
 std::string Win32SkinWindow::label_text(ControlId label) const
 {
-    const auto it = label_texts_.find(label);
-    return it == label_texts_.end() ? std::string() : it->second;
+    const auto it = labels_.find(label);
+    return it == labels_.end() ? std::string() : it->second.text;
+}
+
+SIZE Win32SkinWindow::text_size(HFONT font, const std::string& text)
+{
+    HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring wide = win32::utf16(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size;
+}
+
+// A label that grows with its text is measured once per text; what it
+// covered before and covers now is painted anew. A panel control not built
+// yet keeps nothing.
+void Win32SkinWindow::set_label(ControlId id, const std::string& text)
+{
+    const SkinLabel* found = skin_label(id);
+    if (!found)
+        return;
+    const SkinLabel& l = *found;
+    RECT rect{l.left, l.top, l.left + l.width, l.top + l.height};
+    if (autosized(id)) {
+        const SIZE size = text_size(font_of(l.font), text);
+        rect.right = l.left + size.cx;
+        rect.bottom = l.top + size.cy;
+    }
+    PaintedLabel& label = labels_[id];
+    InvalidateRect(window_, &label.rect, FALSE);
+    InvalidateRect(window_, &rect, FALSE);
+    label = PaintedLabel{text, rect};
 }
 
 RECT Win32SkinWindow::control_rect(Control control) const
 {
     RECT rect{};
-    if (const SkinLabel* l = skin_label(control.id)) {
-        rect = RECT{l->left, l->top, l->left + l->width, l->top + l->height};
-        if (autosized(l->id)) {
-            HDC dc = GetDC(window_);
-            const HGDIOBJ old = SelectObject(dc, font_of(l->font));
-            const std::wstring text = win32::utf16(label_text(l->id));
-            SIZE size{};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            SelectObject(dc, old);
-            ReleaseDC(window_, dc);
-            rect.right = l->left + size.cx;
-            rect.bottom = l->top + size.cy;
-        }
-        return rect;
-    }
+    if (const auto it = labels_.find(control.id); it != labels_.end())
+        return it->second.rect;
     if (HWND control_handle = control_window(control)) {
         GetWindowRect(control_handle, &rect);
         MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&rect), 2);
@@ -191,11 +211,11 @@ void Win32SkinWindow::paint()
         const SkinLabel* l = c.label;
         if (!l)
             continue;
-        RECT rect = control_rect(l->id);
-        const std::wstring text = win32::utf16(label_text(l->id));
+        PaintedLabel& label = labels_.at(l->id);
+        const std::wstring text = win32::utf16(label.text);
         const HGDIOBJ old = SelectObject(dc, font_of(l->font));
         SetTextColor(dc, RGB((l->colour >> 16) & 0xFF, (l->colour >> 8) & 0xFF, l->colour & 0xFF));
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label.rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
         SelectObject(dc, old);
     }
     EndPaint(window_, &ps);
@@ -213,8 +233,7 @@ void Win32SkinWindow::pointer_over_labels(std::optional<POINT> client)
     if (client)
         for (const SkinControl& c : skin_area())
             if (c.label && has_hover_hint(c.label->id)) {
-                const RECT rect = control_rect(c.label->id);
-                if (PtInRect(&rect, *client))
+                if (PtInRect(&labels_.at(c.label->id).rect, *client))
                     over = c.label->id;
             }
     if (over == pointer_label_ || form_->closed())

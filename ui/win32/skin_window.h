@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/win32/window_class.h"
 #include "ui/skinform.h"
 #include "ui/skinform_view.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/image_button.h"
 #include "ui/win32/skin_artwork.h"
-#include "ui/win32/window_class.h"
 
 #include <windows.h>
 
@@ -83,7 +83,8 @@ private:
     HWND make(const wchar_t* type, ControlId id, const char* text, DWORD style, int left, int top, int width,
               int height, HWND parent = nullptr);
     HFONT font_of(SkinFont font) const;
-    HWND bar_window(Control bar) const;
+    void set_label(ControlId id, const std::string& text);
+    static SIZE text_size(HFONT font, const std::string& text);
     void run_menu(POINT screen);
 
     HWND window_ = nullptr;
@@ -91,7 +92,12 @@ private:
     std::map<SkinFont, win32::Font> fonts_;
     win32::Brush peach_;
     std::map<ControlId, std::unique_ptr<ImageButton>> buttons_;
-    std::map<ControlId, std::string> label_texts_;
+    // The display labels that the window paints, with the place each covers.
+    struct PaintedLabel {
+        std::string text;
+        RECT rect{};
+    };
+    std::map<ControlId, PaintedLabel> labels_;
     ControlId pointer_label_ = ControlId::None; // the display label under the pointer
     std::map<ControlId, HWND> controls_;        // the panels' controls
     HWND rows_ = nullptr;                       // the scrolling box's inside

@@ -40,13 +40,7 @@ HWND Win32SkinWindow::make(const wchar_t* type, ControlId id, const char* text, 
         SetWindowLongPtrW(control, GWL_EXSTYLE, GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     // Panel labels never change their text: sized to it once.
     if (type == std::wstring_view(WC_STATICW)) {
-        HDC dc = GetDC(control);
-        const HGDIOBJ old = SelectObject(dc, font_of(SkinFont::MsSansSerif));
-        const std::wstring wide = win32::utf16(text);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(control, dc);
+        const SIZE size = text_size(font_of(SkinFont::MsSansSerif), text);
         SetWindowPos(control, nullptr, 0, 0, size.cx, std::max<int>(height, size.cy),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -306,7 +300,7 @@ void Win32SkinWindow::scrolled(HWND bar)
     if (setting_ || form_->closed() || (last != bar_positions_.end() && last->second == now))
         return;
     bar_positions_[bar] = now;
-    if (bar == controls_[ControlId::TrackBar1]) {
+    if (bar == controls_.at(ControlId::TrackBar1)) {
         form_->TrackBar1Change(ControlId::TrackBar1);
         return;
     }

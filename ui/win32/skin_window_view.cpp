@@ -22,14 +22,7 @@ std::string window_text(HWND control)
 // HOTKEYF_SHIFT, _CONTROL and _ALT in the byte above.
 WORD to_hotkey_control(uint16_t shortcut)
 {
-    BYTE modifiers = 0;
-    if (shortcut & kShortcutShift)
-        modifiers |= HOTKEYF_SHIFT;
-    if (shortcut & kShortcutCtrl)
-        modifiers |= HOTKEYF_CONTROL;
-    if (shortcut & kShortcutAlt)
-        modifiers |= HOTKEYF_ALT;
-    return MAKEWORD(shortcut & 0xFF, modifiers);
+    return MAKEWORD(shortcut & 0xFF, modifier_flags<BYTE>(shortcut, HOTKEYF_SHIFT, HOTKEYF_CONTROL, HOTKEYF_ALT));
 }
 
 uint16_t from_hotkey_control(WORD value)
@@ -57,11 +50,7 @@ void Win32SkinWindow::set_text(ControlId control, const std::string& text)
         setting_ = false;
         return;
     }
-    const RECT before = control_rect(control);
-    label_texts_[control] = text;
-    const RECT after = control_rect(control);
-    InvalidateRect(window_, &before, FALSE);
-    InvalidateRect(window_, &after, FALSE);
+    set_label(control, text);
 }
 
 void Win32SkinWindow::set_button(ControlId id, int imageid, const std::string& hint)
@@ -136,14 +125,9 @@ bool Win32SkinWindow::checked(Control control) const
     return SendMessageW(control_window(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-HWND Win32SkinWindow::bar_window(Control bar) const
-{
-    return control_window(bar);
-}
-
 void Win32SkinWindow::set_position(Control bar, int position)
 {
-    HWND control = bar_window(bar);
+    HWND control = control_window(bar);
     setting_ = true;
     SendMessageW(control, TBM_SETPOS, TRUE, position);
     setting_ = false;
@@ -152,12 +136,12 @@ void Win32SkinWindow::set_position(Control bar, int position)
 
 int Win32SkinWindow::position(Control bar) const
 {
-    return static_cast<int>(SendMessageW(bar_window(bar), TBM_GETPOS, 0, 0));
+    return static_cast<int>(SendMessageW(control_window(bar), TBM_GETPOS, 0, 0));
 }
 
 bool Win32SkinWindow::thumb_held(Control bar) const
 {
-    return GetCapture() == bar_window(bar);
+    return GetCapture() == control_window(bar);
 }
 
 void Win32SkinWindow::set_hotkey(ControlId field, uint16_t shortcut)
