@@ -1,5 +1,6 @@
 #include "app/ini_document.h"
 
+#include "recording/file_handle.h"
 #include "recording/utf8_path.h"
 
 #include <algorithm>
@@ -92,20 +93,11 @@ std::string IniDocument::text() const
 
 bool IniDocument::save(const std::string& path, std::string& error) const
 {
-    const std::string content = text();
-    errno = 0;
-    std::ofstream out(utf8_path(path), std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-    }
-    if (!out) {
-        const int code = errno;
-        error =
-            "Cannot write settings to " + path + ": " + (code ? std::strerror(code) : "the file could not be written");
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (file::replace_whole(path, text(), reason))
+        return true;
+    error = "Cannot write settings to " + path + ": " + reason;
+    return false;
 }
 
 IniDocument::Section* IniDocument::find_section(const std::string& name)

@@ -22,7 +22,8 @@ public:
     // The whole document as CRLF text: each section's header, its lines, one
     // empty line.
     std::string text() const;
-    // Rewrites the whole file; false with a reason for the user on failure.
+    // Replaces the whole file, or on failure leaves the old one as it was and
+    // gives a reason for the user.
     bool save(const std::string& path, std::string& error) const;
 
     // A section is present when it holds at least one line.

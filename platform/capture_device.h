@@ -58,12 +58,16 @@ public:
 
     virtual void start() = 0;
 
-    // Stops capturing and hands back every queued buffer: the partly filled
-    // one first with its recorded byte count, the rest with 0.
+    // Stops capturing and hands back every queued buffer, filled in order
+    // with what was captured before: full ones, then the partly filled one
+    // with its recorded byte count, the rest with 0. What did not fit stays
+    // with the device: a buffer queued after reset() is filled from it and
+    // handed back at once, full or with what was left (0 once nothing is).
     virtual void reset() = 0;
 
     // Hands back every buffer still queued, as reset() does, then the closed
-    // notification follows.
+    // notification follows. What the device still held is dropped and
+    // counted in undelivered_bytes().
     virtual void close() = 0;
 
     // Samples (frames of all channels) captured since open; nullopt when
@@ -72,6 +76,10 @@ public:
 
     // Times the device had to drop captured data because nobody read it in time.
     virtual uint64_t overruns() const = 0;
+
+    // Bytes captured before the last reset() that the last close() dropped,
+    // because they were not asked for.
+    virtual uint64_t undelivered_bytes() const = 0;
 };
 
 } // namespace ornavox

@@ -5,7 +5,7 @@
 
 namespace ornavox {
 
-// How the user writes numbers and times of day. GUI thread.
+// How the user writes numbers and times. GUI thread.
 class UserLocale {
 public:
     virtual ~UserLocale() = default;
@@ -16,6 +16,9 @@ public:
     virtual std::string shortest_decimal(double value) const = 0;
     // The user's long time pattern, see recording/time_text.h.
     virtual std::string long_time_format() const = 0;
+    // The digit zero of the user's script, one UTF-8 character; the other
+    // digits follow it.
+    virtual std::string zero_digit() const = 0;
 };
 
 } // namespace ornavox

@@ -1,5 +1,6 @@
 #include "recording/audiorec.h"
 
+#include "recording/mp3_start.h"
 #include "recording/output_file.h"
 #include "recording/time_text.h"
 #include "recording/utf8_path.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -22,6 +24,13 @@ constexpr const char* kRawFileName = "save.raw";
 // How long a closing recording may take before its resources are released
 // without the device's last notifications.
 constexpr std::chrono::milliseconds kCloseTimeout{5000};
+// How long a stop may go on handing over what the device still holds.
+constexpr std::chrono::milliseconds kDrainTime{1000};
+// Zeros shorter than this at the start of a resumed capture are the sound's
+// own, not a server's silence.
+constexpr uint32_t kLeadingSilenceFrames = 32;
+// How often a running recording looks whether its file still has a name.
+constexpr std::chrono::milliseconds kNameCheckInterval{1000};
 
 constexpr double kSecondsPerDay = 86400.0;
 
@@ -76,20 +85,75 @@ std::string overrun_text(uint64_t overruns)
     return "Captured sound was lost " + times + " during the recording because it could not be saved fast enough.";
 }
 
+std::string undelivered_text(uint64_t bytes, const WaveFormat& format)
+{
+    const double seconds = static_cast<double>(bytes) / format.avg_bytes_per_sec;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds < 0.1 ? 0.1 : seconds);
+    return std::string("The last ") + text
+        + " seconds of sound before the stop could not be saved in time and are missing from the recording.";
+}
+
+std::string not_mp3_text(const std::string& path)
+{
+    return "Cannot append to " + path
+        + ": the file does not hold MP3 sound. Nothing was recorded and the file is left as it was; choose another "
+          "file to record to.";
+}
+
+std::string unsupported_rate_text(const std::string& path, uint32_t rate)
+{
+    return "Cannot append to " + path + ": its sound is at " + std::to_string(rate)
+        + " Hz, which cannot be recorded. Nothing was recorded; choose another file to record to.";
+}
+
+bool recordable_rate(int64_t rate)
+{
+    return rate == 32000 || rate == 44100 || rate == 48000;
+}
+
+bool zero_frame(const uint8_t* frame)
+{
+    return (frame[0] | frame[1] | frame[2] | frame[3]) == 0;
+}
+
 } // namespace
 
+struct Taudiorec::BufferRing {
+    std::vector<uint8_t> data; // the four capture buffers' bytes, one after another
+    std::array<CaptureBuffer, kBufferCount> buffers{};
+
+    bool holds(const CaptureBuffer& buffer) const
+    {
+        return &buffer >= buffers.data() && &buffer < buffers.data() + buffers.size();
+    }
+};
+
 struct Taudiorec::Recording {
+    // The output, which a pause keeps for the resume.
     EncoderStream stream;        // open while the recording encodes
     std::vector<uint8_t> output; // the encoder's output, written straight to the file
     OutputFile file;
-    std::string path;          // of the file, for messages
-    std::vector<uint8_t> data; // the four capture buffers' bytes, one after another
-    std::array<CaptureBuffer, kBufferCount> buffers{};
+    std::string filename; // as rec() was given it
+    std::string path;     // of the file, for messages
+    int32_t bps = 0;
     uint32_t start_size = 0;
+    bool failed = false;    // a write failed; nothing more goes to the file
+    bool name_lost = false; // the file was deleted while recording
+    std::unique_ptr<BufferRing> ring = std::make_unique<BufferRing>();
+
+    // One capture, from rec() until the device closed.
+    bool capturing = false;
     bool stopped = false;
-    bool failed = false;        // a write failed; nothing more goes to the file
-    bool device_failed = false; // the device stopped capturing by itself
+    bool device_closing = false; // close() was called
+    bool keep = false;           // a pause: the stream and the file wait for the resume
+    bool device_failed = false;
+    std::chrono::steady_clock::time_point drain_until;
+    std::chrono::steady_clock::time_point next_name_check;
     uint64_t overruns = 0;
+    uint64_t undelivered = 0;          // bytes the device still held when the drain ran out of time
+    uint64_t silence_to_skip = 0;      // frames, at the start of a resumed capture
+    uint64_t silence_skipped = 0;      // frames left out of this capture
     std::vector<std::string> messages; // shown once the device closed
 
     bool encodes() const { return stream.is_open(); }
@@ -105,29 +169,38 @@ Taudiorec::~Taudiorec()
     if (state == 1)
         stop();
     finish_closing();
+    finish();
 }
 
-void Taudiorec::rec()
+// Opens the file and the encoder stream of a new recording; `rate` is what
+// the user chose, or the appended file's own.
+std::unique_ptr<Taudiorec::Recording> Taudiorec::start_output(uint32_t& rate)
 {
-    if (recording_ && !recording_->stopped)
-        return;
-    finish_closing();
-
-    if (samples != 32000 && samples != 44100 && samples != 48000)
-        samples = 44100;
-    format_ = WaveFormat{};
-    format_.samples_per_sec = static_cast<uint32_t>(samples);
-    format_.avg_bytes_per_sec = format_.block_align * format_.samples_per_sec;
+    auto recording = std::make_unique<Recording>();
+    recording->filename = filename;
+    recording->bps = bps;
+    if (encoder_ && append) {
+        recording->file = OutputFile::open_existing(filename);
+        const OutputFile& file = recording->file;
+        if (file.is_open()) {
+            const Mp3Start start = probe_mp3_start(
+                [&file](uint64_t offset, uint8_t* data, size_t size) { return file.read(offset, data, size); },
+                file.length());
+            if (start.kind == Mp3Start::Kind::Other)
+                throw AudiorecError(not_mp3_text(filename));
+            if (start.kind == Mp3Start::Kind::Frames) {
+                if (!recordable_rate(start.rate))
+                    throw AudiorecError(unsupported_rate_text(filename, start.rate));
+                rate = start.rate;
+            }
+        }
+    }
 
     BE_CONFIG config{};
     config.dwConfig = BE_CONFIG_MP3;
-    config.format.mp3.dwSampleRate = static_cast<BE_DWORD>(samples);
+    config.format.mp3.dwSampleRate = rate;
     config.format.mp3.byMode = BE_MP3_MODE_STEREO;
-    if (bps != 96 && bps != 128 && bps != 160 && bps != 192 && bps != 256)
-        bps = 128;
     config.format.mp3.wBitrate = static_cast<uint16_t>(bps);
-
-    auto recording = std::make_unique<Recording>();
     uint32_t buffer_size = kRawBufferSize;
     if (encoder_) {
         BE_DWORD chunk_samples = 0;
@@ -139,36 +212,83 @@ void Taudiorec::rec()
             // One buffer holds two chunks' worth of 16-bit values.
             buffer_size = 4 * chunk_samples;
             recording->output.resize(output_size);
+        } else {
+            recording->file = OutputFile();
         }
     }
     // A resumed recording continues its file, the raw one too: creating it
     // anew would throw away what was recorded before the pause.
     const std::string path = recording->encodes() ? filename : kRawFileName;
-    if (append)
+    if (append && !recording->file.is_open())
         recording->file = OutputFile::open_existing(path);
-    const bool continues_file = recording->file.is_open();
-    if (!continues_file)
+    if (!recording->file.is_open())
         recording->file = OutputFile::create(path);
-    else if (recording->encodes())
-        recording->start_size = static_cast<uint32_t>(recording->file.length());
     std::error_code no_path;
     recording->path = utf8_text(std::filesystem::absolute(utf8_path(path), no_path));
 
-    recording->data.resize(kBufferCount * buffer_size);
+    BufferRing& ring = *recording->ring;
+    ring.data.resize(kBufferCount * buffer_size);
     for (size_t i = 0; i < kBufferCount; ++i)
-        recording->buffers[i] = CaptureBuffer{recording->data.data() + i * buffer_size, buffer_size, 0};
+        ring.buffers[i] = CaptureBuffer{ring.data.data() + i * buffer_size, buffer_size, 0};
+    return recording;
+}
 
+// A paused recording goes on in its stream only into the same file at the
+// same bit rate; its rate is the file's anyway.
+bool Taudiorec::resumes(const Recording& recording) const
+{
+    if (!append || recording.failed || recording.name_lost)
+        return false;
+    return !recording.encodes() || (recording.filename == filename && recording.bps == bps);
+}
+
+void Taudiorec::rec()
+{
+    if (recording_ && recording_->capturing && !recording_->stopped)
+        return;
+    finish_closing();
+
+    if (!recordable_rate(samples))
+        samples = 44100;
+    if (bps != 96 && bps != 128 && bps != 160 && bps != 192 && bps != 256)
+        bps = 128;
+    if (recording_ && !resumes(*recording_))
+        finish();
+
+    const bool resumed = recording_ != nullptr;
+    uint32_t rate = resumed ? format_.samples_per_sec : static_cast<uint32_t>(samples);
+    std::unique_ptr<Recording> started = resumed ? nullptr : start_output(rate);
+    Recording& recording = resumed ? *recording_ : *started;
+
+    WaveFormat format;
+    format.samples_per_sec = rate;
+    format.avg_bytes_per_sec = format.block_align * rate;
     state = 1;
     std::string error;
-    if (!services_.device.open(format_, *this, error)) {
+    if (!services_.device.open(format, *this, error)) {
         state = 0;
         throw AudiorecError(error.empty() ? "Cannot open the sound device" : error);
     }
-    recording->file.start_anew();
-    if (!continues_file)
-        carried_time_ = 0;
-    recording_ = std::move(recording);
-    for (CaptureBuffer& buffer : recording_->buffers)
+    format_ = format;
+    if (started) {
+        const bool continues_file = started->file.length() > 0 && append;
+        started->file.start_anew();
+        if (!continues_file)
+            carried_time_ = 0;
+        recording_ = std::move(started);
+    }
+    recording.start_size = recording.encodes() ? static_cast<uint32_t>(recording.file.length()) : 0;
+    recording.capturing = true;
+    recording.stopped = false;
+    recording.device_closing = false;
+    recording.keep = false;
+    recording.device_failed = false;
+    recording.overruns = 0;
+    recording.undelivered = 0;
+    recording.silence_to_skip = resumed ? rate / 10 : 0;
+    recording.silence_skipped = 0;
+    recording.next_name_check = std::chrono::steady_clock::now() + kNameCheckInterval;
+    for (CaptureBuffer& buffer : recording.ring->buffers)
         services_.device.add_buffer(buffer);
     services_.device.start();
 }
@@ -176,21 +296,23 @@ void Taudiorec::rec()
 void Taudiorec::stop()
 {
     state = 0;
-    if (!recording_ || recording_->stopped)
+    if (!recording_ || !recording_->capturing || recording_->stopped)
         return;
     recording_->stopped = true;
+    recording_->drain_until = std::chrono::steady_clock::now() + kDrainTime;
     services_.device.reset();
-    recording_->overruns = services_.device.overruns();
-    services_.device.close();
 }
 
 void Taudiorec::pause()
 {
     if (state != 1)
         return;
-    if (const auto samples_done = services_.device.position_samples())
-        carried_time_ += static_cast<double>(*samples_done) / format_.samples_per_sec / kSecondsPerDay;
+    if (const auto samples_done = services_.device.position_samples()) {
+        const uint64_t recorded = *samples_done - std::min(*samples_done, recording_->silence_skipped);
+        carried_time_ += static_cast<double>(recorded) / format_.samples_per_sec / kSecondsPerDay;
+    }
     append = true;
+    recording_->keep = true;
     stop();
 }
 
@@ -201,22 +323,45 @@ void Taudiorec::position(std::string& text) const
         text = "Error get position";
         return;
     }
-    const double elapsed =
-        static_cast<double>(*samples_done) / format_.samples_per_sec / kSecondsPerDay + carried_time_;
-    text = format_time_of_day(elapsed, services_.long_time_format);
+    const uint64_t skipped = recording_ ? recording_->silence_skipped : 0;
+    const uint64_t recorded = *samples_done - std::min(*samples_done, skipped);
+    const double elapsed = static_cast<double>(recorded) / format_.samples_per_sec / kSecondsPerDay + carried_time_;
+    text = format_elapsed(elapsed, services_.long_time_format, services_.zero_digit);
 }
 
 bool Taudiorec::closing() const
 {
-    return recording_ && recording_->stopped;
+    return recording_ && recording_->capturing && recording_->stopped;
+}
+
+bool Taudiorec::paused() const
+{
+    return recording_ && !recording_->capturing;
 }
 
 void Taudiorec::finish_closing()
 {
     if (!closing())
         return;
-    if (!services_.dispatcher.run_until([this] { return !closing(); }, kCloseTimeout))
-        recording_.reset();
+    if (services_.dispatcher.run_until([this] { return !closing(); }, kCloseTimeout))
+        return;
+    // The device never said it closed: the file gets what it has, and the
+    // buffers stay where the device may still write.
+    retired_.push_back(std::move(recording_->ring));
+    recording_->keep = false;
+    device_closed();
+}
+
+void Taudiorec::finish()
+{
+    if (!paused())
+        return;
+    std::vector<std::string> texts;
+    DeferredMessages later(texts);
+    finish_output(*recording_, later);
+    recording_.reset();
+    for (const std::string& text : texts)
+        services_.messages.show_message(text);
 }
 
 bool Taudiorec::write(Recording& recording, const uint8_t* data, size_t size)
@@ -225,10 +370,40 @@ bool Taudiorec::write(Recording& recording, const uint8_t* data, size_t size)
     if (recording.file.write_all(data, size, error))
         return true;
     recording.failed = true;
+    recording.keep = false;
     recording.messages.push_back(error + "\nThe recording was stopped; what was recorded before is kept.");
     if (state == 1)
         stop();
     return false;
+}
+
+void Taudiorec::encode(Recording& recording, const uint8_t* data, uint32_t bytes)
+{
+    if (!recording.encodes()) {
+        write(recording, data, bytes);
+        return;
+    }
+    BE_DWORD output_bytes = 0;
+    encoder_->beEncodeChunk(recording.stream.handle(), bytes / 2, reinterpret_cast<const int16_t*>(data),
+                            recording.output.data(), &output_bytes);
+    output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
+    if (write(recording, recording.output.data(), output_bytes))
+        mp3size += output_bytes;
+}
+
+// A file deleted while it is recorded would vanish with all of it at the
+// close: the recording stops, and the close saves it again under its name.
+void Taudiorec::check_file_name(Recording& recording)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now < recording.next_name_check)
+        return;
+    recording.next_name_check = now + kNameCheckInterval;
+    if (!recording.file.lost_name())
+        return;
+    recording.name_lost = true;
+    recording.keep = false;
+    stop();
 }
 
 void Taudiorec::device_opened()
@@ -239,66 +414,129 @@ void Taudiorec::device_opened()
 
 void Taudiorec::buffer_filled(CaptureBuffer& buffer)
 {
-    if (!recording_)
+    if (!recording_ || !recording_->capturing || !recording_->ring || !recording_->ring->holds(buffer))
         return;
     Recording& recording = *recording_;
-    const uint32_t bytes = std::min(buffer.bytes_recorded, buffer.buffer_length);
-    if (bytes > 0 && !recording.failed) {
-        if (recording.encodes()) {
-            BE_DWORD output_bytes = 0;
-            encoder_->beEncodeChunk(recording.stream.handle(), bytes / 2, reinterpret_cast<const int16_t*>(buffer.data),
-                                    recording.output.data(), &output_bytes);
-            output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
-            if (write(recording, recording.output.data(), output_bytes))
-                mp3size += output_bytes;
-        } else {
-            write(recording, buffer.data, bytes);
+    uint32_t bytes = std::min(buffer.bytes_recorded, buffer.buffer_length);
+    const uint8_t* data = buffer.data;
+    // A new stream may begin with digital silence of the server's (PipeWire
+    // sends a quantum of zeros first), which a resume would put between two
+    // parts of one sound. A sound's own zero crossing is far shorter.
+    if (recording.silence_to_skip > 0) {
+        uint32_t zeros = 0;
+        while (zeros < recording.silence_to_skip && 4 * zeros < bytes && zero_frame(data + 4 * zeros))
+            ++zeros;
+        const bool sound_follows = 4 * zeros < bytes && zeros < recording.silence_to_skip;
+        if (zeros >= kLeadingSilenceFrames || !sound_follows) {
+            data += 4 * zeros;
+            bytes -= 4 * zeros;
+            recording.silence_to_skip -= zeros;
+            recording.silence_skipped += zeros;
         }
+        if (sound_follows)
+            recording.silence_to_skip = 0;
     }
-    if (state != 0 && !recording.stopped)
+    if (bytes > 0 && !recording.failed)
+        encode(recording, data, bytes);
+
+    if (!recording.stopped) {
         services_.device.add_buffer(buffer);
+        check_file_name(recording);
+    } else if (!recording.device_closing) {
+        // A buffer that came back full after the stop may not have been the
+        // last: the device is asked for more until it runs dry.
+        const bool more = buffer.bytes_recorded >= buffer.buffer_length && !recording.failed;
+        if (more && std::chrono::steady_clock::now() < recording.drain_until)
+            services_.device.add_buffer(buffer);
+        else
+            close_device(recording);
+    }
     if (ondata)
         ondata(this);
+}
+
+void Taudiorec::close_device(Recording& recording)
+{
+    recording.device_closing = true;
+    recording.overruns = services_.device.overruns();
+    services_.device.close();
+    recording.undelivered = services_.device.undelivered_bytes();
 }
 
 // What the device captured until then is in the buffers it hands back at the
 // reset, so the usual stop writes all of it and the encoder's tail.
 void Taudiorec::device_failed(const std::string& reason)
 {
-    if (!recording_ || recording_->stopped)
+    if (!recording_ || !recording_->capturing || recording_->stopped)
         return;
     recording_->device_failed = true;
+    recording_->keep = false;
     recording_->messages.push_back("The recording stopped because " + reason
                                    + ".\nEverything recorded up to that moment is saved in " + recording_->path + ".");
     stop();
 }
 
-void Taudiorec::device_closed()
+void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
 {
-    if (!recording_)
-        return;
-    Recording& recording = *recording_;
-    DeferredMessages later(recording.messages);
     if (recording.encodes()) {
         BE_DWORD output_bytes = 0;
         if (encodercheck(encoder_->beDeinitStream(recording.stream.handle(), recording.output.data(), &output_bytes),
-                         later)
+                         messages)
                 == 0
             && !recording.failed) {
             output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
             if (write(recording, recording.output.data(), output_bytes))
                 mp3size += output_bytes;
         }
-        encodercheck(recording.stream.close(), later);
+        encodercheck(recording.stream.close(), messages);
     }
-    recording.file.close();
-    if (recording.overruns > 0)
-        recording.messages.push_back(overrun_text(recording.overruns));
+    const std::string incomplete = "\nWhat was recorded may not all be on the disk.";
+    std::string error;
+    if (!recording.failed && !recording.file.sync(error)) {
+        recording.failed = true;
+        messages.show_message(error + incomplete);
+    }
+    if (recording.name_lost || recording.file.lost_name()) {
+        const std::string saved = recording.file.save_again(error);
+        messages.show_message("The recording file " + recording.path + " was deleted while it was recorded"
+                              + (recording.name_lost ? ", and the recording was stopped" : "") + ".\n"
+                              + (saved.empty() ? "It could not be saved again: " + error
+                                               : "Everything recorded is saved again in " + saved + "."));
+        recording.name_lost = true;
+    }
+    if (!recording.file.close(error) && !recording.failed) {
+        recording.failed = true;
+        messages.show_message(error + incomplete);
+    }
+}
 
-    const bool failed = recording.failed || recording.device_failed;
-    const std::vector<std::string> messages = std::move(recording.messages);
-    recording_.reset();
-    for (const std::string& text : messages)
+void Taudiorec::device_closed()
+{
+    if (!recording_ || !recording_->capturing)
+        return;
+    Recording& recording = *recording_;
+    recording.capturing = false;
+    DeferredMessages later(recording.messages);
+    std::string error;
+    // A pause keeps the stream, with what was recorded put on the disk.
+    if (recording.keep && !recording.file.sync(error)) {
+        recording.failed = true;
+        recording.keep = false;
+        later.show_message(error + "\nThe recording was stopped; what was recorded before is kept.");
+    }
+    if (!recording.keep)
+        finish_output(recording, later);
+    if (recording.overruns > 0)
+        later.show_message(overrun_text(recording.overruns));
+    if (recording.undelivered > 0 && !recording.failed)
+        later.show_message(undelivered_text(recording.undelivered, format_));
+
+    const bool failed = recording.failed || recording.device_failed || recording.name_lost;
+    const std::vector<std::string> texts = std::move(recording.messages);
+    recording.messages.clear();
+    if (!recording.keep)
+        recording_.reset();
+    for (const std::string& text : texts)
         services_.messages.show_message(text);
     if (failed && onfailure)
         onfailure(this);

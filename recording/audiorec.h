@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ornavox {
 
@@ -28,12 +29,19 @@ struct AudiorecServices {
     MessageSink& messages;
     std::string program_dir;      // where the encoder plug-in lies, with trailing separator
     std::string long_time_format; // the user's long time pattern, see time_text.h
+    std::string zero_digit = "0"; // of the user's script
 };
 
 // The recording component: captures 16-bit stereo PCM through a ring of four
 // buffers, encodes each filled buffer with the encoder plug-in and appends the
 // bytes to the output file; without the plug-in it writes raw samples to
 // "save.raw" in the current directory.
+//
+// A stop or a pause keeps everything the device captured before it: the
+// buffers go on cycling until the device has handed over what it held, for at
+// most a second; what is left then is told. A pause keeps the encoder stream
+// and the file open, so that the resume continues the same stream without the
+// encoder's delay and padding in between; finish() ends it.
 //
 // GUI thread only. The device's notifications arrive through the device's
 // listener interface on the GUI thread, in the device's order.
@@ -58,17 +66,30 @@ public:
     // its message was shown; the owner resets its display.
     std::function<void(Taudiorec*)> onfailure;
 
-    // Starts a recording; throws AudiorecError. Called while the previous
-    // recording is still closing, it first lets that close finish.
+    // Starts a recording, or resumes a paused one; throws AudiorecError.
+    // Called while the previous recording is still closing, it first lets
+    // that close finish. Appending to a file of MP3 frames records at the
+    // rate of its first frame; a file that holds something else is refused
+    // and left as it is. A paused recording continues its encoder stream when
+    // the file and the bit rate are the same, else it is finished first.
     void rec();
     void stop();
     void pause();
     void position(std::string& text) const;
 
+    // Ends a paused recording: the encoder's tail is written and the file is
+    // put on the disk and closed. Does nothing unless paused.
+    void finish();
+
     // True from stop() until the device's closed notification was handled.
     bool closing() const;
     // Waits, running the dispatcher, until a closing recording is finished.
     void finish_closing();
+    // True while a paused recording keeps its stream for the resume.
+    bool paused() const;
+    // The sample rate that the current or last recording records at; for an
+    // appended file, the file's own.
+    uint32_t rate() const { return format_.samples_per_sec; }
 
     bool encoder_available() const { return encoder_ != nullptr; }
 
@@ -78,15 +99,26 @@ private:
     void device_failed(const std::string& reason) override;
     void device_closed() override;
 
+    struct BufferRing;
     struct Recording;
+    std::unique_ptr<Recording> start_output(uint32_t& rate);
+    bool resumes(const Recording& recording) const;
     // Writes to the running recording's file; a failure stops the recording.
     bool write(Recording& recording, const uint8_t* data, size_t size);
+    void encode(Recording& recording, const uint8_t* data, uint32_t bytes);
+    void check_file_name(Recording& recording);
+    void close_device(Recording& recording);
+    // Encoder tail, disk, close; what goes wrong is said through `messages`.
+    void finish_output(Recording& recording, MessageSink& messages);
 
     AudiorecServices services_;
     const EncoderEntryPoints* encoder_ = nullptr;
     WaveFormat format_;                    // of the current or last recording; position() reads its rate
     double carried_time_ = 0;              // days, before the pauses of this file
-    std::unique_ptr<Recording> recording_; // from rec() until the device closed
+    std::unique_ptr<Recording> recording_; // from rec() until finished; kept while paused
+    // Buffers of a recording whose device never finished closing: it may
+    // still write into them, so they live as long as the component.
+    std::vector<std::unique_ptr<BufferRing>> retired_;
 };
 
 } // namespace ornavox

@@ -58,6 +58,32 @@ size_t write_at(Handle handle, const uint8_t* data, size_t size, uint64_t offset
     return 0;
 }
 
+size_t read_at(Handle handle, uint8_t* data, size_t size, uint64_t offset)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    const DWORD chunk = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+    return ReadFile(native(handle), data, chunk, &read, &at) ? read : 0;
+}
+
+bool sync(Handle handle, std::string& reason)
+{
+    if (FlushFileBuffers(native(handle)))
+        return true;
+    reason = win32::error_text(GetLastError());
+    return false;
+}
+
+bool close(Handle handle, std::string& reason)
+{
+    if (CloseHandle(native(handle)))
+        return true;
+    reason = win32::error_text(GetLastError());
+    return false;
+}
+
 void close(Handle handle)
 {
     CloseHandle(native(handle));
@@ -66,6 +92,49 @@ void close(Handle handle)
 void remove(const std::string& path)
 {
     DeleteFileW(win32::utf16(path).c_str());
+}
+
+// Opened without FILE_SHARE_DELETE, the file cannot lose its name while open.
+bool unlinked(Handle)
+{
+    return false;
+}
+
+bool replace_whole(const std::string& path, const std::string& content, std::string& reason)
+{
+    const std::wstring target = win32::utf16(path);
+    const std::wstring temporary = target + L".new";
+    const HANDLE file =
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = win32::error_text(GetLastError());
+        return false;
+    }
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < content.size()) {
+        std::string why;
+        const size_t n =
+            write_at(reinterpret_cast<Handle>(file), reinterpret_cast<const uint8_t*>(content.data()) + done,
+                     content.size() - done, done, why);
+        if (n == 0) {
+            reason = why;
+            ok = false;
+        }
+        done += n;
+    }
+    if (ok && !FlushFileBuffers(file)) {
+        reason = win32::error_text(GetLastError());
+        ok = false;
+    }
+    CloseHandle(file);
+    if (ok && !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        reason = win32::error_text(GetLastError());
+        ok = false;
+    }
+    if (!ok)
+        DeleteFileW(temporary.c_str());
+    return ok;
 }
 
 } // namespace ornavox::file

@@ -4,6 +4,7 @@
 #include "recording/file_handle.h"
 
 #include <utility>
+#include <vector>
 
 namespace ornavox {
 
@@ -108,6 +109,81 @@ bool OutputFile::write_all(const uint8_t* data, size_t size, std::string& error)
     }
     length_ += size;
     return true;
+}
+
+size_t OutputFile::read(uint64_t offset, uint8_t* data, size_t size) const
+{
+    return is_open() ? file::read_at(handle_, data, size, offset) : 0;
+}
+
+bool OutputFile::sync(std::string& error)
+{
+    std::string reason;
+    if (!is_open() || file::sync(handle_, reason))
+        return true;
+    error = "Cannot write file " + path_ + ": " + reason;
+    return false;
+}
+
+bool OutputFile::lost_name() const
+{
+    return is_open() && file::unlinked(handle_);
+}
+
+std::string OutputFile::save_again(std::string& error) const
+{
+    const size_t dot = path_.find_last_of("./\\");
+    const bool has_suffix = dot != std::string::npos && path_[dot] == '.';
+    const std::string stem = has_suffix ? path_.substr(0, dot) : path_;
+    const std::string suffix = has_suffix ? path_.substr(dot) : std::string();
+    file::Handle copy = file::kNone;
+    std::string copy_path;
+    for (int attempt = 0; attempt < 100 && copy == file::kNone; ++attempt) {
+        copy_path = attempt == 0 ? path_ : stem + " (recovered " + std::to_string(attempt) + ")" + suffix;
+        bool exists = false;
+        copy = file::open(copy_path, file::Open::New, exists);
+        if (copy == file::kNone && !exists)
+            break;
+    }
+    if (copy == file::kNone) {
+        error = "Cannot create file " + copy_path;
+        return {};
+    }
+    std::vector<uint8_t> block(1 << 16);
+    uint64_t offset = 0;
+    std::string reason;
+    bool ok = true;
+    while (ok && offset < length_) {
+        const size_t n = file::read_at(handle_, block.data(), block.size(), offset);
+        ok = n > 0;
+        for (size_t done = 0; ok && done < n;) {
+            const size_t written = file::write_at(copy, block.data() + done, n - done, offset + done, reason);
+            ok = written > 0;
+            done += written;
+        }
+        offset += n;
+    }
+    ok = ok && file::sync(copy, reason);
+    ok = file::close(copy, reason) && ok;
+    if (!ok) {
+        error = "Cannot write file " + copy_path + ": " + (reason.empty() ? "the recording could not be read" : reason);
+        return {};
+    }
+    return copy_path;
+}
+
+bool OutputFile::close(std::string& error)
+{
+    if (!is_open())
+        return true;
+    std::string reason;
+    const bool removed = created_ && !started_;
+    const bool ok = file::close(std::exchange(handle_, file::kNone), reason);
+    if (removed)
+        file::remove(path_);
+    if (!ok && !removed)
+        error = "Cannot write file " + path_ + ": " + reason;
+    return ok || removed;
 }
 
 void OutputFile::close()

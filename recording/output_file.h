@@ -41,6 +41,24 @@ public:
     // was and puts "Cannot write file <path>: <reason>" into `error`.
     bool write_all(const uint8_t* data, size_t size, std::string& error);
 
+    // Reads up to `size` bytes at `offset` of what the file holds.
+    size_t read(uint64_t offset, uint8_t* data, size_t size) const;
+
+    // Puts what was written on the disk; on failure "Cannot write file
+    // <path>: <reason>" goes into `error`.
+    bool sync(std::string& error);
+
+    // True when the file was deleted while open: it has no name left, and
+    // what it holds is gone once it is closed.
+    bool lost_name() const;
+
+    // Writes what the nameless file holds into a new file under its old
+    // name, or beside it when that name is taken again. Returns the new
+    // file's path, or empty with the reason in `error`.
+    std::string save_again(std::string& error) const;
+
+    // Closes the file and tells, as sync() does, when closing failed.
+    bool close(std::string& error);
     void close();
 
 private:

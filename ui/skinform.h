@@ -226,6 +226,7 @@ private:
     bool choose_save_file();
     void show_idle();
     void recording_failed();
+    void show_format(const std::string& text);
 
     // Playback.
     void show_play_position();
@@ -239,6 +240,10 @@ private:
     bool start_pending_ = false;
     bool start_cancelled_ = false;
     std::string last_saved_name_; // offered by the save dialog after a confirmed choice
+    // The format line as the boxes make it; while a recording goes on at the
+    // rate of the file it appends to, the line shows that instead.
+    std::string format_text_ = "MP3 44100 hz 128kbps";
+    bool file_format_shown_ = false;
 
     std::map<ControlId, ButtonFace> faces_; // every skin button's image id and hint
     Layout layout_ = Layout::Compact;

@@ -40,8 +40,8 @@ void TskinForm::show_play_position()
 {
     if (const std::optional<uint64_t> position = services_.sound.media_player().position_ms())
         view_.set_text(ControlId::Label3,
-                       format_time_of_day(static_cast<double>(*position) / kMillisecondsPerDay,
-                                          services_.locale.long_time_format()));
+                       format_elapsed(static_cast<double>(*position) / kMillisecondsPerDay,
+                                      services_.locale.long_time_format(), services_.locale.zero_digit()));
 }
 
 // The end of a play: a successful end returns the window to Idle. So does a

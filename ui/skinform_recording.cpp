@@ -103,6 +103,20 @@ void TskinForm::start_recording()
     taskstate = TaskState::Recording;
     set_button(ControlId::hotlinkbutton3, 1, kPauseHint);
     view_.set_text(ControlId::Label5, "Recording");
+    // A file is continued at its own rate, which the boxes may not show.
+    if (audiorec1->rate() != static_cast<uint32_t>(audiorec1->samples)) {
+        view_.set_text(ControlId::Label4,
+                       "MP3 Stereo " + std::to_string(audiorec1->rate()) + "Hz " + std::to_string(audiorec1->bps)
+                           + "kbps");
+        file_format_shown_ = true;
+    }
+}
+
+void TskinForm::show_format(const std::string& text)
+{
+    format_text_ = text;
+    file_format_shown_ = false;
+    view_.set_text(ControlId::Label4, text);
 }
 
 void TskinForm::hotlinkbutton4Click(Control)
@@ -110,6 +124,9 @@ void TskinForm::hotlinkbutton4Click(Control)
     start_cancelled_ = true;
     if (taskstate == TaskState::Recording)
         audiorec1->stop();
+    // A paused recording still holds the encoder's last frame.
+    if (taskstate == TaskState::Paused)
+        audiorec1->finish();
     if (taskstate == TaskState::Playing) {
         services_.sound.media_player().stop();
         services_.sound.media_player().close();
@@ -123,13 +140,15 @@ void TskinForm::show_idle()
     set_button(ControlId::hotlinkbutton1, 0, kPlayHint);
     taskstate = TaskState::Idle;
     view_.set_text(ControlId::Label5, "Idle");
+    if (file_format_shown_)
+        show_format(format_text_);
 }
 
-// The component stopped by itself after showing why (the disk filled up);
-// the window must not go on showing a recording.
+// The component stopped by itself after showing why (the disk filled up, the
+// file was deleted); the window must not go on showing a recording.
 void TskinForm::recording_failed()
 {
-    if (taskstate == TaskState::Recording)
+    if (taskstate == TaskState::Recording || taskstate == TaskState::Paused)
         show_idle();
 }
 
@@ -147,7 +166,7 @@ void TskinForm::ComboBox2Change(Control)
     const std::string bps = view_.edit_text(ControlId::ComboBox3);
     audiorec1->bps = integer_or(bps, 128);
     audiorec1->samples = integer_or(samples, 44100);
-    view_.set_text(ControlId::Label4, "MP3 Stereo " + samples + "Hz " + bps + "kbps");
+    show_format("MP3 Stereo " + samples + "Hz " + bps + "kbps");
     program.Settings.write_integer("mp3", "samples", audiorec1->samples);
     program.Settings.write_integer("mp3", "bps", audiorec1->bps);
 }

@@ -61,9 +61,8 @@ void TskinForm::show_start_texts()
 {
     const IniDocument& settings = program.Settings;
     if (settings.section_exists("mp3"))
-        view_.set_text(ControlId::Label4,
-                       start_format_text(std::to_string(settings.read_integer("mp3", "samples", 44100)),
-                                         std::to_string(settings.read_integer("mp3", "bps", 128))));
+        show_format(start_format_text(std::to_string(settings.read_integer("mp3", "samples", 44100)),
+                                      std::to_string(settings.read_integer("mp3", "bps", 128))));
     int32_t kind = settings.section_exists("audio") ? settings.read_integer("audio", "audioline", 0) : 0;
     if (kind < 1 || kind > 3)
         kind = 0;
@@ -78,9 +77,9 @@ void TskinForm::finish_start()
     // none of them, and the sound backend may only now be made.
     SoundBackend& sound = services_.sound;
     mixer = std::make_unique<tmixer>(sound.mixer_device(), services_.messages);
-    audiorec1 =
-        std::make_unique<Taudiorec>(AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages,
-                                                     services_.program_dir, services_.locale.long_time_format()});
+    audiorec1 = std::make_unique<Taudiorec>(
+        AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages, services_.program_dir,
+                         services_.locale.long_time_format(), services_.locale.zero_digit()});
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
     Timer1 = services_.timers.make_timer();
     view_.build_panels();
@@ -112,7 +111,7 @@ void TskinForm::finish_start()
         view_.set_edit_text(ControlId::ComboBox2, samples);
         audiorec1->bps = integer_or(bps, 128);
         audiorec1->samples = integer_or(samples, 44100);
-        view_.set_text(ControlId::Label4, start_format_text(samples, bps));
+        show_format(start_format_text(samples, bps));
     }
 
     create_notify_window();
@@ -197,8 +196,10 @@ void TskinForm::FormClose(Control)
             hotlinkbutton4Click(ControlId::skinForm);
         // Stopping only asks the device for its last buffers; the file is
         // complete once they and the encoder's tail are written. Waiting here
-        // keeps a close from cutting off the end of a recording.
+        // keeps a close from cutting off the end of a recording; a paused one
+        // gets its encoder's tail.
         audiorec1->finish_closing();
+        audiorec1->finish();
     }
     save_settings();
     program.Settings = IniDocument();

@@ -1,5 +1,6 @@
 #include "platform/fake/fake_capture_device.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -20,6 +21,9 @@ bool FakeCaptureDevice::open(const WaveFormat& format, CaptureListener& listener
     sine_frames_ = 0;
     position_override_.reset();
     overruns_ = 0;
+    undelivered_ = 0;
+    held_.clear();
+    after_reset_ = false;
     dispatcher_.post([&listener] { listener.device_opened(); });
     return true;
 }
@@ -31,12 +35,25 @@ void FakeCaptureDevice::add_buffer(CaptureBuffer& buffer)
     if (!listener_)
         return;
     queue_.push(buffer);
+    feed_held();
+    if (after_reset_)
+        queue_.hand_back_all([this](CaptureBuffer& returned) { hand_back(returned); });
 }
 
 void FakeCaptureDevice::start()
 {
     calls_.push_back("start");
     started_ = listener_ != nullptr && !failed_;
+    after_reset_ = false;
+}
+
+void FakeCaptureDevice::feed_held()
+{
+    while (!held_.empty() && !queue_.empty()) {
+        const std::vector<uint8_t> bytes(held_.begin(), held_.end());
+        const size_t taken = queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); });
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(taken));
+    }
 }
 
 void FakeCaptureDevice::fail(std::string reason)
@@ -60,6 +77,8 @@ void FakeCaptureDevice::reset()
 {
     calls_.push_back("reset");
     started_ = false;
+    after_reset_ = listener_ != nullptr;
+    feed_held();
     queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
 }
 
@@ -70,6 +89,9 @@ void FakeCaptureDevice::close()
         return;
     queued_at_close_ = queue_.buffers().size();
     queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
+    undelivered_ = held_.size();
+    held_.clear();
+    after_reset_ = false;
     CaptureListener* listener = listener_;
     listener_ = nullptr;
     started_ = false;
@@ -89,8 +111,11 @@ size_t FakeCaptureDevice::fill(std::span<const uint8_t> bytes)
 {
     if (!started_)
         return 0;
-    const size_t taken = queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); });
-    if (taken < bytes.size())
+    const size_t taken = held_.empty() ? queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); }) : 0;
+    const size_t kept = std::min(bytes.size() - taken, backlog_ - std::min(backlog_, held_.size()));
+    held_.insert(held_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(taken),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(taken + kept));
+    if (taken + kept < bytes.size())
         ++overruns_;
     captured_bytes_ += bytes.size();
     return taken;

@@ -32,6 +32,7 @@ public:
     void close() override;
     std::optional<uint64_t> position_samples() const override;
     uint64_t overruns() const override { return overruns_; }
+    uint64_t undelivered_bytes() const override { return undelivered_; }
 
     // The next open() fails with `reason`.
     void fail_next_open(std::string reason) { open_failure_ = std::move(reason); }
@@ -42,14 +43,20 @@ public:
 
     // Copies captured bytes into the queued buffers in queue order; each buffer
     // that becomes full leaves the queue with a filled notification. Bytes
-    // that find no queued buffer are dropped and count as one overrun per
-    // call. Nothing is captured before start() or after reset(). Returns the
-    // bytes that went into buffers.
+    // that find no queued buffer wait in the backlog while it has room, as a
+    // server holds what nobody read yet, and fill the next buffers queued;
+    // beyond it they are dropped and count as one overrun per call. Nothing
+    // is captured before start() or after reset(). Returns the bytes that
+    // went into buffers.
     size_t fill(std::span<const uint8_t> bytes);
     size_t fill(std::span<const int16_t> samples);
     // Captures `frames` stereo frames of a sine tone (both channels alike),
     // continuing the phase of earlier calls.
     size_t fill_sine(size_t frames, double hz, int16_t amplitude = 12000);
+
+    // How many bytes the device holds for buffers yet to come; 0 at first.
+    void set_backlog(size_t bytes) { backlog_ = bytes; }
+    size_t held() const { return held_.size(); }
 
     // Replaces the position count while open (nullopt: the query fails).
     void set_position(std::optional<uint64_t> samples) { position_override_ = samples; }
@@ -71,6 +78,7 @@ public:
 
 private:
     void hand_back(CaptureBuffer& buffer);
+    void feed_held();
 
     Dispatcher& dispatcher_;
     CaptureListener* listener_ = nullptr;
@@ -78,7 +86,11 @@ private:
     std::optional<std::string> open_failure_;
     CaptureBufferQueue queue_;
     bool started_ = false;
+    bool after_reset_ = false;
     bool failed_ = false;
+    size_t backlog_ = 0;
+    std::deque<uint8_t> held_;
+    uint64_t undelivered_ = 0;
     uint64_t captured_bytes_ = 0;
     uint64_t sine_frames_ = 0;
     std::optional<std::optional<uint64_t>> position_override_;

@@ -7,12 +7,13 @@
 
 namespace ornavox {
 
-// A locale the test spells out: its separators and its long time pattern.
+// A locale the test spells out: its separators, its long time pattern and its digits.
 class FakeUserLocale final : public UserLocale {
 public:
     std::string group_separator = ",";
     std::string decimal_separator = ".";
     std::string time_format = "HH:mm:ss";
+    std::string zero = "0";
 
     std::string grouped(uint64_t count) const override
     {
@@ -31,6 +32,7 @@ public:
         return shortest;
     }
     std::string long_time_format() const override { return time_format; }
+    std::string zero_digit() const override { return zero; }
 };
 
 } // namespace ornavox

@@ -124,6 +124,7 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     staging_peak_ = 0;
     bytes_delivered_ = 0;
     overruns_ = 0;
+    undelivered_ = 0;
     session_.set_record_stream({pa_stream_get_index(stream_.get()), source_name_});
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
@@ -172,6 +173,11 @@ void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
     auto lock = session_.lock();
     buffer.bytes_recorded = 0;
     queued_.push_back(&buffer);
+    if (draining_) {
+        fill_buffers();
+        hand_back_queued();
+        return;
+    }
     session_.api()->defer_enable(buffers_added_.get(), 1);
 }
 
@@ -181,6 +187,7 @@ void PulseCaptureDevice::start()
         return;
     auto lock = session_.lock();
     running_ = true;
+    draining_ = false;
     if (!failed_)
         set_corked(false);
 }
@@ -191,6 +198,7 @@ void PulseCaptureDevice::reset()
         return;
     auto lock = session_.lock();
     running_ = false;
+    draining_ = true;
     if (!failed_)
         set_corked(true);
     // What the server sent before it stopped was captured: it goes into the
@@ -205,6 +213,7 @@ void PulseCaptureDevice::close()
         return;
     auto lock = session_.lock();
     hand_back_queued();
+    undelivered_ = staging_.size() - staging_read_ + (failed_ ? 0 : unread_to_deliver());
     release_stream();
     // Posted under the lock after every buffer_filled, so it arrives last.
     dispatcher_.post([link = link_] {
@@ -227,6 +236,14 @@ uint64_t PulseCaptureDevice::overruns() const
         return overruns_;
     auto lock = session_.lock();
     return overruns_;
+}
+
+uint64_t PulseCaptureDevice::undelivered_bytes() const
+{
+    if (!stream_)
+        return undelivered_;
+    auto lock = session_.lock();
+    return undelivered_;
 }
 
 size_t PulseCaptureDevice::staging_peak() const
@@ -429,6 +446,20 @@ size_t PulseCaptureDevice::unread_bytes() const
     return readable == static_cast<size_t>(-1) ? 0 : readable;
 }
 
+// Of the unread data, what the plan and the stream's place would deliver.
+size_t PulseCaptureDevice::unread_to_deliver() const
+{
+    const size_t unread = unread_bytes();
+    size_t planned = 0;
+    size_t kept = 0;
+    for (const Run& run : plan_) {
+        planned += run.bytes;
+        if (run.keep)
+            kept += std::min(run.bytes, unread - std::min(unread, planned - run.bytes));
+    }
+    return kept + (away_ || unread <= planned ? 0 : unread - planned);
+}
+
 size_t PulseCaptureDevice::planned_bytes() const
 {
     size_t bytes = 0;
@@ -617,6 +648,7 @@ void PulseCaptureDevice::release_stream()
     away_ = false;
     moving_ = false;
     running_ = false;
+    draining_ = false;
     pending_failure_.reset();
     failed_ = false;
 }

@@ -30,7 +30,9 @@ namespace ornavox {
 // change of source, when it takes what the old stream still held. Beyond
 // that, while no buffer is queued, the data stays with libpulse, which holds
 // up to `backlog` of it, so a busy GUI thread loses nothing. Data that does
-// not fit is lost and counted in overruns().
+// not fit is lost and counted in overruns(). After reset() the stream is
+// corked and what it still holds goes into the buffers queued next, on the
+// GUI thread, each handed back at once.
 //
 // The chosen source is the session's record source (or the server's default
 // at open when none is chosen), and only the user changes it: the stream asks
@@ -62,6 +64,7 @@ public:
     // Counts both data lost because the backlog was full and gaps the server
     // reported in the stream (those are filled with silence).
     uint64_t overruns() const override;
+    uint64_t undelivered_bytes() const override;
 
     // The largest the staging area grew since open, in bytes.
     size_t staging_peak() const;
@@ -103,6 +106,7 @@ private:
     void take_nothing_after_unread();
     size_t unread_bytes() const;
     size_t planned_bytes() const;
+    size_t unread_to_deliver() const;
     void stop_capturing();
     void set_corked(bool corked);
     void release_stream();
@@ -144,7 +148,9 @@ private:
     // The stream moved and no data came since: a hole the server reports
     // now is the move itself, not lost sound.
     bool moving_ = false;
-    bool running_ = false; // started and not reset
+    bool running_ = false;  // started and not reset
+    bool draining_ = false; // reset and not started again
+    uint64_t undelivered_ = 0;
     // A failure that waits until the data from before the move is delivered.
     std::optional<std::string> pending_failure_;
     PulseOperationPtr source_check_;

@@ -16,4 +16,9 @@ std::string QtUserLocale::shortest_decimal(double value) const
     return locale.toString(value, 'f', QLocale::FloatingPointShortest).toStdString();
 }
 
+std::string QtUserLocale::zero_digit() const
+{
+    return QLocale().zeroDigit().toStdString();
+}
+
 } // namespace ornavox

@@ -13,6 +13,7 @@ public:
     std::string grouped(uint64_t count) const override;
     std::string shortest_decimal(double value) const override;
     std::string long_time_format() const override { return long_time_format_; }
+    std::string zero_digit() const override;
 
 private:
     std::string long_time_format_;

@@ -32,6 +32,7 @@ public:
     void close() override { active_->close(); }
     std::optional<uint64_t> position_samples() const override { return active_->position_samples(); }
     uint64_t overruns() const override { return active_->overruns(); }
+    uint64_t undelivered_bytes() const override { return active_->undelivered_bytes(); }
 
 private:
     WaveInCaptureDevice wave_in_;

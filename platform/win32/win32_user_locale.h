@@ -14,6 +14,8 @@ public:
     std::string grouped(uint64_t count) const override;
     std::string shortest_decimal(double value) const override;
     std::string long_time_format() const override { return time_format_; }
+    // Windows writes times with ASCII digits whatever the script.
+    std::string zero_digit() const override { return "0"; }
 
 private:
     std::string thousands_;

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace ornavox {
 namespace {
@@ -102,6 +106,59 @@ TEST_F(IniDocumentFile, SaveIntoAMissingFolderReportsWhy)
     std::string error;
     EXPECT_FALSE(doc.save((dir_ / "no" / "Config.ini").string(), error));
     EXPECT_NE(error.find("Config.ini"), std::string::npos);
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+#ifndef _WIN32
+// The disk fills up halfway through the new settings: the process may write
+// no file beyond a few bytes, as a full file system refuses the rest.
+TEST_F(IniDocumentFile, AFailedSaveLeavesTheStoredFileWholeAndNoTemporary)
+{
+    const std::filesystem::path path = dir_ / "Config.ini";
+    IniDocument stored;
+    stored.write_string("path", "savefile", "/music/side a.mp3");
+    std::string error;
+    ASSERT_TRUE(stored.save(path.string(), error)) << error;
+    const std::string before = file_text(path);
+
+    IniDocument longer = stored;
+    for (int i = 0; i < 50; ++i)
+        longer.write_string("hotkey", "key" + std::to_string(i), "Shift+Ctrl+F9");
+    rlimit old_limit{};
+    ::getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit limited = old_limit;
+    limited.rlim_cur = before.size() + 16;
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    const bool saved = longer.save(path.string(), error);
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("Cannot write settings to " + path.string()), std::string::npos) << error;
+    EXPECT_EQ(file_text(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary is left";
+    ASSERT_TRUE(longer.save(path.string(), error)) << "with room again, the next save goes through: " << error;
+    EXPECT_EQ(file_text(path), longer.text());
+}
+#endif
+
+// Where the temporary cannot even be made, the stored file is left alone too.
+TEST_F(IniDocumentFile, ATemporaryThatCannotBeMadeLeavesTheStoredFile)
+{
+    const std::filesystem::path path = dir_ / "Config.ini";
+    std::ofstream(path, std::ios::binary) << "[mp3]\r\nbps=192\r\n\r\n";
+    std::filesystem::create_directory(dir_ / "Config.ini.new");
+    IniDocument doc;
+    doc.write_integer("mp3", "bps", 128);
+    std::string error;
+    EXPECT_FALSE(doc.save(path.string(), error));
+    EXPECT_EQ(file_text(path), "[mp3]\r\nbps=192\r\n\r\n");
 }
 
 } // namespace

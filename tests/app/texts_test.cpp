@@ -8,19 +8,23 @@ namespace {
 
 constexpr double kSecond = 1.0 / 86400.0;
 
-TEST(TimeText, FollowsTheLongTimePattern)
+// The patterns are those of en_US, de_DE, fi_FI and ko_KR.
+TEST(ElapsedText, FollowsTheLocalesSeparatorAndHoursButIsNoTimeOfDay)
 {
-    EXPECT_EQ(format_time_of_day(5 * kSecond, "H:mm:ss"), "0:00:05");
-    EXPECT_EQ(format_time_of_day(5 * kSecond, "h:mm:ss AP"), "12:00:05 AM");
-    EXPECT_EQ(format_time_of_day(13.5 * 3600 * kSecond, "hh:mm:ss ap"), "01:30:00 pm");
-    EXPECT_EQ(format_time_of_day(3723 * kSecond, "HH'h'mm"), "01h02");
+    EXPECT_EQ(format_elapsed(2 * kSecond, "h:mm:ss AP"), "0:00:02");
+    EXPECT_EQ(format_elapsed(2 * kSecond, "HH:mm:ss"), "00:00:02");
+    EXPECT_EQ(format_elapsed(3723 * kSecond, "H.mm.ss"), "1.02.03");
+    EXPECT_EQ(format_elapsed(13.5 * 3600 * kSecond, "AP h:mm:ss"), "13:30:00");
+    EXPECT_EQ(format_elapsed(3723 * kSecond, "HH'h'mm ap t"), "01h02");
+    EXPECT_EQ(format_elapsed(-1, "H:mm:ss"), "0:00:00");
 }
 
-TEST(TimeText, WholeDaysDropOutAndTheTimeZoneIsLeftOut)
+TEST(ElapsedText, HoursGoOnPastADayAndDigitsFollowTheUsersScript)
 {
-    EXPECT_EQ(format_time_of_day(25 * 3600 * kSecond, "HH:mm:ss t"), "01:00:00");
-    EXPECT_EQ(format_time_of_day(25 * 3600 * kSecond, "h:mm:ss AP"), "1:00:00 AM");
-    EXPECT_EQ(format_time_of_day(-1, "H:mm:ss"), "0:00:00");
+    EXPECT_EQ(format_elapsed(25 * 3600 * kSecond, "h:mm:ss AP"), "25:00:00");
+    EXPECT_EQ(format_elapsed(250 * 3600 * kSecond, "HH:mm:ss"), "250:00:00");
+    // Arabic-Indic digits: 0 is U+0660.
+    EXPECT_EQ(format_elapsed(12 * kSecond, "h:mm:ss", "\xD9\xA0"), "\xD9\xA0:\xD9\xA0\xD9\xA0:\xD9\xA1\xD9\xA2");
 }
 
 TEST(ShortcutText, WritesModifiersInOrderThenTheKeyName)

@@ -6,8 +6,9 @@
 
 namespace ornavox::test {
 
-// Passes every call to the real device and notes the position it reports once
-// reset() has handed back the last buffer: exactly what reached the file.
+// Passes every call to the real device and notes the position it reports when
+// it is closed, once the stop has handed over everything: exactly what
+// reached the file.
 class PositionProbe : public CaptureDevice {
 public:
     explicit PositionProbe(CaptureDevice& device) : device_(device) {}
@@ -20,14 +21,15 @@ public:
     }
     void add_buffer(CaptureBuffer& buffer) override { device_.add_buffer(buffer); }
     void start() override { device_.start(); }
-    void reset() override
+    void reset() override { device_.reset(); }
+    void close() override
     {
-        device_.reset();
         positions.push_back(device_.position_samples().value_or(0));
+        device_.close();
     }
-    void close() override { device_.close(); }
     std::optional<uint64_t> position_samples() const override { return device_.position_samples(); }
     uint64_t overruns() const override { return device_.overruns(); }
+    uint64_t undelivered_bytes() const override { return device_.undelivered_bytes(); }
 
 private:
     CaptureDevice& device_;

@@ -25,7 +25,10 @@ TEST(QtUserLocale, NumbersFollowTheDefaultLocale)
         EXPECT_EQ(locale.shortest_decimal(83.456), c.decimal);
         EXPECT_EQ(locale.shortest_decimal(5), "5");
         EXPECT_EQ(locale.shortest_decimal(7250.5).find_first_of(",."), 4u) << "no grouping";
+        EXPECT_EQ(locale.zero_digit(), "0");
     }
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    EXPECT_EQ(locale.zero_digit(), "\xD9\xA0");
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(locale.long_time_format(), "h:mm:ss AP");
 }

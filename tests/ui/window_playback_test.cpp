@@ -59,8 +59,8 @@ TEST_F(PlaybackTest, TextsFollowTheUsersLocaleAndTimeFormat)
         const char* length_text;
         const char* position_text;
     } cases[] = {
-        {".", "h:mm:ss AP", 83456, "83.456", "12:00:05 AM"},
-        {",", "H:mm:ss", 83456, "83,456", "0:00:05"},
+        {".", "h:mm:ss AP", 83456, "83.456", "0:00:05"},
+        {",", "HH:mm:ss", 83456, "83,456", "00:00:05"},
         {".", "H:mm:ss", 5000, "5", "0:00:05"},
         {".", "H:mm:ss", 7250500, "7250.5", "0:00:05"},
     };

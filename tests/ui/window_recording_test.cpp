@@ -1,4 +1,5 @@
 #include "recording/utf8_path.h"
+#include "tests/support/file_lock.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/ui/window_model_fixture.h"
 
@@ -150,7 +151,61 @@ TEST_F(RecordingControl, StopFromEveryStateResetsButtonsAndStatus)
     capture_second();
     stop();
     EXPECT_EQ(form->audiorec1->state, 0);
+    dispatcher.run_pending();
     EXPECT_EQ(device.calls().back(), "close");
+
+    // Stopped while paused, the recording gets its encoder's tail and the
+    // file is let go.
+    dialogs.answers = {Answer::Yes};
+    record();
+    capture_second();
+    record();
+    dispatcher.run_pending();
+    EXPECT_TRUE(form->audiorec1->paused());
+    stop();
+    EXPECT_FALSE(form->audiorec1->paused());
+    EXPECT_TRUE(test::file_is_free(save_file()));
+}
+
+// The time code is an elapsed time in the user's way of writing times, never
+// a time of day: en_US, de_DE and fi_FI.
+TEST_F(RecordingControl, TheTimeCodeIsAnElapsedTimeInTheUsersFormat)
+{
+    for (const auto& [pattern, shown] :
+         {std::pair{"h:mm:ss AP", "0:00:01"}, std::pair{"HH:mm:ss", "00:00:01"}, std::pair{"H.mm.ss", "0.00.01"}}) {
+        form.reset();
+        locale.time_format = pattern;
+        create();
+        dialogs.answers = {Answer::Yes};
+        record();
+        capture_second();
+        form->Timer1Timer(ControlId::Timer1);
+        EXPECT_EQ(view.text(ControlId::Label3), shown);
+        stop();
+        finish();
+    }
+}
+
+// Appended to, a file keeps its rate, and the format line says so while it
+// records; the boxes keep the user's choice.
+TEST_F(RecordingControl, TheFormatLineShowsTheRateOfTheFileAppendedTo)
+{
+    type_format(ControlId::ComboBox2, "48000");
+    dialogs.answers = {Answer::Yes};
+    record();
+    capture_second();
+    stop();
+    finish();
+
+    type_format(ControlId::ComboBox2, "44100");
+    dialogs.answers = {Answer::Yes};
+    record();
+    EXPECT_EQ(device.format().samples_per_sec, 48000u);
+    EXPECT_EQ(view.text(ControlId::Label4), "MP3 Stereo 48000Hz 128kbps");
+    stop();
+    finish();
+    EXPECT_EQ(view.text(ControlId::Label4), "MP3 Stereo 44100Hz 128kbps");
+    EXPECT_EQ(written_setting("mp3", "samples"), "44100");
 }
 
 TEST_F(RecordingControl, RecordWhilePlayingOnlyShowsTheMessage)
