@@ -97,7 +97,7 @@ void tmixer::read_record_side()
         MixerLine source;
         if (device_.line_by_id(item.line_id, source) && source.controls > 0) {
             record_lines_.push_back(line{item.name, item.line_id, static_cast<int32_t>(f), item.component_type,
-                                         source.controls, source.target_type});
+                                         source.controls, source.target_type, item.id});
             const auto first = [&](uint32_t type, bool& seen, int32_t& index) {
                 if (item.component_type == type && !seen) {
                     seen = true;
@@ -225,6 +225,15 @@ void tmixer::select_mux(int32_t kind, int32_t index)
 
 // Without a MUX, or with a selection beyond its items, there is nothing to
 // hold and the device is not asked.
+// No item stands for the missing source, so none is enforced.
+void tmixer::select_missing(const std::string& source_id)
+{
+    mux_selected = mux_items_;
+    has_record_volume_ = false;
+    if (open_)
+        device_.choose_missing_source(source_id);
+}
+
 void tmixer::enforce_mux()
 {
     if (!open_ || !mux_id_ || mux_selected >= mux_items_)

@@ -20,6 +20,7 @@ struct line {
     uint32_t component_type = 0;
     uint32_t control_count = 0;
     uint32_t target_type = 0;
+    std::string source_id; // the system's own name of the source, see MuxItem
 };
 
 // A playback line, the speakers destination or one of its sources, with its
@@ -72,6 +73,8 @@ public:
     void close();
 
     void select_mux(int32_t kind, int32_t index);
+    // Chooses a source that is not there now by its id (line::source_id).
+    void select_missing(const std::string& source_id);
     void setvolume(uint32_t index, uint32_t value);
     void setmute(uint32_t index, uint32_t value);
     int32_t autodetect() const;

@@ -49,6 +49,9 @@ struct MuxItem {
     uint32_t line_id = 0;
     uint32_t component_type = 0;
     std::string name; // at most 64 characters
+    // The system's own name of the source, which outlives a restart: the
+    // server's source name, or the endpoint's id.
+    std::string id;
 };
 
 // Hears of changed controls, on the GUI thread through the dispatcher, in the
@@ -89,6 +92,10 @@ public:
     virtual bool mux_list(uint32_t control_id, std::vector<MuxItem>& items) = 0;
     virtual bool mux_values(uint32_t control_id, std::vector<uint32_t>& values) = 0;
     virtual bool set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values) = 0;
+    // Chooses a source by its id although the system does not list it now
+    // (unplugged): no item is selected, and a recording fails until it is
+    // back or another is chosen.
+    virtual void choose_missing_source(const std::string& id) = 0;
 
     virtual bool value(uint32_t control_id, uint32_t& value) = 0;
     virtual bool set_value(uint32_t control_id, uint32_t value) = 0;

@@ -211,6 +211,9 @@ private:
     void rebuild_mixer_panel();
     void restore_source();
     void hold_chosen_source(int32_t chosen);
+    void store_source_index(int32_t line_kind);
+    int32_t source_by_id(const std::string& source_id) const;
+    void keep_missing_source(const std::string& source_id);
     int32_t line_kind() const;
     void show_source(int32_t line_kind);
     void create_notify_window();

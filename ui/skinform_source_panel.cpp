@@ -134,8 +134,41 @@ void TskinForm::source_routine()
         source_index_ = std::max(chosen_list_item(), 0);
     show_source(kind);
     program.Settings.write_integer("audio", "audioline", kind);
-    program.Settings.write_integer("audio", "source", source_index_);
+    store_source_index(kind);
     select_source_on_mixer(kind, source_index_);
+}
+
+// The list's source goes by its place, for older versions, and by the name
+// the system knows it by, which a restart does not change.
+void TskinForm::store_source_index(int32_t line_kind)
+{
+    program.Settings.write_integer("audio", "source", source_index_);
+    const std::vector<line>& lines = mixer->record_lines();
+    if (line_kind == 0 && source_index_ >= 0 && static_cast<size_t>(source_index_) < lines.size()
+        && !lines[source_index_].source_id.empty())
+        program.Settings.write_string("audio", "sourcename", lines[source_index_].source_id);
+}
+
+// The list's entry of the source the system knows by `source_id`; -1 when it
+// is not there.
+int32_t TskinForm::source_by_id(const std::string& source_id) const
+{
+    const std::vector<line>& lines = mixer->record_lines();
+    const auto found =
+        std::find_if(lines.begin(), lines.end(), [&](const line& l) { return l.source_id == source_id; });
+    return found == lines.end() ? -1 : static_cast<int32_t>(found - lines.begin());
+}
+
+// A stored source that is not there at start-up is taken as unplugged, as
+// when it goes while the program runs: the list selects nothing, the label
+// names it, a recording says it is gone, and the stored choice stays until
+// the user makes another.
+void TskinForm::keep_missing_source(const std::string& source_id)
+{
+    source_index_ = -1;
+    view_.select_item(ControlId::ComboBox1, -1);
+    view_.set_text(ControlId::Label6, source_label_text(0, source_id));
+    mixer->select_missing(source_id);
 }
 
 // Which radio button chose the source; a later test overrides an earlier one.
@@ -225,7 +258,7 @@ void TskinForm::hold_chosen_source(int32_t chosen)
     const int32_t kind = line_kind();
     if (kind == 0) {
         source_index_ = chosen;
-        program.Settings.write_integer("audio", "source", source_index_);
+        store_source_index(kind);
         show_source(kind);
     }
     mixer->select_mux(0, chosen);

@@ -172,6 +172,16 @@ void TskinForm::restore_source()
             break;
         }
         source_index_ = settings.read_integer("audio", "source", -1);
+        // Where the name is stored it decides, wherever the source now
+        // stands in the list; the place is for files of older versions.
+        const std::string stored = trimmed(settings.read_string("audio", "sourcename", ""));
+        if (!stored.empty() && line_kind() == 0) {
+            source_index_ = source_by_id(stored);
+            if (source_index_ < 0) {
+                keep_missing_source(stored);
+                return;
+            }
+        }
     }
     const auto count = static_cast<int32_t>(source_items_.size());
     if (source_index_ < 0) {

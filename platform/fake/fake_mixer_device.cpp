@@ -1,5 +1,7 @@
 #include "platform/fake/fake_mixer_device.h"
 
+#include "platform/list_name.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -191,7 +193,7 @@ bool FakeMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items)
         return false;
     items.clear();
     for (const Line& source : sources_)
-        items.push_back(MuxItem{source.line_id, source.component_type, source.name.substr(0, 64)});
+        items.push_back(MuxItem{source.line_id, source.component_type, list_name(source.name), "id:" + source.name});
     return true;
 }
 
@@ -213,6 +215,13 @@ bool FakeMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uint
     writes_.push_back("mux " + std::to_string(selected - values.begin()));
     notify(mux_id_);
     return true;
+}
+
+void FakeMixerDevice::choose_missing_source(const std::string& id)
+{
+    missing_ = id;
+    std::fill(mux_values_.begin(), mux_values_.end(), 0);
+    writes_.push_back("missing " + id);
 }
 
 bool FakeMixerDevice::value(uint32_t control_id, uint32_t& value)

@@ -82,6 +82,9 @@ public:
     bool mux_list(uint32_t control_id, std::vector<MuxItem>& items) override;
     bool mux_values(uint32_t control_id, std::vector<uint32_t>& values) override;
     bool set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values) override;
+    void choose_missing_source(const std::string& id) override;
+    // The id that choose_missing_source() was last given.
+    const std::string& missing_source() const { return missing_; }
     bool value(uint32_t control_id, uint32_t& value) override;
     bool set_value(uint32_t control_id, uint32_t value) override;
 
@@ -114,6 +117,7 @@ private:
     std::map<uint32_t, uint32_t> values_;
     std::vector<std::string> writes_;
     int mux_reads_ = 0;
+    std::string missing_;
 };
 
 } // namespace ornavox

@@ -1,5 +1,7 @@
 #include "platform/pulse/pulse_mixer_device.h"
 
+#include "platform/list_name.h"
+
 #include <pulse/proplist.h>
 
 #include <algorithm>
@@ -27,17 +29,6 @@ uint32_t fader(const pa_cvolume& volume)
 pa_volume_t from_fader(uint32_t value)
 {
     return static_cast<pa_volume_t>(std::lround(std::min<double>(value, kFaderTop) * PA_VOLUME_NORM / kFaderTop));
-}
-
-// The first 64 characters, cut on a character boundary.
-std::string list_text(const std::string& text)
-{
-    size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters > 64)
-            return text.substr(0, i);
-    }
-    return text;
 }
 
 std::string text_or_empty(const char* text)
@@ -539,7 +530,7 @@ bool PulseMixerDevice::line_by_component_type(uint32_t component_type, MixerLine
                      MIXERLINE_TARGETTYPE_WAVEOUT,
                      static_cast<uint32_t>(speaker_inputs_.size()),
                      2,
-                     list_text(speakers->description)};
+                     list_name(speakers->description)};
     return true;
 }
 
@@ -572,7 +563,7 @@ bool PulseMixerDevice::line_by_source(uint32_t destination, uint32_t source, Mix
                      MIXERLINE_TARGETTYPE_WAVEOUT,
                      0,
                      input->second.has_volume ? 2u : 1u,
-                     list_text(input->second.name)};
+                     list_name(input->second.name)};
     return true;
 }
 
@@ -614,7 +605,7 @@ bool PulseMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items
             continue;
         }
         items.push_back(MuxItem{ids(Kind::Source, index).line, component_type(source->second),
-                                list_text(source->second.description)});
+                                list_name(source->second.description), source->second.name});
     }
     return true;
 }
@@ -655,6 +646,11 @@ bool PulseMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uin
         return false;
     session_.set_record_source(source->second.name, source->second.description);
     return true;
+}
+
+void PulseMixerDevice::choose_missing_source(const std::string& id)
+{
+    session_.set_record_source(id);
 }
 
 // The volume and mute of a server object as last copied; nulls when it is

@@ -83,6 +83,16 @@ std::string friendly_name(IMMDevice& device)
     return text;
 }
 
+std::string endpoint_id(IMMDevice& device)
+{
+    wchar_t* id = nullptr;
+    std::string text;
+    if (SUCCEEDED(device.GetId(&id)) && id)
+        text = win32::utf8(id);
+    CoTaskMemFree(id);
+    return text;
+}
+
 uint32_t component_type(IMMDevice& device)
 {
     win32::ComPtr<IPropertyStore> properties;

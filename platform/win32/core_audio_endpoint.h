@@ -13,6 +13,7 @@ namespace ornavox {
 // it shows. GUI thread.
 struct CoreAudioMixerDevice::Endpoint {
     std::string name;
+    std::string id; // the endpoint's, which outlives a restart
     uint32_t component_type = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
     bool what_you_hear = false;
     uint32_t line_id = 0;
@@ -36,6 +37,7 @@ struct CoreAudioMixerDevice::Endpoint {
 
 // What Windows calls an endpoint, and what kind of source line it makes.
 std::string friendly_name(IMMDevice& device);
+std::string endpoint_id(IMMDevice& device);
 uint32_t component_type(IMMDevice& device);
 // What a session calls itself, or else the name of the program that plays it.
 std::string session_name(IAudioSessionControl2& session);

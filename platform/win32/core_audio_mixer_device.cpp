@@ -1,5 +1,7 @@
 #include "platform/win32/core_audio_mixer_device.h"
 
+#include "platform/list_name.h"
+
 #include "platform/win32/core_audio_callbacks.h"
 #include "platform/win32/core_audio_endpoint.h"
 #include "platform/win32/loopback_capture_device.h"
@@ -50,7 +52,8 @@ std::unique_ptr<CoreAudioMixerDevice::Endpoint> CoreAudioMixerDevice::make_endpo
                                                                                     uint32_t first_control)
 {
     auto endpoint = std::make_unique<Endpoint>();
-    endpoint->name = friendly_name(device).substr(0, 64);
+    endpoint->name = list_name(friendly_name(device));
+    endpoint->id = endpoint_id(device);
     endpoint->component_type = component_type(device);
     endpoint->line_id = line_id;
     endpoint->volume_control = first_control;
@@ -89,6 +92,7 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
             auto heard = make_endpoint(*output.get(), kFirstCaptureLine + next_capture(),
                                        kFirstCaptureControl + 2 * next_capture());
             heard->name = kWhatYouHear;
+            heard->id = kWhatYouHear;
             heard->component_type = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
             heard->what_you_hear = true;
             captures_.push_back(std::move(heard));
@@ -144,7 +148,7 @@ void CoreAudioMixerDevice::read_sessions(IMMDevice& output)
             continue;
         auto session = std::make_unique<Endpoint>();
         const auto n = static_cast<uint32_t>(sessions_.size());
-        session->name = session_name(*control2.get()).substr(0, 64);
+        session->name = list_name(session_name(*control2.get()));
         session->component_type = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
         session->line_id = kFirstSessionLine + n;
         session->volume_control = kFirstSessionControl + 2 * n;
@@ -251,7 +255,7 @@ bool CoreAudioMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& i
         return false;
     items.clear();
     for (const auto& endpoint : captures_)
-        items.push_back(MuxItem{endpoint->line_id, endpoint->component_type, endpoint->name});
+        items.push_back(MuxItem{endpoint->line_id, endpoint->component_type, endpoint->name, endpoint->id});
     return true;
 }
 
@@ -268,6 +272,14 @@ bool CoreAudioMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>
     for (const auto& endpoint : captures_)
         values.push_back(!chosen_.name.empty() && source_of(*endpoint) == chosen_ ? 1 : 0);
     return true;
+}
+
+// The waveIn device finds no sound card by that name, and says so at the
+// next record.
+void CoreAudioMixerDevice::choose_missing_source(const std::string& id)
+{
+    chosen_ = RecordSource{id, false};
+    choose_record_source_(chosen_);
 }
 
 bool CoreAudioMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values)

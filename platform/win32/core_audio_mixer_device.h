@@ -60,6 +60,7 @@ public:
     bool mux_list(uint32_t control_id, std::vector<MuxItem>& items) override;
     bool mux_values(uint32_t control_id, std::vector<uint32_t>& values) override;
     bool set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values) override;
+    void choose_missing_source(const std::string& id) override;
     bool value(uint32_t control_id, uint32_t& value) override;
     bool set_value(uint32_t control_id, uint32_t value) override;
 

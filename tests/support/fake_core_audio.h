@@ -459,7 +459,14 @@ public:
         *store = new FakePropertyStore(name_, form_factor_);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetId(LPWSTR*) override { return E_NOTIMPL; }
+    // The id Windows would give: unique, and not the name.
+    HRESULT STDMETHODCALLTYPE GetId(LPWSTR* id) override
+    {
+        const std::wstring text = L"{0.0.1.00000000}." + name_;
+        *id = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, *id);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetState(DWORD* state) override
     {
         *state = DEVICE_STATE_ACTIVE;

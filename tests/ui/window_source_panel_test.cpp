@@ -38,14 +38,16 @@ TEST_F(SourcePanelTest, StartUpRestoresTheSavedSource)
         int mux_item;
         const char* written;
     } cases[] = {
-        {nullptr, ControlId::RadioButton4, 3, "Record source->Stereo Mix", 3, "audioline=0\r\nsource=3"},
+        {nullptr, ControlId::RadioButton4, 3, "Record source->Stereo Mix", 3,
+         "audioline=0\r\nsource=3\r\nsourcename=id:Stereo Mix"},
         {"audioline=0\r\nsource=2", ControlId::RadioButton4, 2, "Record source->CD Player", 2,
-         "audioline=0\r\nsource=2"},
+         "audioline=0\r\nsource=2\r\nsourcename=id:CD Player"},
         {"audioline=2\r\nsource=0", ControlId::RadioButton2, 3, "Record source->Microphone", 1,
          "audioline=2\r\nsource=3"},
         {"audioline=7\r\nsource=3", ControlId::RadioButton4, 3, "Record source->Stereo Mix", 3,
-         "audioline=0\r\nsource=3"},
-        {"audioline=0\r\nsource=9", ControlId::RadioButton4, -1, "Record source->Unkown", 0, "audioline=0\r\nsource=0"},
+         "audioline=0\r\nsource=3\r\nsourcename=id:Stereo Mix"},
+        {"audioline=0\r\nsource=9", ControlId::RadioButton4, -1, "Record source->Unkown", 0,
+         "audioline=0\r\nsource=0\r\nsourcename=id:Line In"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.audio ? c.audio : "no audio section");
@@ -121,7 +123,40 @@ TEST_F(SourcePanelTest, TypedTextThatNamesNoItemChoosesItemZero)
     EXPECT_EQ(view.text(ControlId::Label6), "Record source->Tape");
     EXPECT_EQ(selected_item(), 0);
     form->close();
-    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\n\r\n");
+    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=0\r\nsourcename=id:Line In\r\n\r\n");
+}
+
+// The stored name decides where the list changed order since; a stored
+// source that is gone is chosen as gone, nothing else in its place, and the
+// stored choice stays as it was.
+TEST_F(SourcePanelTest, TheStoredSourceNameDecidesAndAMissingOneChoosesNothing)
+{
+    folder.write_config("[audio]\r\naudioline=0\r\nsource=1\r\nsourcename=id:CD Player\r\n");
+    create();
+    EXPECT_EQ(view.selected_item(ControlId::ComboBox1), 2);
+    EXPECT_EQ(selected_item(), 2);
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->CD Player");
+    form->close();
+    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=2\r\nsourcename=id:CD Player\r\n\r\n");
+    form.reset();
+
+    const std::string gone = "[audio]\r\naudioline=0\r\nsource=1\r\nsourcename=id:USB Microphone\r\n\r\n";
+    folder.write_config(gone);
+    create();
+    EXPECT_EQ(view.selected_item(ControlId::ComboBox1), -1);
+    EXPECT_EQ(view.text(ControlId::Label6), "Record source->id:USB Microphone");
+    EXPECT_EQ(card.missing_source(), "id:USB Microphone");
+    EXPECT_EQ(std::count(card.mux_state().begin(), card.mux_state().end(), 1u), 0) << "no other source is chosen";
+    form->close();
+    EXPECT_EQ(folder.read_config(), gone);
+    form.reset();
+
+    // Until the user chooses: then the choice is stored as always.
+    folder.write_config(gone);
+    create();
+    type_source("Microphone");
+    form->close();
+    EXPECT_EQ(folder.read_config(), "[audio]\r\naudioline=0\r\nsource=1\r\nsourcename=id:Microphone\r\n\r\n");
 }
 
 TEST_F(SourcePanelTest, RowsHaveTheirNamesAndValues)
