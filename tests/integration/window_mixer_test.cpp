@@ -192,6 +192,38 @@ TEST_F(WindowMixer, TheWindowClosesCleanlyWithTheServerGone)
     EXPECT_NE(folder.read_config().find("source=2"), std::string::npos);
 }
 
+// A restart in which the sources stand elsewhere in the list: the stored name
+// records, wherever its place; a stored source that is gone records nothing
+// else, and its choice is kept for when it returns.
+TEST_F(WindowMixer, TheStoredSourceNameRecordsAndAGoneOneIsNotReplaced)
+{
+    create("[audio]\r\naudioline=0\r\nsource=0\r\nsourcename=ornavox_high\r\n");
+    ASSERT_EQ(form->ComboBox1->currentIndex(), list_item("880 Hz"));
+    start_recording();
+    QTest::qWait(1000);
+    click(form->hotlinkbutton4);
+    form->form().audiorec1->finish_closing();
+    const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_NEAR(tone_frequency(decoded, 0), 880, 5);
+    form->close();
+    EXPECT_NE(folder.read_config().find("sourcename=ornavox_high\r\n"), std::string::npos) << folder.read_config();
+    form.reset();
+
+    const std::string gone = "[audio]\r\naudioline=0\r\nsource=1\r\nsourcename=ornavox_usb_mic\r\n\r\n";
+    create(gone);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(form->Label6->text(), "Record source->ornavox_usb_mic");
+    dialogs.answers = {Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->form().taskstate, TaskState::Idle) << "nothing else records in its place";
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("\"ornavox_usb_mic\" is no longer there"), std::string::npos)
+        << messages.messages[0];
+    form->close();
+    EXPECT_EQ(folder.read_config(), gone);
+}
+
 using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::duration time)
