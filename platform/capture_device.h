@@ -80,6 +80,11 @@ public:
     // Bytes captured before the last reset() that the last close() dropped,
     // because they were not asked for.
     virtual uint64_t undelivered_bytes() const = 0;
+
+    // Why the last close() could not release the device, empty when it did.
+    // The closed notification still comes, but the device may go on writing
+    // into the buffers it held: they must outlive it.
+    virtual std::string close_failure() const = 0;
 };
 
 } // namespace ornavox

@@ -38,7 +38,9 @@ public:
     // open. False with a reason when the file is missing, unreadable or holds
     // no sound the player knows.
     virtual bool open(const std::string& path, std::string& error) = 0;
-    // Plays the open file from its start; the end is told to `notify`.
+    // Plays the open file from its start; the end is told to `notify`. A
+    // play that cannot start returns false and is told as a failure, with
+    // its reason.
     virtual bool play(std::weak_ptr<PlayNotifyTarget> notify) = 0;
     // Milliseconds; nullopt when nothing is open.
     virtual std::optional<uint64_t> length_ms() const = 0;

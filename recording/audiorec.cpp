@@ -517,6 +517,15 @@ void Taudiorec::device_closed()
     Recording& recording = *recording_;
     recording.capturing = false;
     DeferredMessages later(recording.messages);
+    // A device that could not let go of the buffers may still write into
+    // them; the recording ends all the same.
+    if (const std::string why = services_.device.close_failure(); !why.empty() && recording.ring) {
+        retired_.push_back(std::move(recording.ring));
+        recording.keep = false;
+        recording.device_failed = true;
+        later.show_message("The sound card could not be closed (" + why
+                           + ").\nEverything recorded up to that moment is saved in " + recording.path + ".");
+    }
     std::string error;
     // A pause keeps the stream, with what was recorded put on the disk.
     if (recording.keep && !recording.file.sync(error)) {

@@ -62,7 +62,7 @@ load-module module-sine sink=demo_speakers frequency=440
 set-default-sink demo_speakers
 PA
 HOME="$work/pulse" XDG_RUNTIME_DIR="$work/pulse" XDG_CONFIG_HOME="$work/pulse" PULSE_RUNTIME_PATH="$work/pulse" \
-  PULSE_STATE_PATH="$work/pulse" DBUS_SESSION_BUS_ADDRESS= \
+  PULSE_STATE_PATH="$work/pulse" DBUS_SESSION_BUS_ADDRESS=unix:path="$work/pulse/bus" \
   pulseaudio -n -F "$work/pulse/server.pa" --daemonize=no --system=no --exit-idle-time=-1 --use-pid-file=no \
   --realtime=no --high-priority=no --log-target=stderr 2>"$work/pulseaudio.log" &
 pulse_pid=$!

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace ornavox {
 
@@ -92,6 +93,7 @@ void FakeCaptureDevice::close()
     undelivered_ = held_.size();
     held_.clear();
     after_reset_ = false;
+    close_failure_ = std::exchange(next_close_failure_, {});
     CaptureListener* listener = listener_;
     listener_ = nullptr;
     started_ = false;

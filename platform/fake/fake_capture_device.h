@@ -33,9 +33,12 @@ public:
     std::optional<uint64_t> position_samples() const override;
     uint64_t overruns() const override { return overruns_; }
     uint64_t undelivered_bytes() const override { return undelivered_; }
+    std::string close_failure() const override { return close_failure_; }
 
     // The next open() fails with `reason`.
     void fail_next_open(std::string reason) { open_failure_ = std::move(reason); }
+    // The next close() cannot release the device, for `reason`.
+    void fail_next_close(std::string reason) { next_close_failure_ = std::move(reason); }
     // The open device fails as when its server goes away: the failure
     // notification follows the buffers filled so far, and nothing more is
     // captured. Queued buffers stay queued until reset() or close().
@@ -91,6 +94,8 @@ private:
     size_t backlog_ = 0;
     std::deque<uint8_t> held_;
     uint64_t undelivered_ = 0;
+    std::string next_close_failure_;
+    std::string close_failure_;
     uint64_t captured_bytes_ = 0;
     uint64_t sine_frames_ = 0;
     std::optional<std::optional<uint64_t>> position_override_;

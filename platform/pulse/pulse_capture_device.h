@@ -65,6 +65,7 @@ public:
     // reported in the stream (those are filled with silence).
     uint64_t overruns() const override;
     uint64_t undelivered_bytes() const override;
+    std::string close_failure() const override { return {}; }
 
     // The largest the staging area grew since open, in bytes.
     size_t staging_peak() const;

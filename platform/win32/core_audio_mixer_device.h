@@ -3,6 +3,7 @@
 #include "platform/dispatcher.h"
 #include "platform/mixer_device.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/process_mta.h"
 #include "platform/win32/record_source.h"
 
 #include <audiopolicy.h>
@@ -76,6 +77,8 @@ private:
     void read_sessions(IMMDevice& output);
     static RecordSource source_of(const Endpoint& endpoint);
 
+    // First, so that new sessions are told from before the first open.
+    win32::ProcessMta mta_;
     Dispatcher& dispatcher_;
     std::function<void(const RecordSource&)> choose_record_source_;
     win32::ComPtr<IMMDeviceEnumerator> enumerator_;

@@ -241,6 +241,8 @@ bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& list
     listener_ = &listener;
     block_align_ = wave.nBlockAlign;
     delivered_bytes_ = 0;
+    undelivered_ = 0;
+    reset_ = false;
     dispatcher_.post([&listener, alive = std::weak_ptr(alive_)] {
         if (alive.lock())
             listener.device_opened();
@@ -254,12 +256,15 @@ void LoopbackCaptureDevice::add_buffer(CaptureBuffer& buffer)
         return;
     queue_.push(buffer);
     deliver();
+    if (reset_)
+        queue_.hand_back_all([this](CaptureBuffer& returned) { post_filled(returned); });
 }
 
 void LoopbackCaptureDevice::start()
 {
     if (!listener_)
         return;
+    reset_ = false;
     const std::lock_guard lock(shared_->mutex);
     shared_->capturing = true;
     shared_->started_at = Clock::now();
@@ -308,13 +313,8 @@ void LoopbackCaptureDevice::reset()
         const std::lock_guard lock(shared_->mutex);
         shared_->capturing = false;
     }
+    reset_ = true;
     deliver();
-    {
-        const std::lock_guard lock(shared_->mutex);
-        if (!shared_->staging.empty())
-            ++shared_->overruns;
-        shared_->staging.clear();
-    }
     queue_.hand_back_all([this](CaptureBuffer& buffer) { post_filled(buffer); });
 }
 
@@ -322,7 +322,18 @@ void LoopbackCaptureDevice::close()
 {
     if (!listener_)
         return;
-    reset();
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->capturing = false;
+    }
+    deliver();
+    queue_.hand_back_all([this](CaptureBuffer& buffer) { post_filled(buffer); });
+    {
+        const std::lock_guard lock(shared_->mutex);
+        undelivered_ = shared_->staging.size();
+        shared_->staging.clear();
+    }
+    reset_ = false;
     stop_thread();
     dispatcher_.post([listener = std::exchange(listener_, nullptr), alive = std::weak_ptr(alive_)] {
         if (alive.lock())

@@ -22,7 +22,9 @@ namespace ornavox {
 // 10 ms it moves what arrived into a staging area and posts one call that
 // fills the queued buffers from it on the GUI thread. The staging area holds
 // at most `backlog`, so a busy GUI thread loses nothing; what does not fit is
-// dropped and counted in overruns(). Every notification is posted, in order.
+// dropped and counted in overruns(). After reset() what the staging area
+// holds goes into the buffers queued next, each handed back at once. Every
+// notification is posted, in order.
 //
 // The output sends nothing while nothing plays; the device then records
 // silence, so that the recording keeps its time. It fails, once, when the
@@ -44,6 +46,8 @@ public:
     void close() override;
     std::optional<uint64_t> position_samples() const override;
     uint64_t overruns() const override;
+    uint64_t undelivered_bytes() const override { return undelivered_; }
+    std::string close_failure() const override { return {}; }
 
     struct Shared;
 
@@ -58,6 +62,8 @@ private:
     CaptureListener* listener_ = nullptr;
     uint32_t block_align_ = 4;
     uint64_t delivered_bytes_ = 0;
+    uint64_t undelivered_ = 0;
+    bool reset_ = false; // reset and not started again
     CaptureBufferQueue queue_;
     std::shared_ptr<Shared> shared_;
     // Shared with posted calls: a call still queued when the device is

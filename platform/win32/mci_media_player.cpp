@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include <cwchar>
+#include <utility>
 
 namespace ornavox {
 
@@ -34,9 +35,12 @@ MciMediaPlayer::MciMediaPlayer()
           if (message != MM_MCINOTIFY)
               return DefWindowProcW(window, message, wparam, lparam);
           // The codes are the ones the window's notification knows.
+          const std::string failure = std::exchange(failure_, {});
           if (const std::shared_ptr<PlayNotifyTarget> target = notify_.lock())
               target->play_notify(static_cast<uint32_t>(wparam),
-                                  wparam == MCI_NOTIFY_FAILURE ? "the sound output failed" : "");
+                                  wparam != MCI_NOTIFY_FAILURE ? ""
+                                      : failure.empty()        ? "the sound output failed"
+                                                               : failure);
           return 0;
       })
 {
@@ -67,7 +71,13 @@ bool MciMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
     if (!open_)
         return false;
     notify_ = std::move(notify);
-    return command(L"play playback from 0 notify", window_.handle()) == 0;
+    const MCIERROR result = command(L"play playback from 0 notify", window_.handle());
+    if (result == 0)
+        return true;
+    // MCI sends nothing for a play it refused: the end is told as a failure.
+    failure_ = mci_error(result);
+    PostMessageW(window_.handle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
+    return false;
 }
 
 std::optional<uint64_t> MciMediaPlayer::status(const wchar_t* item) const

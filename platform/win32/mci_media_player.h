@@ -29,6 +29,7 @@ private:
 
     bool open_ = false;
     std::weak_ptr<PlayNotifyTarget> notify_;
+    std::string failure_; // why the last play did not start
     win32::MessageWindow window_;
 };
 

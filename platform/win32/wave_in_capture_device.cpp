@@ -2,6 +2,7 @@
 
 #include "platform/win32/utf16.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ornavox {
@@ -79,6 +80,8 @@ bool WaveInCaptureDevice::open(const WaveFormat& format, CaptureListener& listen
     listener_ = &listener;
     failed_ = false;
     running_ = false;
+    reset_ = false;
+    close_failure_.clear();
     block_align_ = format.block_align ? format.block_align : 4;
     frames_handed_back_ = 0;
     return true;
@@ -102,6 +105,9 @@ void WaveInCaptureDevice::add_buffer(CaptureBuffer& buffer)
         return;
     }
     queued_.emplace(header, std::move(queued));
+    // Stopped, the device holds nothing more: a reset sends the buffer back.
+    if (reset_)
+        waveInReset(wave_in_);
 }
 
 void WaveInCaptureDevice::start()
@@ -112,6 +118,7 @@ void WaveInCaptureDevice::start()
         fail(result, "waveInStart");
     else {
         running_ = true;
+        reset_ = false;
         SetTimer(window_.handle(), kHealthTimer, kHealthPeriodMs, nullptr);
     }
 }
@@ -122,6 +129,7 @@ void WaveInCaptureDevice::reset()
     if (wave_in_)
         waveInReset(wave_in_);
     running_ = false;
+    reset_ = wave_in_ != nullptr;
     KillTimer(window_.handle(), kHealthTimer);
 }
 
@@ -133,11 +141,22 @@ void WaveInCaptureDevice::close()
         return;
     waveInReset(wave_in_);
     running_ = false;
+    reset_ = false;
     KillTimer(window_.handle(), kHealthTimer);
     for (auto& [header, queued] : queued_)
         waveInUnprepareHeader(wave_in_, &queued->header, sizeof(WAVEHDR));
-    waveInClose(wave_in_);
-    wave_in_ = nullptr;
+    const MMRESULT result = waveInClose(wave_in_);
+    const HWAVEIN closed = std::exchange(wave_in_, nullptr);
+    if (result == MMSYSERR_NOERROR)
+        return;
+    abandoned_devices_.push_back(closed);
+    // The device keeps its handle and what it was given; the recording ends
+    // without the device's own notification.
+    close_failure_ = "waveInClose: " + wave_error(result);
+    for (auto& [header, queued] : queued_)
+        abandoned_.push_back(std::move(queued));
+    queued_.clear();
+    PostMessageW(window_.handle(), MM_WIM_CLOSE, 0, 0);
 }
 
 std::optional<uint64_t> WaveInCaptureDevice::position_samples() const
@@ -201,6 +220,11 @@ LRESULT WaveInCaptureDevice::notified(HWND window, UINT message, WPARAM wparam, 
         return 0;
     }
     case MM_WIM_CLOSE: {
+        // One that closed after all, late, was told closed already.
+        const auto device = reinterpret_cast<HWAVEIN>(wparam);
+        if (device
+            && std::find(abandoned_devices_.begin(), abandoned_devices_.end(), device) != abandoned_devices_.end())
+            return 0;
         CaptureListener* listener = std::exchange(listener_, nullptr);
         if (listener)
             listener->device_closed();

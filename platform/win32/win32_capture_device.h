@@ -33,6 +33,7 @@ public:
     std::optional<uint64_t> position_samples() const override { return active_->position_samples(); }
     uint64_t overruns() const override { return active_->overruns(); }
     uint64_t undelivered_bytes() const override { return active_->undelivered_bytes(); }
+    std::string close_failure() const override { return active_->close_failure(); }
 
 private:
     WaveInCaptureDevice wave_in_;

@@ -47,8 +47,13 @@ public:
         }
         return done();
     }
+    FakeBackend() { device.set_backlog(20 * 4 * 44100); }
+
     // Time passes without anyone running the dispatcher.
     void let_time_pass() { device.fill_sine(4410, 440); }
+    // A second of that: the GUI thread is busy.
+    void hold_the_gui_thread() { device.fill_sine(44100, 440); }
+    static constexpr bool kHoldsBacklog = true;
     void break_device() { device.fail("the sound server went away (test)"); }
     void make_next_open_fail() { device.fail_next_open("no such device"); }
     static constexpr const char* kCannotBreak = nullptr;
@@ -74,6 +79,9 @@ public:
 
     bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
     void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void hold_the_gui_thread() { std::this_thread::sleep_for(1s); }
+    // The driver records into queued buffers only.
+    static constexpr bool kHoldsBacklog = false;
     static constexpr const char* kCannotBreak =
         "the sound server runs outside the Windows program and cannot be taken away from inside it";
     void break_device() {}
@@ -92,6 +100,8 @@ public:
 
     bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
     void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void hold_the_gui_thread() { std::this_thread::sleep_for(1s); }
+    static constexpr bool kHoldsBacklog = true;
     static constexpr const char* kCannotBreak = WaveInBackend::kCannotBreak;
     void break_device() {}
     void make_next_open_fail() { device.choose({"no_such_source", false}); }
@@ -142,6 +152,8 @@ public:
 
     bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
     void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void hold_the_gui_thread() { std::this_thread::sleep_for(1s); }
+    static constexpr bool kHoldsBacklog = true;
     void break_device() { fake.output->stream->gone = true; }
     void make_next_open_fail() { fake.output->loopback = false; }
     static constexpr const char* kCannotBreak = nullptr;
@@ -157,6 +169,8 @@ public:
 
     bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
     void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void hold_the_gui_thread() { std::this_thread::sleep_for(1s); }
+    static constexpr bool kHoldsBacklog = true;
     void break_device() { server.kill(); }
     void make_next_open_fail() { session.set_record_source("no_such_source"); }
     static constexpr const char* kCannotBreak = nullptr;
@@ -285,6 +299,41 @@ TYPED_TEST(CaptureDeviceContract, ResetHandsBackEveryQueuedBufferThenCloseComesL
     EXPECT_EQ(this->log.events.back().kind, CaptureEvent::Closed);
     EXPECT_EQ(this->log.count(CaptureEvent::Closed), 1u);
     EXPECT_FALSE(this->device.position_samples());
+}
+
+// The GUI thread was busy for a second, then reset: what the device held goes
+// into buffers queued after the reset, each handed back at once, until one
+// comes back short; nothing is left for the close to drop.
+TYPED_TEST(CaptureDeviceContract, WhatTheDeviceHeldAtTheResetFillsTheBuffersQueuedAfter)
+{
+    this->open_and_queue();
+    this->device.start();
+    ASSERT_TRUE(this->wait_for_filled(1, true));
+    const uint64_t before = this->frames_handed_back();
+    this->backend.hold_the_gui_thread();
+    size_t seen = this->log.events.size();
+    this->device.reset();
+
+    bool short_seen = false;
+    for (int round = 0; round < 1000 && !short_seen; ++round) {
+        this->backend.dispatcher.run_pending();
+        for (; seen < this->log.events.size() && !short_seen; ++seen) {
+            const CaptureEvent& event = this->log.events[seen];
+            short_seen = event.bytes < event.buffer->buffer_length;
+            if (!short_seen)
+                this->device.add_buffer(*event.buffer);
+        }
+    }
+    ASSERT_TRUE(short_seen) << "the device ran dry";
+    const uint64_t after = this->frames_handed_back();
+    if (TypeParam::kHoldsBacklog)
+        EXPECT_GE(after - before, 44100u * 9 / 10) << "the second the GUI thread was busy";
+    else
+        EXPECT_GE(after - before, 4u * 4410 - 4410) << "what the queued buffers took";
+    this->device.close();
+    this->backend.dispatcher.run_pending();
+    EXPECT_EQ(this->log.events.back().kind, CaptureEvent::Closed);
+    EXPECT_EQ(this->device.undelivered_bytes(), 0u);
 }
 
 TYPED_TEST(CaptureDeviceContract, CloseWithoutResetHandsBackQueuedBuffersAndTheDeviceOpensAgain)

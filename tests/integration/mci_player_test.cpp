@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mmsystem.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -20,7 +22,12 @@ using Clock = std::chrono::steady_clock;
 class EndLog : public PlayNotifyTarget {
 public:
     std::vector<uint32_t> ends;
-    void play_notify(uint32_t code, const std::string&) override { ends.push_back(code); }
+    std::string reason;
+    void play_notify(uint32_t code, const std::string& why) override
+    {
+        ends.push_back(code);
+        reason = why;
+    }
 };
 
 class MciPlayer : public ::testing::Test {
@@ -107,6 +114,21 @@ TEST_F(MciPlayer, AMissingFileOrOneWithoutSoundDoesNotOpen)
     error.clear();
     EXPECT_FALSE(player.open(text, error));
     EXPECT_FALSE(error.empty());
+}
+
+// MCI refuses the play (here: its device was closed behind the player's
+// back): the refusal is told as the end of a failed play, with MCI's reason.
+TEST_F(MciPlayer, APlayThatMciRefusesIsToldAsAFailure)
+{
+    const std::string path = make_tone_file("tone.mp3", 1);
+    std::string error;
+    ASSERT_TRUE(player.open(path, error)) << error;
+    ASSERT_EQ(mciSendStringW(L"close playback", nullptr, 0, nullptr), 0u);
+    EXPECT_FALSE(player.play(ends));
+    pump.run_until([&] { return !ends->ends.empty(); }, 2000ms);
+    EXPECT_EQ(ends->ends, std::vector<uint32_t>{MCI_NOTIFY_FAILURE});
+    EXPECT_FALSE(ends->reason.empty());
+    EXPECT_NE(ends->reason, "the sound output failed") << "MCI's own reason";
 }
 
 } // namespace

@@ -439,6 +439,38 @@ TEST_F(AudiorecTest, APausedRecordingIsFinishedByStopOrByTheComponentsEnd)
     EXPECT_GE(decoded.frames(), 30000u);
 }
 
+// A device that cannot let go of its buffers: the recording ends all the same,
+// complete and told, and the buffers stay alive for the device to write into.
+TEST_F(AudiorecTest, ADeviceThatCannotCloseEndsTheRecordingAndKeepsItsBuffers)
+{
+    Taudiorec& rec = make();
+    int failures = 0;
+    rec.onfailure = [&](Taudiorec*) { ++failures; };
+    rec.rec();
+    capture(30000);
+    CaptureBuffer* held = device_.queued().front();
+    device_.fail_next_close("waveInClose: the device is still playing");
+    stop_and_close();
+    EXPECT_FALSE(rec.closing());
+    EXPECT_EQ(failures, 1);
+    ASSERT_EQ(sink_.messages.size(), 1u);
+    EXPECT_EQ(sink_.messages[0],
+              "The sound card could not be closed (waveInClose: the device is still playing).\n"
+              "Everything recorded up to that moment is saved in "
+                  + path("out.mp3") + ".");
+    EXPECT_TRUE(lockable(path("out.mp3")));
+    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), 30000u);
+
+    rec.append = false;
+    rec.rec();
+    for (const CaptureBuffer* buffer : device_.queued())
+        EXPECT_NE(buffer, held) << "the next recording has buffers of its own";
+    held->data[0] = 1; // still the component's memory: no sanitizer stops this
+    stop_and_close();
+}
+
 // Appending continues the file at its own rate; a file of something else
 // than MP3 frames is left alone.
 TEST_F(AudiorecTest, AppendingKeepsTheFilesRateAndRefusesFilesThatAreNoMp3)

@@ -30,6 +30,7 @@ public:
     std::optional<uint64_t> position_samples() const override { return device_.position_samples(); }
     uint64_t overruns() const override { return device_.overruns(); }
     uint64_t undelivered_bytes() const override { return device_.undelivered_bytes(); }
+    std::string close_failure() const override { return device_.close_failure(); }
 
 private:
     CaptureDevice& device_;

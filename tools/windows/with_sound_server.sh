@@ -26,7 +26,10 @@ set-default-sink ornavox_sink
 set-default-source ornavox_sink.monitor
 PA
 export PULSE_SERVER=unix:$dir/native PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir PULSE_COOKIE=$dir/cookie
-pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+# The server gets a session bus of its own that nobody serves, and no display:
+# on the caller's bus (or one that D-Bus starts for the tests' display) a
+# second server finds its name taken and exits.
+DBUS_SESSION_BUS_ADDRESS=unix:path=$dir/bus DISPLAY= pulseaudio -n -F "$dir/server.pa" --daemonize=no --system=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
   --realtime=no --high-priority=no --log-target=file:"$dir/server.log" &
 server=$!
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done

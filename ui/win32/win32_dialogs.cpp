@@ -49,7 +49,9 @@ std::optional<std::string> Win32Dialogs::get_save_file_name(const SaveFileOption
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrDefExt = suffix.empty() ? nullptr : suffix.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    // Replacing an earlier recording is asked first, as the Qt dialog does.
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_HIDEREADONLY | OFN_ENABLESIZING
+        | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameW(&dialog))
         return std::nullopt;
     return win32::utf8(file.c_str());
