@@ -10,6 +10,7 @@
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_termination.h"
 #include "platform/qt/qt_user_locale.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/skin_preparation.h"
@@ -91,6 +92,9 @@ int main(int argc, char** argv)
     dialogs.set_parent(&skinForm);
     if (qEnvironmentVariableIsSet("ORNAVOX_REPORT_FIRST_PAINT"))
         QObject::connect(&skinForm, &SkinWindow::first_painted, &report_first_paint);
+    // A session that ends, or a user's Ctrl+C, closes the window first: a
+    // paused recording keeps its last frame, the settings are written.
+    const QtTermination termination([&skinForm] { skinForm.close(); });
     skinForm.show();
     return app.exec();
 }
