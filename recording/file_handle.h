@@ -28,6 +28,9 @@ bool truncate(Handle handle, uint64_t length);
 // Writes some of `size` bytes at `offset`: how many, or 0 with the reason.
 size_t write_at(Handle handle, const uint8_t* data, size_t size, uint64_t offset, std::string& reason);
 
+// Writes all `size` bytes at `offset`, or false with the reason.
+bool write_fully(Handle handle, const uint8_t* data, size_t size, uint64_t offset, std::string& reason);
+
 // Reads up to `size` bytes at `offset`: how many, 0 at the end or on failure.
 size_t read_at(Handle handle, uint8_t* data, size_t size, uint64_t offset);
 

@@ -124,18 +124,7 @@ bool replace_whole(const std::string& path, const std::string& content, std::str
         reason = error_text(errno);
         return false;
     }
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < content.size()) {
-        std::string why;
-        const size_t n =
-            write_at(fd, reinterpret_cast<const uint8_t*>(content.data()) + done, content.size() - done, done, why);
-        if (n == 0) {
-            reason = why;
-            ok = false;
-        }
-        done += n;
-    }
+    bool ok = write_fully(fd, reinterpret_cast<const uint8_t*>(content.data()), content.size(), 0, reason);
     if (ok && ::fsync(fd) != 0) {
         reason = error_text(errno);
         ok = false;

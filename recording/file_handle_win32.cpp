@@ -110,19 +110,8 @@ bool replace_whole(const std::string& path, const std::string& content, std::str
         reason = win32::error_text(GetLastError());
         return false;
     }
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < content.size()) {
-        std::string why;
-        const size_t n =
-            write_at(reinterpret_cast<Handle>(file), reinterpret_cast<const uint8_t*>(content.data()) + done,
-                     content.size() - done, done, why);
-        if (n == 0) {
-            reason = why;
-            ok = false;
-        }
-        done += n;
-    }
+    bool ok = write_fully(reinterpret_cast<Handle>(file), reinterpret_cast<const uint8_t*>(content.data()),
+                          content.size(), 0, reason);
     if (ok && !FlushFileBuffers(file)) {
         reason = win32::error_text(GetLastError());
         ok = false;

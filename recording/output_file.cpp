@@ -155,12 +155,7 @@ std::string OutputFile::save_again(std::string& error) const
     bool ok = true;
     while (ok && offset < length_) {
         const size_t n = file::read_at(handle_, block.data(), block.size(), offset);
-        ok = n > 0;
-        for (size_t done = 0; ok && done < n;) {
-            const size_t written = file::write_at(copy, block.data() + done, n - done, offset + done, reason);
-            ok = written > 0;
-            done += written;
-        }
+        ok = n > 0 && file::write_fully(copy, block.data(), n, offset, reason);
         offset += n;
     }
     ok = ok && file::sync(copy, reason);

@@ -1,9 +1,11 @@
 // The user's regional options as the Windows program reads them.
 #include "platform/win32/win32_user_locale.h"
+#include "recording/time_text.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ornavox {
 namespace {
@@ -27,6 +29,16 @@ TEST(Win32UserLocale, NumbersKeepTheirDigits)
     EXPECT_EQ(locale.shortest_decimal(5), "5");
     EXPECT_EQ(locale.shortest_decimal(83.456).size(), 6u);
     EXPECT_FALSE(locale.long_time_format().empty());
+}
+
+// The user's own pattern, a 12-hour one with US settings ("h:mm:ss tt"),
+// writes two seconds of recording as an elapsed time, never as a time of day.
+TEST(Win32UserLocale, TwoSecondsRecordedReadAsAnElapsedTime)
+{
+    const Win32UserLocale locale;
+    const std::string text = format_elapsed(2.0 / 86400, locale.long_time_format(), locale.zero_digit());
+    EXPECT_TRUE(text == "0:00:02" || text == "00:00:02") << locale.long_time_format() << " gave " << text;
+    std::printf("user's time pattern %s: two seconds read %s\n", locale.long_time_format().c_str(), text.c_str());
 }
 
 } // namespace
