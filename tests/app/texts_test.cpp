@@ -1,4 +1,5 @@
 #include "app/shortcut_text.h"
+#include "platform/list_name.h"
 #include "recording/time_text.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,19 @@ TEST(ElapsedText, HoursGoOnPastADayAndDigitsFollowTheUsersScript)
     EXPECT_EQ(format_elapsed(250 * 3600 * kSecond, "HH:mm:ss"), "250:00:00");
     // Arabic-Indic digits: 0 is U+0660.
     EXPECT_EQ(format_elapsed(12 * kSecond, "h:mm:ss", "\xD9\xA0"), "\xD9\xA0:\xD9\xA0\xD9\xA0:\xD9\xA1\xD9\xA2");
+}
+
+// Endpoint and session names are cut as the server's are: at 64 characters,
+// never inside one ("é" is two bytes, "日" three).
+TEST(ListName, KeepsSixtyFourCharactersAndCutsNoneInTwo)
+{
+    const std::string accented = std::string(63, 'a') + "\xC3\xA9\xC3\xA9";
+    EXPECT_EQ(list_name(accented), std::string(63, 'a') + "\xC3\xA9");
+    std::string wide;
+    for (int i = 0; i < 70; ++i)
+        wide += "\xE6\x97\xA5";
+    EXPECT_EQ(list_name(wide).size(), 64u * 3);
+    EXPECT_EQ(list_name("Speakers"), "Speakers");
 }
 
 TEST(ShortcutText, WritesModifiersInOrderThenTheKeyName)
