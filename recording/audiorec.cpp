@@ -216,8 +216,8 @@ std::unique_ptr<Taudiorec::Recording> Taudiorec::start_output(uint32_t& rate)
             recording->file = OutputFile();
         }
     }
-    // A resumed recording continues its file, the raw one too: creating it
-    // anew would throw away what was recorded before the pause.
+    // An append continues the file, the raw one too: creating it anew would
+    // throw away what was recorded before.
     const std::string path = recording->encodes() ? filename : kRawFileName;
     if (append && !recording->file.is_open())
         recording->file = OutputFile::open_existing(path);
