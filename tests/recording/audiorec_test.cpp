@@ -44,6 +44,14 @@ void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The file decodes whole, to at least `frames` stereo frames.
+void expect_decodes_to_at_least(const fs::path& file, size_t frames)
+{
+    const test::DecodedMp3 decoded = test::decode_mp3_file(file.string());
+    EXPECT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GE(decoded.frames(), frames);
+}
+
 // Whether another writer could take the file's lock now.
 bool lockable(const fs::path& path)
 {
@@ -434,9 +442,7 @@ TEST_F(AudiorecTest, APausedRecordingIsFinishedByStopOrByTheComponentsEnd)
     dispatcher_.run_pending();
     component_.reset();
     EXPECT_TRUE(lockable(path("second.mp3")));
-    const test::DecodedMp3 decoded = test::decode_mp3_file(path("second.mp3"));
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
-    EXPECT_GE(decoded.frames(), 30000u);
+    expect_decodes_to_at_least(path("second.mp3"), 30000u);
 }
 
 // A device that cannot let go of its buffers: the recording ends all the same,
@@ -459,9 +465,7 @@ TEST_F(AudiorecTest, ADeviceThatCannotCloseEndsTheRecordingAndKeepsItsBuffers)
               "Everything recorded up to that moment is saved in "
                   + path("out.mp3") + ".");
     EXPECT_TRUE(lockable(path("out.mp3")));
-    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
-    EXPECT_GE(decoded.frames(), 30000u);
+    expect_decodes_to_at_least(path("out.mp3"), 30000u);
 
     rec.append = false;
     rec.rec();
@@ -553,9 +557,7 @@ TEST_F(AudiorecTest, AFileDeletedWhileRecordingIsSavedAgainUnderItsName)
                   + " was deleted while it was recorded, and the recording was stopped.\n"
                     "Everything recorded is saved again in "
                   + path("out.mp3") + ".");
-    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
-    EXPECT_GE(decoded.frames(), 44100u);
+    expect_decodes_to_at_least(path("out.mp3"), 44100u);
     EXPECT_EQ(rec.mp3size, fs::file_size(path("out.mp3")));
 }
 #endif
@@ -696,9 +698,7 @@ TEST_F(AudiorecTest, DestructorStopsAndWaitsForTheClose)
     EXPECT_EQ(device_.calls().back(), "close");
     EXPECT_EQ(dispatcher_.pending(), 0u);
     EXPECT_TRUE(lockable(path("out.mp3")));
-    const test::DecodedMp3 decoded = test::decode_mp3_file(path("out.mp3"));
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
-    EXPECT_GE(decoded.frames(), 30000u);
+    expect_decodes_to_at_least(path("out.mp3"), 30000u);
 }
 
 TEST_F(AudiorecTest, LostSoundIsReportedWhenTheRecordingEnds)
