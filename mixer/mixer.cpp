@@ -223,8 +223,6 @@ void tmixer::select_mux(int32_t kind, int32_t index)
     enforce_mux();
 }
 
-// Without a MUX, or with a selection beyond its items, there is nothing to
-// hold and the device is not asked.
 // No item stands for the missing source, so none is enforced.
 void tmixer::select_missing(const std::string& source_id)
 {
@@ -234,6 +232,8 @@ void tmixer::select_missing(const std::string& source_id)
         device_.choose_missing_source(source_id);
 }
 
+// Without a MUX, or with a selection beyond its items, there is nothing to
+// hold and the device is not asked.
 void tmixer::enforce_mux()
 {
     if (!open_ || !mux_id_ || mux_selected >= mux_items_)

@@ -173,6 +173,7 @@ bool OutputFile::close(std::string& error)
         return true;
     std::string reason;
     const bool removed = created_ && !started_;
+    // A file is removed only once it is closed, on every platform.
     const bool ok = file::close(std::exchange(handle_, file::kNone), reason);
     if (removed)
         file::remove(path_);
@@ -183,12 +184,8 @@ bool OutputFile::close(std::string& error)
 
 void OutputFile::close()
 {
-    if (!is_open())
-        return;
-    // A file is removed only once it is closed, on every platform.
-    file::close(std::exchange(handle_, file::kNone));
-    if (created_ && !started_)
-        file::remove(path_);
+    std::string ignored;
+    close(ignored);
 }
 
 } // namespace ornavox

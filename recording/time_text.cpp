@@ -102,7 +102,7 @@ std::string format_elapsed(double days, const std::string& pattern, const std::s
             out += field(ms / 1000 % 60, width);
             break;
         case 'z':
-            out += n >= 3 ? field(ms % 1000, 3) : field(ms % 1000, 1);
+            out += field(ms % 1000, n >= 3 ? 3 : 1);
             break;
         case 'A':
         case 'a':

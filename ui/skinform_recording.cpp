@@ -29,6 +29,12 @@ std::string padded(const std::string& text, size_t width)
     return characters < width ? std::string(width - characters, ' ') + text : text;
 }
 
+// The format line as the format boxes write it.
+std::string stereo_format_text(const std::string& samples, const std::string& bps)
+{
+    return "MP3 Stereo " + samples + "Hz " + bps + "kbps";
+}
+
 } // namespace
 
 void TskinForm::hotlinkbutton3Click(Control)
@@ -106,8 +112,7 @@ void TskinForm::start_recording()
     // A file is continued at its own rate, which the boxes may not show.
     if (audiorec1->rate() != static_cast<uint32_t>(audiorec1->samples)) {
         view_.set_text(ControlId::Label4,
-                       "MP3 Stereo " + std::to_string(audiorec1->rate()) + "Hz " + std::to_string(audiorec1->bps)
-                           + "kbps");
+                       stereo_format_text(std::to_string(audiorec1->rate()), std::to_string(audiorec1->bps)));
         file_format_shown_ = true;
     }
 }
@@ -166,7 +171,7 @@ void TskinForm::ComboBox2Change(Control)
     const std::string bps = view_.edit_text(ControlId::ComboBox3);
     audiorec1->bps = integer_or(bps, 128);
     audiorec1->samples = integer_or(samples, 44100);
-    show_format("MP3 Stereo " + samples + "Hz " + bps + "kbps");
+    show_format(stereo_format_text(samples, bps));
     program.Settings.write_integer("mp3", "samples", audiorec1->samples);
     program.Settings.write_integer("mp3", "bps", audiorec1->bps);
 }

@@ -23,7 +23,7 @@ bool FakeCaptureDevice::open(const WaveFormat& format, CaptureListener& listener
     position_override_.reset();
     overruns_ = 0;
     undelivered_ = 0;
-    held_.clear();
+    drop_held();
     after_reset_ = false;
     dispatcher_.post([&listener] { listener.device_opened(); });
     return true;
@@ -50,11 +50,16 @@ void FakeCaptureDevice::start()
 
 void FakeCaptureDevice::feed_held()
 {
-    while (!held_.empty() && !queue_.empty()) {
-        const std::vector<uint8_t> bytes(held_.begin(), held_.end());
-        const size_t taken = queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); });
-        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(taken));
-    }
+    held_read_ += queue_.fill(std::span<const uint8_t>(held_).subspan(held_read_),
+                              [this](CaptureBuffer& buffer) { hand_back(buffer); });
+    if (held_read_ == held_.size())
+        drop_held();
+}
+
+void FakeCaptureDevice::drop_held()
+{
+    held_.clear();
+    held_read_ = 0;
 }
 
 void FakeCaptureDevice::fail(std::string reason)
@@ -90,8 +95,8 @@ void FakeCaptureDevice::close()
         return;
     queued_at_close_ = queue_.buffers().size();
     queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
-    undelivered_ = held_.size();
-    held_.clear();
+    undelivered_ = held();
+    drop_held();
     after_reset_ = false;
     close_failure_ = std::exchange(next_close_failure_, {});
     CaptureListener* listener = listener_;
@@ -113,8 +118,8 @@ size_t FakeCaptureDevice::fill(std::span<const uint8_t> bytes)
 {
     if (!started_)
         return 0;
-    const size_t taken = held_.empty() ? queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); }) : 0;
-    const size_t kept = std::min(bytes.size() - taken, backlog_ - std::min(backlog_, held_.size()));
+    const size_t taken = held() == 0 ? queue_.fill(bytes, [this](CaptureBuffer& buffer) { hand_back(buffer); }) : 0;
+    const size_t kept = std::min(bytes.size() - taken, backlog_ - std::min(backlog_, held()));
     held_.insert(held_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(taken),
                  bytes.begin() + static_cast<std::ptrdiff_t>(taken + kept));
     if (taken + kept < bytes.size())

@@ -59,7 +59,7 @@ public:
 
     // How many bytes the device holds for buffers yet to come; 0 at first.
     void set_backlog(size_t bytes) { backlog_ = bytes; }
-    size_t held() const { return held_.size(); }
+    size_t held() const { return held_.size() - held_read_; }
 
     // Replaces the position count while open (nullopt: the query fails).
     void set_position(std::optional<uint64_t> samples) { position_override_ = samples; }
@@ -82,6 +82,7 @@ public:
 private:
     void hand_back(CaptureBuffer& buffer);
     void feed_held();
+    void drop_held();
 
     Dispatcher& dispatcher_;
     CaptureListener* listener_ = nullptr;
@@ -92,7 +93,8 @@ private:
     bool after_reset_ = false;
     bool failed_ = false;
     size_t backlog_ = 0;
-    std::deque<uint8_t> held_;
+    std::vector<uint8_t> held_; // the backlog, read from held_read_ on
+    size_t held_read_ = 0;
     uint64_t undelivered_ = 0;
     std::string next_close_failure_;
     std::string close_failure_;

@@ -322,12 +322,7 @@ void LoopbackCaptureDevice::close()
 {
     if (!listener_)
         return;
-    {
-        const std::lock_guard lock(shared_->mutex);
-        shared_->capturing = false;
-    }
-    deliver();
-    queue_.hand_back_all([this](CaptureBuffer& buffer) { post_filled(buffer); });
+    reset();
     {
         const std::lock_guard lock(shared_->mutex);
         undelivered_ = shared_->staging.size();
