@@ -47,9 +47,12 @@ class CaptureDevice {
 public:
     virtual ~CaptureDevice() = default;
 
-    // Opens the device for 16-bit interleaved PCM in `format`. On failure
-    // returns false, fills `error` with a reason for the user and sends no
-    // notification. On success the opened notification follows.
+    // Opens the device for 16-bit interleaved PCM in `format`, without
+    // waiting for a sound server. On failure returns false, fills `error`
+    // with a reason for the user and sends no notification. On success the
+    // opened notification follows; a failure the device learns of only later
+    // (the server refused the stream, or never answered) comes as
+    // device_failed, and the buffers queued come back empty at reset().
     virtual bool open(const WaveFormat& format, CaptureListener& listener, std::string& error) = 0;
 
     // Queues a buffer; buffers are filled in the order they were queued. A
@@ -58,8 +61,8 @@ public:
 
     virtual void start() = 0;
 
-    // Stops capturing and hands back every queued buffer, filled in order
-    // with what was captured before: full ones, then the partly filled one
+    // Stops capturing and hands back every queued buffer, at once or once the
+    // device has stopped, filled in order with what was captured before: full ones, then the partly filled one
     // with its recorded byte count, the rest with 0. What did not fit stays
     // with the device: a buffer queued after reset() is filled from it and
     // handed back at once, full or with what was left (0 once nothing is).

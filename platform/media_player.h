@@ -42,7 +42,8 @@ public:
     // play that cannot start returns false and is told as a failure, with
     // its reason.
     virtual bool play(std::weak_ptr<PlayNotifyTarget> notify) = 0;
-    // Milliseconds; nullopt when nothing is open.
+    // Milliseconds; nullopt when nothing is open, or while a player that
+    // learns it in the background does not know it yet.
     virtual std::optional<uint64_t> length_ms() const = 0;
     // Milliseconds heard so far; nullopt when nothing is open.
     virtual std::optional<uint64_t> position_ms() const = 0;

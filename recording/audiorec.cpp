@@ -154,6 +154,8 @@ struct Taudiorec::Recording {
     uint64_t undelivered = 0;          // bytes the device still held when the drain ran out of time
     uint64_t silence_to_skip = 0;      // frames, at the start of a resumed capture
     uint64_t silence_skipped = 0;      // frames left out of this capture
+    bool sound = false;                // this capture delivered sound
+    bool begun = false;                // the file was started: its old content, if any, is gone or continued
     std::vector<std::string> messages; // shown once the device closed
 
     bool encodes() const { return stream.is_open(); }
@@ -242,12 +244,22 @@ bool Taudiorec::resumes(const Recording& recording) const
     return !recording.encodes() || (recording.filename == filename && recording.bps == bps);
 }
 
+// A press while the last capture is still handing over its sound is kept
+// until the device closed: nothing waits for it here.
 void Taudiorec::rec()
 {
     if (recording_ && recording_->capturing && !recording_->stopped)
         return;
-    finish_closing();
+    if (closing()) {
+        state = 1;
+        rec_waiting_ = true;
+        return;
+    }
+    start();
+}
 
+void Taudiorec::start()
+{
     if (!recordable_rate(samples))
         samples = 44100;
     if (bps != 96 && bps != 128 && bps != 160 && bps != 192 && bps != 256)
@@ -271,13 +283,13 @@ void Taudiorec::rec()
     }
     format_ = format;
     if (started) {
-        const bool continues_file = started->file.length() > 0 && append;
-        started->file.start_anew();
-        if (!continues_file)
+        // A file written anew keeps its old content until sound comes.
+        started->begun = started->file.length() > 0 && append;
+        if (!started->begun)
             carried_time_ = 0;
         recording_ = std::move(started);
     }
-    recording.start_size = recording.encodes() ? static_cast<uint32_t>(recording.file.length()) : 0;
+    recording.start_size = recording.encodes() && recording.begun ? static_cast<uint32_t>(recording.file.length()) : 0;
     recording.capturing = true;
     recording.stopped = false;
     recording.device_closing = false;
@@ -287,6 +299,7 @@ void Taudiorec::rec()
     recording.undelivered = 0;
     recording.silence_to_skip = resumed ? rate / 10 : 0;
     recording.silence_skipped = 0;
+    recording.sound = false;
     recording.next_name_check = std::chrono::steady_clock::now() + kNameCheckInterval;
     for (CaptureBuffer& buffer : recording.ring->buffers)
         services_.device.add_buffer(buffer);
@@ -296,6 +309,7 @@ void Taudiorec::rec()
 void Taudiorec::stop()
 {
     state = 0;
+    rec_waiting_ = false;
     if (!recording_ || !recording_->capturing || recording_->stopped)
         return;
     recording_->stopped = true;
@@ -307,6 +321,12 @@ void Taudiorec::pause()
 {
     if (state != 1)
         return;
+    if (rec_waiting_) {
+        rec_waiting_ = false;
+        state = 0;
+        append = true;
+        return;
+    }
     if (const auto samples_done = services_.device.position_samples()) {
         const uint64_t recorded = *samples_done - std::min(*samples_done, recording_->silence_skipped);
         carried_time_ += static_cast<double>(recorded) / format_.samples_per_sec / kSecondsPerDay;
@@ -354,6 +374,9 @@ void Taudiorec::finish_closing()
 
 void Taudiorec::finish()
 {
+    // A pause still closing its capture ends with it.
+    if (closing())
+        recording_->keep = false;
     if (!paused())
         return;
     std::vector<std::string> texts;
@@ -436,8 +459,14 @@ void Taudiorec::buffer_filled(CaptureBuffer& buffer)
         if (sound_follows)
             recording.silence_to_skip = 0;
     }
-    if (bytes > 0 && !recording.failed)
+    if (bytes > 0 && !recording.failed) {
+        if (!recording.begun) {
+            recording.file.start_anew();
+            recording.begun = true;
+        }
+        recording.sound = true;
         encode(recording, data, bytes);
+    }
 
     if (!recording.stopped) {
         services_.device.add_buffer(buffer);
@@ -469,13 +498,18 @@ void Taudiorec::device_failed(const std::string& reason)
 {
     if (!recording_ || !recording_->capturing || recording_->stopped)
         return;
-    recording_->device_failed = true;
-    recording_->keep = false;
-    recording_->messages.push_back("The recording stopped because " + reason
-                                   + ".\nEverything recorded up to that moment is saved in " + recording_->path + ".");
+    Recording& recording = *recording_;
+    recording.device_failed = true;
+    recording.keep = false;
+    if (recording.sound || recording.begun)
+        recording.messages.push_back("The recording stopped because " + reason
+                                     + ".\nEverything recorded up to that moment is saved in " + recording.path + ".");
+    else
+        recording.messages.push_back("The recording could not start because " + reason + ".");
     stop();
 }
 
+// A file that never got sound keeps what it held, or goes when it was new.
 void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
 {
     if (recording.encodes()) {
@@ -483,7 +517,7 @@ void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
         if (encodercheck(encoder_->beDeinitStream(recording.stream.handle(), recording.output.data(), &output_bytes),
                          messages)
                 == 0
-            && !recording.failed) {
+            && !recording.failed && recording.begun) {
             output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
             if (write(recording, recording.output.data(), output_bytes))
                 mp3size += output_bytes;
@@ -492,7 +526,7 @@ void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
     }
     const std::string incomplete = "\nWhat was recorded may not all be on the disk.";
     std::string error;
-    if (!recording.failed && !recording.file.sync(error)) {
+    if (!recording.failed && recording.begun && !recording.file.sync(error)) {
         recording.failed = true;
         messages.show_message(error + incomplete);
     }
@@ -549,6 +583,16 @@ void Taudiorec::device_closed()
         services_.messages.show_message(text);
     if (failed && onfailure)
         onfailure(this);
+    if (std::exchange(rec_waiting_, false) && !failed && state == 1) {
+        try {
+            start();
+        } catch (const AudiorecError& error) {
+            state = 0;
+            services_.messages.show_message(error.what());
+            if (onfailure)
+                onfailure(this);
+        }
+    }
 }
 
 } // namespace ornavox

@@ -67,8 +67,9 @@ public:
     std::function<void(Taudiorec*)> onfailure;
 
     // Starts a recording, or resumes a paused one; throws AudiorecError.
-    // Called while the previous recording is still closing, it first lets
-    // that close finish. Appending to a file of MP3 frames records at the
+    // Called while the previous capture is still closing, it returns at once
+    // and starts once that close is done; what fails then is told through
+    // `messages` and onfailure. Appending to a file of MP3 frames records at the
     // rate of its first frame; a file that holds something else is refused
     // and left as it is. A paused recording continues its encoder stream when
     // the file and the bit rate are the same, else it is finished first.
@@ -78,7 +79,8 @@ public:
     void position(std::string& text) const;
 
     // Ends a paused recording: the encoder's tail is written and the file is
-    // put on the disk and closed. Does nothing unless paused.
+    // put on the disk and closed, now or, while the pause's capture still
+    // closes, once it is closed. Does nothing unless paused.
     void finish();
 
     // True from stop() until the device's closed notification was handled.
@@ -99,6 +101,8 @@ private:
     void device_failed(const std::string& reason) override;
     void device_closed() override;
 
+    void start();
+
     struct BufferRing;
     struct Recording;
     std::unique_ptr<Recording> start_output(uint32_t& rate);
@@ -116,6 +120,7 @@ private:
     WaveFormat format_;                    // of the current or last recording; position() reads its rate
     double carried_time_ = 0;              // days, before the pauses of this file
     std::unique_ptr<Recording> recording_; // from rec() until finished; kept while paused
+    bool rec_waiting_ = false;             // rec() came while closing
     // Buffers of a recording whose device never finished closing: it may
     // still write into them, so they live as long as the component.
     std::vector<std::unique_ptr<BufferRing>> retired_;

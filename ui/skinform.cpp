@@ -32,12 +32,14 @@ TskinForm::TskinForm(SkinFormServices services, SkinFormView& view)
 TskinForm::~TskinForm() = default;
 
 // The close sequence must run once even when a second close arrives while
-// the first one waits for the recording to finish.
+// the first one waits for the recording to finish. The window goes first: the
+// user is done with it, and the recording's end may wait for the server.
 void TskinForm::close()
 {
     if (closed_)
         return;
     closed_ = true;
+    view_.hide_window();
     FormClose(ControlId::skinForm);
     view_.close_window();
 }

@@ -233,6 +233,7 @@ private:
 
     // Playback.
     void show_play_position();
+    void show_play_length();
 
     SkinFormServices services_;
     SkinFormView& view_;
@@ -264,8 +265,10 @@ private:
     // once one answers.
     bool source_restore_pending_ = false;
     std::unique_ptr<OneShotTimer> start_without_paint_;
-    bool started_ = false; // finish_start ran
-    bool closed_ = false;  // close began: events reach no handler from then on
+    bool started_ = false;       // finish_start ran
+    bool closed_ = false;        // close began: events reach no handler from then on
+    std::string missing_source_; // the stored source that was not there at start-up
+    bool length_shown_ = false;  // the played file's length is on Label7
 };
 
 } // namespace ornavox

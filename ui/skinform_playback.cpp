@@ -30,14 +30,27 @@ void TskinForm::hotlinkbutton1Click(Control)
     }
     taskstate = TaskState::Playing;
     services_.sound.media_player().play(NotifyWnd);
-    // The length in seconds: 83456 ms is "83.456", 5000 ms is "5".
-    const uint64_t length = services_.sound.media_player().length_ms().value_or(0);
-    view_.set_text(ControlId::Label7, services_.locale.shortest_decimal(static_cast<double>(length) / 1000.0));
+    view_.set_text(ControlId::Label7, "");
+    length_shown_ = false;
+    show_play_length();
     view_.set_text(ControlId::Label5, "Playing");
+}
+
+// The length in seconds: 83456 ms is "83.456", 5000 ms is "5". A long file's
+// length may be known only a while after the play started.
+void TskinForm::show_play_length()
+{
+    if (length_shown_)
+        return;
+    if (const std::optional<uint64_t> length = services_.sound.media_player().length_ms()) {
+        view_.set_text(ControlId::Label7, services_.locale.shortest_decimal(static_cast<double>(*length) / 1000.0));
+        length_shown_ = true;
+    }
 }
 
 void TskinForm::show_play_position()
 {
+    show_play_length();
     if (const std::optional<uint64_t> position = services_.sound.media_player().position_ms())
         view_.set_text(ControlId::Label3,
                        format_elapsed(static_cast<double>(*position) / kMillisecondsPerDay,

@@ -93,17 +93,17 @@ void TskinForm::start_recording()
     if (start_cancelled_ || taskstate != from)
         return;
 
+    // Told here, at once: the device would learn it from the server only.
+    if (!missing_source_.empty() && source_by_id(missing_source_) < 0) {
+        services_.messages.show_message("The record source \"" + missing_source_
+                                        + "\" is no longer there. Choose another one in the mixer panel.");
+        return;
+    }
     audiorec1->filename = program.SaveFile;
     try {
         audiorec1->rec();
     } catch (const AudiorecError& error) {
         services_.messages.show_message(error.what());
-        return;
-    }
-    // rec() may have run the event loop while the previous recording finished
-    // closing, and a stop may have come in then.
-    if (start_cancelled_) {
-        audiorec1->stop();
         return;
     }
     taskstate = TaskState::Recording;

@@ -129,6 +129,7 @@ int32_t TskinForm::chosen_list_item() const
 // choice in the settings and selects it on the mixer.
 void TskinForm::source_routine()
 {
+    missing_source_.clear();
     const int32_t kind = line_kind();
     if (kind == 0)
         source_index_ = std::max(chosen_list_item(), 0);
@@ -166,6 +167,7 @@ int32_t TskinForm::source_by_id(const std::string& source_id) const
 void TskinForm::keep_missing_source(const std::string& source_id)
 {
     source_index_ = -1;
+    missing_source_ = source_id;
     view_.select_item(ControlId::ComboBox1, -1);
     view_.set_text(ControlId::Label6, source_label_text(0, source_id));
     mixer->select_missing(source_id);

@@ -18,6 +18,13 @@ std::string source_error(const std::string& source, int error)
     return what + ": " + pa_strerror(error);
 }
 
+// Completes "The recording stopped because ...".
+std::string open_failure_text(const std::string& source, int error)
+{
+    const std::string what = source.empty() ? "the default record source" : "the record source \"" + source + "\"";
+    return what + " could not be opened (" + pa_strerror(error) + ")";
+}
+
 uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
 {
     return static_cast<uint32_t>(std::max<uint64_t>(bytes / frame_bytes, 1) * frame_bytes);
@@ -34,25 +41,15 @@ PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispat
 PulseCaptureDevice::~PulseCaptureDevice()
 {
     link_->listener = nullptr;
-    if (stream_) {
+    if (open_) {
         auto lock = session_.lock();
         release_stream();
     }
 }
 
-namespace {
-
-void source_found(pa_context*, const pa_source_info* info, int, void* found)
-{
-    if (info)
-        *static_cast<std::optional<std::string>*>(found) = info->description ? info->description : "";
-}
-
-} // namespace
-
 bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listener, std::string& error)
 {
-    if (stream_) {
+    if (open_) {
         error = "The capture device is already open";
         return false;
     }
@@ -63,75 +60,96 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
             + std::to_string(format.channels) + " channels, " + std::to_string(format.bits_per_sample) + " bits";
         return false;
     }
-    if (!session_.connect(error))
+    if (!session_.connect(error, kConnectWait))
         return false;
 
     auto lock = session_.lock();
-    const std::string& source = session_.record_source();
+    const std::string source = session_.record_source();
     pa_context* context = session_.context();
     if (!context) {
         error = source_error(source, PA_ERR_CONNECTIONTERMINATED);
         return false;
     }
-    // A chosen source that left the server is reported as such: a stream
-    // asked for it would not move elsewhere, and some servers would leave it
-    // unlinked instead of failing it.
-    std::optional<std::string> description;
-    if (!source.empty()) {
-        PulseOperationPtr found(
-            pa_context_get_source_info_by_name(context, source.c_str(), source_found, &description));
-        if (session_.wait_for(found.get()) && !description) {
-            const std::string& known = session_.record_source_description();
-            error = "The record source \"" + (known.empty() ? source : known)
-                + "\" is no longer there. Choose another one in the mixer panel.";
-            return false;
-        }
-    }
     spec_ = spec;
     frame_bytes_ = static_cast<uint32_t>(pa_frame_size(&spec));
-    int failure = 0;
-    // Corked: nothing is captured before start().
-    PulseStreamPtr stream = connect_stream(context, source, true, failure);
-    if (!stream) {
-        error = source_error(source, failure);
-        return false;
-    }
-    const bool settled = session_.wait_until([&stream] {
-        const pa_stream_state_t state = pa_stream_get_state(stream.get());
-        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-    });
-    if (pa_stream_get_state(stream.get()) != PA_STREAM_READY) {
-        error = source_error(source, settled ? pa_context_errno(context) : PA_ERR_TIMEOUT);
-        return false;
-    }
-
-    // The source actually opened, also when the server's default was asked
-    // for: the one whose loss ends the recording.
-    source_name_ = pa_stream_get_device_name(stream.get());
-    source_description_ = description.value_or("");
-    if (!description) {
-        PulseOperationPtr described(
-            pa_context_get_source_info_by_name(context, source_name_.c_str(), source_described, this));
-        session_.wait_for(described.get());
-    }
-
-    buffers_added_ = PulseDeferEventPtr(session_.api()->defer_new(session_.api(), buffers_added, this),
-                                        PulseDeferEventDeleter{session_.api()});
-    session_.api()->defer_enable(buffers_added_.get(), 0);
-    stream_ = std::move(stream);
     // The stream's own state was cleared by close(); these counters outlive
     // it, for the caller to read after the recording.
     staging_peak_ = 0;
     bytes_delivered_ = 0;
     overruns_ = 0;
     undelivered_ = 0;
-    session_.set_record_stream({pa_stream_get_index(stream_.get()), source_name_});
+    source_name_.clear();
+    source_description_.clear();
+    buffers_added_ = PulseDeferEventPtr(session_.api()->defer_new(session_.api(), buffers_added, this),
+                                        PulseDeferEventDeleter{session_.api()});
+    session_.api()->defer_enable(buffers_added_.get(), 0);
+    open_ = true;
     link_->listener = &listener;
     dispatcher_.post([link = link_] {
         if (link->listener)
             link->listener->device_opened();
     });
+    answer_limit_ = std::make_unique<PulseTimer>(session_.api(), kAnswerLimit, [this] {
+        answer_limit_.reset();
+        fail("the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
+    });
+    // A chosen source that left the server is reported as such: a stream
+    // asked for it would not move elsewhere, and some servers would leave it
+    // unlinked instead of failing it.
+    if (source.empty()) {
+        connect_wanted(context, source);
+    } else {
+        source_lookup_.reset(pa_context_get_source_info_by_name(context, source.c_str(), source_looked_up, this));
+        if (!source_lookup_)
+            fail(open_failure_text(source, pa_context_errno(context)));
+    }
     return true;
+}
+
+void PulseCaptureDevice::source_looked_up(pa_context* context, const pa_source_info* info, int eol, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (info) {
+        self.source_found_ = true;
+        self.source_description_ = info->description ? info->description : "";
+    }
+    if (eol == 0 || self.failed_)
+        return;
+    const std::string& source = self.session_.record_source();
+    if (!self.source_found_) {
+        const std::string& known = self.session_.record_source_description();
+        self.fail("the record source \"" + (known.empty() ? source : known)
+                  + "\" is no longer there; choose another one in the mixer panel");
+        return;
+    }
+    self.connect_wanted(context, source);
+}
+
+// Corked until start(). Under the lock.
+void PulseCaptureDevice::connect_wanted(pa_context* context, const std::string& source)
+{
+    int failure = 0;
+    stream_ = connect_stream(context, source, !running_, failure);
+    if (!stream_)
+        fail(open_failure_text(source, failure));
+}
+
+// The source actually opened, also when the server's default was asked for:
+// the one whose loss ends the recording. Under the lock.
+void PulseCaptureDevice::stream_ready(pa_stream* stream)
+{
+    const char* name = pa_stream_get_device_name(stream);
+    source_name_ = name ? name : "";
+    session_.set_record_stream({pa_stream_get_index(stream), source_name_});
+    if (!answer_limit_)
+        return;
+    answer_limit_.reset();
+    if (source_description_.empty())
+        described_.reset(pa_context_get_source_info_by_name(pa_stream_get_context(stream), source_name_.c_str(),
+                                                            source_described, this));
+    // start() or reset() came while the stream was on its way.
+    if (pa_stream_is_corked(stream) != (running_ ? 0 : 1))
+        forget_operation(pa_stream_cork(stream, running_ ? 0 : 1, nullptr, nullptr));
 }
 
 // Asks for the stream without waiting for the server's answer. Under the lock.
@@ -168,7 +186,7 @@ PulseStreamPtr PulseCaptureDevice::connect_stream(pa_context* context, const std
 
 void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
 {
-    if (!stream_)
+    if (!open_)
         return;
     auto lock = session_.lock();
     buffer.bytes_recorded = 0;
@@ -183,38 +201,63 @@ void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
 
 void PulseCaptureDevice::start()
 {
-    if (!stream_)
+    if (!open_)
         return;
     auto lock = session_.lock();
     running_ = true;
     draining_ = false;
-    if (!failed_)
-        set_corked(false);
+    if (!failed_ && stream_ && pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
+        forget_operation(pa_stream_cork(stream_.get(), 0, nullptr, nullptr));
 }
 
+// What the server sent before it corked the stream was captured: the buffers
+// are handed back once the server said so, filled with it.
 void PulseCaptureDevice::reset()
 {
-    if (!stream_)
+    if (!open_)
         return;
     auto lock = session_.lock();
     running_ = false;
+    if (failed_ || !stream_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY) {
+        finish_reset();
+        return;
+    }
+    cork_.reset(pa_stream_cork(stream_.get(), 1, corked_for_reset, this));
+    if (!cork_) {
+        finish_reset();
+        return;
+    }
+    reset_limit_ = std::make_unique<PulseTimer>(session_.api(), kResetLimit, [this] {
+        cork_.reset();
+        finish_reset();
+    });
+}
+
+void PulseCaptureDevice::corked_for_reset(pa_stream*, int, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (self.reset_limit_)
+        self.finish_reset();
+}
+
+// Under the lock.
+void PulseCaptureDevice::finish_reset()
+{
+    reset_limit_.reset();
     draining_ = true;
-    if (!failed_)
-        set_corked(true);
-    // What the server sent before it stopped was captured: it goes into the
-    // buffers before they are handed back.
     fill_buffers();
     hand_back_queued();
 }
 
 void PulseCaptureDevice::close()
 {
-    if (!stream_)
+    if (!open_)
         return;
     auto lock = session_.lock();
     hand_back_queued();
-    undelivered_ = staging_.size() - staging_read_ + (failed_ ? 0 : unread_to_deliver());
+    undelivered_ = staging_.size() - staging_read_ + (failed_ || !stream_ ? 0 : unread_to_deliver());
     release_stream();
+    open_ = false;
     // Posted under the lock after every buffer_filled, so it arrives last.
     dispatcher_.post([link = link_] {
         if (link->listener)
@@ -224,7 +267,7 @@ void PulseCaptureDevice::close()
 
 std::optional<uint64_t> PulseCaptureDevice::position_samples() const
 {
-    if (!stream_)
+    if (!open_)
         return std::nullopt;
     auto lock = session_.lock();
     return bytes_delivered_ / frame_bytes_;
@@ -232,7 +275,7 @@ std::optional<uint64_t> PulseCaptureDevice::position_samples() const
 
 uint64_t PulseCaptureDevice::overruns() const
 {
-    if (!stream_)
+    if (!open_)
         return overruns_;
     auto lock = session_.lock();
     return overruns_;
@@ -240,7 +283,7 @@ uint64_t PulseCaptureDevice::overruns() const
 
 uint64_t PulseCaptureDevice::undelivered_bytes() const
 {
-    if (!stream_)
+    if (!open_)
         return undelivered_;
     auto lock = session_.lock();
     return undelivered_;
@@ -255,12 +298,9 @@ size_t PulseCaptureDevice::staging_peak() const
 void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
 {
     auto& self = *static_cast<PulseCaptureDevice*>(device);
-    // A stream made for a new choice of source, now on it.
-    if (stream == self.stream_.get() && pa_stream_get_state(stream) == PA_STREAM_READY && !self.failed_) {
-        const char* name = pa_stream_get_device_name(stream);
-        self.source_name_ = name ? name : "";
-        self.session_.set_record_stream({pa_stream_get_index(stream), self.source_name_});
-    }
+    // The stream of the open, or one made for a new choice of source, now on it.
+    if (stream == self.stream_.get() && pa_stream_get_state(stream) == PA_STREAM_READY && !self.failed_)
+        self.stream_ready(stream);
     if (stream == self.stream_.get() && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
         if (!self.session_.context()) {
             // The session saw the context fail before libpulse failed its
@@ -272,7 +312,6 @@ void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
             self.check_source();
         }
     }
-    self.session_.signal();
 }
 
 void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* device)
@@ -365,20 +404,31 @@ void PulseCaptureDevice::moved_back(pa_context*, int success, void* device)
 void PulseCaptureDevice::server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                                       uint32_t)
 {
-    if (!stream_ || facility != PA_SUBSCRIPTION_EVENT_SOURCE || type != PA_SUBSCRIPTION_EVENT_REMOVE)
+    if (!open_ || facility != PA_SUBSCRIPTION_EVENT_SOURCE || type != PA_SUBSCRIPTION_EVENT_REMOVE)
         return;
     auto lock = session_.lock();
-    if (!failed_ && !pending_failure_)
+    if (stream_ && !failed_ && !pending_failure_)
         check_source();
 }
 
 void PulseCaptureDevice::record_source_changed()
 {
-    if (!stream_)
+    if (!open_)
         return;
     auto lock = session_.lock();
-    if (wanted_source() != source_name_)
+    if (stream_ && wanted_source() != source_name_)
         reconnect();
+}
+
+// A stream fails with its context; one not made yet has nothing to fail.
+// The loss of a context before the one opened on is no news.
+void PulseCaptureDevice::session_lost(const std::string& reason)
+{
+    if (!open_)
+        return;
+    auto lock = session_.lock();
+    if (!stream_ && !session_.context())
+        fail("the sound server went away (" + reason + ")");
 }
 
 // A new stream on the chosen source, in place of the one we have. What the
@@ -414,7 +464,6 @@ void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* inf
     auto& self = *static_cast<PulseCaptureDevice*>(device);
     if (info && info->description)
         self.source_description_ = info->description;
-    self.session_.signal();
 }
 
 std::string PulseCaptureDevice::wanted_source() const
@@ -442,6 +491,8 @@ void PulseCaptureDevice::take_nothing_after_unread()
 
 size_t PulseCaptureDevice::unread_bytes() const
 {
+    if (!stream_)
+        return 0;
     const size_t readable = pa_stream_readable_size(stream_.get());
     return readable == static_cast<size_t>(-1) ? 0 : readable;
 }
@@ -516,15 +567,15 @@ void PulseCaptureDevice::fill_buffers()
         if (failed_ || (away_ && plan_.empty()) || !take_fragment())
             break;
     }
-    // A stream the server ended has nothing more to read.
-    if (pa_stream_get_state(stream_.get()) != PA_STREAM_READY)
+    // A stream the server ended, or not ready yet, has nothing to read.
+    if (!stream_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY)
         plan_.clear();
     if (pending_failure_ && (plan_.empty() || !plan_.front().keep)) {
         const std::string reason = std::move(*pending_failure_);
         pending_failure_.reset();
         fail(reason);
     }
-    const size_t readable = failed_ ? 0 : pa_stream_readable_size(stream_.get());
+    const size_t readable = failed_ || !stream_ ? 0 : pa_stream_readable_size(stream_.get());
     unread_when_idle_ = queued_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
 }
 
@@ -532,7 +583,8 @@ bool PulseCaptureDevice::take_fragment()
 {
     const void* data = nullptr;
     size_t length = 0;
-    if (pa_stream_peek(stream_.get(), &data, &length) < 0 || length == 0)
+    if (!stream_ || pa_stream_get_state(stream_.get()) != PA_STREAM_READY
+        || pa_stream_peek(stream_.get(), &data, &length) < 0 || length == 0)
         return false;
     // A hole: the server lost data here, and silence keeps the time right.
     // One that comes with a move is the move itself and is left out.
@@ -624,18 +676,17 @@ void PulseCaptureDevice::hand_back_queued()
 // may call it too. Under the session's lock.
 void PulseCaptureDevice::stop_capturing()
 {
-    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
+    if (stream_ && pa_stream_get_state(stream_.get()) == PA_STREAM_READY)
         forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
-}
-
-void PulseCaptureDevice::set_corked(bool corked)
-{
-    PulseOperationPtr operation(pa_stream_cork(stream_.get(), corked, PulseSession::stream_success_signal, &session_));
-    session_.wait_for(operation.get());
 }
 
 void PulseCaptureDevice::release_stream()
 {
+    answer_limit_.reset();
+    reset_limit_.reset();
+    cork_.reset();
+    source_lookup_.reset();
+    described_.reset();
     source_check_.reset();
     move_back_.reset();
     buffers_added_.reset();
@@ -650,6 +701,7 @@ void PulseCaptureDevice::release_stream()
     running_ = false;
     draining_ = false;
     pending_failure_.reset();
+    source_found_ = false;
     failed_ = false;
 }
 

@@ -34,6 +34,12 @@ namespace ornavox {
 // corked and what it still holds goes into the buffers queued next, on the
 // GUI thread, each handed back at once.
 //
+// No call waits for the server. open() asks for the stream and returns; the
+// stream gets ready on the mainloop thread, and a server that has not made
+// it ready within kAnswerLimit fails the device. reset() asks for the cork
+// and hands the buffers back once the server confirmed it, or after
+// kResetLimit with what had arrived.
+//
 // The chosen source is the session's record source (or the server's default
 // at open when none is chosen), and only the user changes it: the stream asks
 // the server never to move it, and a new choice while capturing opens a new
@@ -47,6 +53,11 @@ namespace ornavox {
 class PulseCaptureDevice : public CaptureDevice, private PulseSessionListener {
 public:
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
+    static constexpr std::chrono::milliseconds kAnswerLimit{5000};
+    static constexpr std::chrono::milliseconds kResetLimit{1000};
+    // How long open() gives a session that is not connected yet, so that a
+    // server that is not there is told at once.
+    static constexpr std::chrono::milliseconds kConnectWait{40};
 
     PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher,
                        std::chrono::milliseconds backlog = kDefaultBacklog);
@@ -81,6 +92,7 @@ private:
     void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                       uint32_t index) override;
     void record_source_changed() override;
+    void session_lost(const std::string& reason) override;
     void reconnect();
 
     static void stream_state_changed(pa_stream* stream, void* device);
@@ -88,11 +100,16 @@ private:
     static void stream_moved(pa_stream* stream, void* device);
     static void source_described(pa_context* context, const pa_source_info* info, int eol, void* device);
     static void source_checked(pa_context* context, const pa_source_info* info, int eol, void* device);
+    static void source_looked_up(pa_context* context, const pa_source_info* info, int eol, void* device);
+    static void corked_for_reset(pa_stream* stream, int success, void* device);
     static void buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device);
     static void moved_back(pa_context* context, int success, void* device);
 
     // Under the mainloop lock.
     PulseStreamPtr connect_stream(pa_context* context, const std::string& source, bool corked, int& error);
+    void connect_wanted(pa_context* context, const std::string& source);
+    void stream_ready(pa_stream* stream);
+    void finish_reset();
     void fill_buffers();
     bool take_fragment();
     void keep(const uint8_t* data, size_t length);
@@ -109,7 +126,6 @@ private:
     size_t planned_bytes() const;
     size_t unread_to_deliver() const;
     void stop_capturing();
-    void set_corked(bool corked);
     void release_stream();
 
     PulseSession& session_;
@@ -118,12 +134,13 @@ private:
     std::shared_ptr<ListenerLink> link_;
 
     PulseSession::Listening listening_;
-    // Set and replaced only by the GUI thread, so it may test it unlocked.
+    bool open_ = false; // GUI thread: from open() until close()
+    // Under the mainloop lock from here on. Null until the chosen source was
+    // found on the server.
     PulseStreamPtr stream_;
     // Wakes the mainloop thread when buffers were queued, so that data it
     // held meanwhile moves into them without waiting for the next packet.
     PulseDeferEventPtr buffers_added_;
-    // Under the mainloop lock from here on.
     pa_sample_spec spec_{};
     uint32_t frame_bytes_ = 4;
     std::deque<CaptureBuffer*> queued_;
@@ -154,6 +171,11 @@ private:
     uint64_t undelivered_ = 0;
     // A failure that waits until the data from before the move is delivered.
     std::optional<std::string> pending_failure_;
+    PulseOperationPtr source_lookup_;          // at open, for the chosen source
+    PulseOperationPtr described_;              // the description of the source opened
+    std::unique_ptr<PulseTimer> answer_limit_; // until the stream is ready
+    PulseOperationPtr cork_;                   // of the reset
+    std::unique_ptr<PulseTimer> reset_limit_;  // while the reset waits for it
     PulseOperationPtr source_check_;
     PulseOperationPtr move_back_;
     bool source_found_ = false;

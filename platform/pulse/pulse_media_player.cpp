@@ -2,7 +2,11 @@
 
 #include <pulse/error.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 
 namespace ornavox {
@@ -43,16 +47,16 @@ PulseMediaPlayer::~PulseMediaPlayer()
     close();
 }
 
-// A file is an MP3 only when the decoder finds a format in it: mpg123_open
-// takes text and WAV files too.
-bool PulseMediaPlayer::open(const std::string& path, std::string& error)
+namespace {
+
+// A decoder that gives 16-bit samples at any rate it knows.
+Mpg123Ptr new_decoder(std::string& error)
 {
-    close();
     int code = MPG123_OK;
     Mpg123Ptr decoder(mpg123_new(nullptr, &code));
     if (!decoder) {
         error = decoder_error(nullptr, code);
-        return false;
+        return nullptr;
     }
     mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     mpg123_format_none(decoder.get());
@@ -61,35 +65,111 @@ bool PulseMediaPlayer::open(const std::string& path, std::string& error)
     mpg123_rates(&rates, &rate_count);
     for (size_t i = 0; i < rate_count; ++i)
         mpg123_format(decoder.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    return decoder;
+}
 
+// The scan reads through a handle that stops reading once the scan is
+// cancelled, so that a close does not wait for the rest of a long file.
+struct ScanInput {
+    int fd = -1;
+    const std::atomic<bool>* cancelled = nullptr;
+};
+
+mpg123_ssize_t scan_read(void* handle, void* data, size_t size)
+{
+    auto& input = *static_cast<ScanInput*>(handle);
+    if (input.cancelled->load())
+        return -1;
+    ssize_t got;
+    do
+        got = ::read(input.fd, data, size);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+off_t scan_seek(void* handle, off_t offset, int whence)
+{
+    return ::lseek(static_cast<ScanInput*>(handle)->fd, offset, whence);
+}
+
+} // namespace
+
+// A file is an MP3 only when the decoder finds a format in it: mpg123_open
+// takes text and WAV files too.
+bool PulseMediaPlayer::open(const std::string& path, std::string& error)
+{
+    close();
+    Mpg123Ptr decoder = new_decoder(error);
+    if (!decoder)
+        return false;
     long rate = 0;
     int channels = 0, encoding = 0;
+    int code = MPG123_OK;
     if ((code = mpg123_open(decoder.get(), path.c_str())) != MPG123_OK
-        || (code = mpg123_scan(decoder.get())) != MPG123_OK
         || (code = mpg123_getformat(decoder.get(), &rate, &channels, &encoding)) != MPG123_OK) {
         error = decoder_error(decoder.get(), code);
         return false;
     }
-    const off_t samples = mpg123_length(decoder.get());
-    if (samples <= 0 || rate <= 0) {
+    if (rate <= 0) {
         error = "no sound in the file";
         return false;
     }
     rate_ = rate;
     channels_ = channels;
-    length_ms_ =
-        (static_cast<uint64_t>(samples) * 1000 + static_cast<uint64_t>(rate) / 2) / static_cast<uint64_t>(rate);
     heard_ms_ = 0;
     decoder_ = std::move(decoder);
+    scan_length(path);
     return true;
+}
+
+void PulseMediaPlayer::scan_length(const std::string& path)
+{
+    scan_ = std::make_shared<Scan>();
+    scanner_ = std::thread([this, path, scan = scan_] {
+        std::string error;
+        Mpg123Ptr decoder = new_decoder(error);
+        ScanInput input{::open(path.c_str(), O_RDONLY | O_CLOEXEC), &scan->cancelled};
+        if (!decoder || input.fd < 0)
+            return;
+        long rate = 0;
+        int channels = 0, encoding = 0;
+        off_t samples = 0;
+        if (mpg123_replace_reader_handle(decoder.get(), scan_read, scan_seek, nullptr) == MPG123_OK
+            && mpg123_open_handle(decoder.get(), &input) == MPG123_OK && mpg123_scan(decoder.get()) == MPG123_OK
+            && mpg123_getformat(decoder.get(), &rate, &channels, &encoding) == MPG123_OK && rate > 0
+            && !scan->cancelled)
+            samples = mpg123_length(decoder.get());
+        decoder.reset();
+        ::close(input.fd);
+        if (samples <= 0)
+            return;
+        const uint64_t length_ms =
+            (static_cast<uint64_t>(samples) * 1000 + static_cast<uint64_t>(rate) / 2) / static_cast<uint64_t>(rate);
+        // The player and the file are there for as long as the scan is theirs.
+        dispatcher_.post([this, weak = std::weak_ptr<Scan>(scan), length_ms] {
+            if (const auto current = weak.lock(); current && current == scan_)
+                length_ms_ = length_ms;
+        });
+    });
+}
+
+void PulseMediaPlayer::stop_scan()
+{
+    if (scan_)
+        scan_->cancelled = true;
+    if (scanner_.joinable())
+        scanner_.join();
+    scan_.reset();
 }
 
 bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
 {
     if (!decoder_)
         return false;
+    // A server that is not there is told at once; a slow one below, by the
+    // stream's answer limit.
     std::string error;
-    const bool connected = session_.connect(error);
+    const bool connected = session_.connect(error, kConnectWait);
     auto lock = session_.lock();
     release_stream();
     notify_ = std::move(notify);
@@ -122,6 +202,11 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
         return false;
     }
     stream_ = std::move(stream);
+    answer_limit_ = std::make_unique<PulseTimer>(session_.api(), kAnswerLimit, [this] {
+        answer_limit_.reset();
+        end(MCI_NOTIFY_FAILURE,
+            "the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
+    });
     return true;
 }
 
@@ -141,7 +226,7 @@ std::optional<uint64_t> PulseMediaPlayer::position_ms() const
     auto lock = session_.lock();
     pa_usec_t heard = 0;
     if (pa_stream_get_time(stream_.get(), &heard) == 0)
-        heard_ms_ = std::max(heard_ms_, std::min<uint64_t>(heard / 1000, length_ms_));
+        heard_ms_ = std::max(heard_ms_, std::min<uint64_t>(heard / 1000, length_ms_.value_or(UINT64_MAX)));
     return heard_ms_;
 }
 
@@ -164,12 +249,15 @@ void PulseMediaPlayer::stop()
 void PulseMediaPlayer::close()
 {
     stop();
+    stop_scan();
     decoder_.reset();
+    length_ms_.reset();
     heard_ms_ = 0;
 }
 
 void PulseMediaPlayer::release_stream()
 {
+    answer_limit_.reset();
     drain_.reset();
     stream_.reset();
 }
@@ -188,7 +276,11 @@ void PulseMediaPlayer::end(uint32_t code, const std::string& reason)
 void PulseMediaPlayer::stream_state_changed(pa_stream* stream, void* player)
 {
     auto& self = *static_cast<PulseMediaPlayer*>(player);
-    if (stream != self.stream_.get() || PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+    if (stream != self.stream_.get())
+        return;
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        self.answer_limit_.reset();
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
         return;
     pa_context* context = pa_stream_get_context(stream);
     const std::string detail = context ? pa_strerror(pa_context_errno(context)) : "";

@@ -176,7 +176,7 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
     QTest::mouseClick(form->hotlinkbutton4, Qt::LeftButton, {}, QPoint(12, 12));
     form->form().audiorec1->finish_closing();
     const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    ASSERT_TRUE(decoded.ok()) << decoded.error << (messages.messages.empty() ? "" : "; " + messages.messages[0]);
     EXPECT_NEAR(tone_frequency(decoded, 0), 880, 5);
 }
 

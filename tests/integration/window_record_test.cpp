@@ -184,6 +184,8 @@ TEST_F(WindowOnSoundServer, TheRecordingPlaysToItsEndAndALostServerEndsAPlay)
     click(form->hotlinkbutton1);
     ASSERT_EQ(form->form().taskstate, TaskState::Playing) << (messages.messages.empty() ? "" : messages.messages[0]);
     EXPECT_EQ(form->Label5->text(), QStringLiteral("Playing"));
+    // Shown once the player has read the whole file.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->Label7->text().isEmpty(); }, 2000));
     const double length = form->Label7->text().toDouble();
     EXPECT_NEAR(length, static_cast<double>(captured()) / 44100, 0.1) << "what was captured";
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 10000));

@@ -259,13 +259,26 @@ TEST_F(AudiorecTest, AppendContinuesAnExistingFileAndCreatesAMissingOne)
     EXPECT_TRUE(fs::exists(path("new.mp3")));
     stop_and_close();
 
+    // Written anew, but only once sound comes: a recording that got none
+    // leaves the old file as it was, and a new file goes again.
     rec.append = false;
     rec.filename = path("out.mp3");
     rec.rec();
     dispatcher_.run_pending();
     EXPECT_EQ(rec.mp3size, 0u);
-    EXPECT_EQ(fs::file_size(path("out.mp3")), 0u) << "created anew";
     stop_and_close();
+    EXPECT_EQ(read_bytes(path("out.mp3")), after);
+    rec.filename = path("newer.mp3");
+    rec.rec();
+    stop_and_close();
+    EXPECT_FALSE(fs::exists(path("newer.mp3")));
+
+    rec.filename = path("out.mp3");
+    rec.rec();
+    capture(4410);
+    stop_and_close();
+    EXPECT_LT(fs::file_size(path("out.mp3")), existing.size()) << "created anew";
+    expect_decodes_to_at_least(path("out.mp3"), 4410u);
 }
 
 TEST_F(AudiorecTest, PauseAndResumeMakeOneStreamWithTimeCarriedOver)
@@ -672,7 +685,9 @@ TEST_F(AudiorecTest, DeviceOpenFailureReleasesEverything)
     stop_and_close();
 }
 
-TEST_F(AudiorecTest, RecWhileClosingLetsTheCloseFinishFirst)
+// A press while the last capture still closes returns at once; the new one
+// starts when the old one is done, also when it cannot start.
+TEST_F(AudiorecTest, RecWhileClosingStartsOnceTheCloseIsDone)
 {
     Taudiorec& rec = make();
     rec.rec();
@@ -682,12 +697,38 @@ TEST_F(AudiorecTest, RecWhileClosingLetsTheCloseFinishFirst)
 
     rec.filename = path("second.mp3");
     rec.rec();
+    EXPECT_EQ(rec.state, 1);
+    EXPECT_EQ(device_.calls().back(), "reset") << "nothing opened yet";
+    dispatcher_.run_pending();
     EXPECT_TRUE(lockable(path("out.mp3")));
-    const test::DecodedMp3 first = test::decode_mp3_file(path("out.mp3"));
-    EXPECT_TRUE(first.ok()) << first.error;
-    EXPECT_GE(first.frames(), 20000u);
-    EXPECT_EQ(dispatcher_.pending(), 1u) << "only the new recording's opened notification";
+    expect_decodes_to_at_least(path("out.mp3"), 20000u);
+    EXPECT_EQ(device_.calls().back(), "start");
+    capture(4410);
     stop_and_close();
+    expect_decodes_to_at_least(path("second.mp3"), 4410u);
+
+    // Stopped before the close was done: nothing starts.
+    rec.rec();
+    capture(4410);
+    rec.stop();
+    rec.rec();
+    rec.stop();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.state, 0);
+    EXPECT_EQ(device_.calls().back(), "close");
+
+    int failures = 0;
+    rec.onfailure = [&failures](Taudiorec*) { ++failures; };
+    rec.rec();
+    capture(4410);
+    rec.stop();
+    device_.fail_next_open("no such device");
+    rec.rec();
+    dispatcher_.run_pending();
+    EXPECT_EQ(rec.state, 0);
+    EXPECT_EQ(failures, 1);
+    ASSERT_FALSE(sink_.messages.empty());
+    EXPECT_NE(sink_.messages.back().find("no such device"), std::string::npos) << sink_.messages.back();
 }
 
 TEST_F(AudiorecTest, DestructorStopsAndWaitsForTheClose)
