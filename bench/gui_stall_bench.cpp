@@ -3,8 +3,8 @@
 // record, pause, resume, stop, play, stop and quit. A probe posted every
 // 10 ms through the dispatcher from a thread of its own measures the longest
 // delay until the GUI thread ran it, per action. Run once on a server that
-// answers and once on one stopped with SIGSTOP (thawed before quit, so that
-// the file can be finished). It also prints the time from the record press
+// answers and once on one stopped with SIGSTOP. ORNAVOX_TEST_SERVER=pipewire
+// runs it on PipeWire. It also prints the time from the record press
 // (the append question answered) to the first filled buffer.
 //
 //   gui_stall_bench [hours]   with hours > 0, play also opens a file of that
@@ -85,6 +85,17 @@ public:
     std::optional<std::string> get_save_file_name(const SaveFileOptions&) override { return std::nullopt; }
 };
 
+// Notes when the window was hidden.
+class TimedView : public test::FakeSkinView {
+public:
+    Clock::time_point hidden;
+    void hide_window() override
+    {
+        hidden = Clock::now();
+        FakeSkinView::hide_window();
+    }
+};
+
 struct Window {
     QueueDispatcher dispatcher;
     PulseSession session{dispatcher};
@@ -99,7 +110,7 @@ struct Window {
     FakeUserLocale locale;
     FakeTimers timers;
     test::ProgramFolder folder;
-    test::FakeSkinView view;
+    TimedView view;
     TskinForm form{
         SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale, timers}, view};
 };
@@ -167,18 +178,36 @@ void run(test::PulseServer& server, bool frozen, int hours)
     std::printf(", play %.1f ms", stall(window, probe, press(ControlId::hotlinkbutton1), 1s));
     std::printf(", stop play %.1f ms", stall(window, probe, press(ControlId::hotlinkbutton4), 500ms));
     if (hours > 0) {
+        const std::string take = window.form.program.SaveFile;
         const std::string long_file = window.folder.path() + "long.mp3";
-        make_long_file(window.form.program.SaveFile, long_file, hours);
+        make_long_file(take, long_file, hours);
         window.form.program.SaveFile = long_file;
-        std::printf(", play %d h %.1f ms", hours, stall(window, probe, press(ControlId::hotlinkbutton1), 1s));
+        const auto play_pressed = Clock::now();
+        Clock::time_point heard;
+        const double play_stall = stall(
+            window, probe,
+            [&] {
+                press(ControlId::hotlinkbutton1)();
+                window.dispatcher.run_until([&] { return window.player.position_ms().value_or(0) > 0; }, 5s);
+                heard = Clock::now();
+            },
+            1s);
+        std::printf(", play %d h %.1f ms (heard after %.1f ms, length %s after 1 s)", hours, play_stall,
+                    ms(heard - play_pressed), window.player.length_ms() ? "known" : "not known");
         stall(window, probe, press(ControlId::hotlinkbutton4), 500ms);
+        window.form.program.SaveFile = take;
     }
+    // Quit while recording: the window is hidden first, then the file and
+    // the settings are finished on the GUI thread.
+    record();
+    window.dispatcher.run_until([] { return false; }, 1000ms);
+    const auto quit = Clock::now();
+    const double quit_stall = stall(
+        window, probe, [&] { window.form.close(); }, 100ms);
     if (frozen)
         server.thaw();
-    std::printf(", quit %.1f ms; first buffer %.1f ms after the record press\n",
-                stall(
-                    window, probe, [&] { window.form.close(); }, 500ms),
-                first_sound);
+    std::printf(", quit: hidden after %.1f ms, finished in %.1f ms; first buffer %.1f ms after the record press\n",
+                ms(window.view.hidden - quit), quit_stall, first_sound);
 }
 
 } // namespace

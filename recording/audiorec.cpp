@@ -155,6 +155,7 @@ struct Taudiorec::Recording {
     uint64_t silence_to_skip = 0;      // frames, at the start of a resumed capture
     uint64_t silence_skipped = 0;      // frames left out of this capture
     bool sound = false;                // this capture delivered sound
+    bool encoded = false;              // the stream got sound: its tail goes into the file
     bool begun = false;                // the file was started: its old content, if any, is gone or continued
     std::vector<std::string> messages; // shown once the device closed
 
@@ -406,6 +407,7 @@ void Taudiorec::encode(Recording& recording, const uint8_t* data, uint32_t bytes
         write(recording, data, bytes);
         return;
     }
+    recording.encoded = true;
     BE_DWORD output_bytes = 0;
     encoder_->beEncodeChunk(recording.stream.handle(), bytes / 2, reinterpret_cast<const int16_t*>(data),
                             recording.output.data(), &output_bytes);
@@ -509,7 +511,8 @@ void Taudiorec::device_failed(const std::string& reason)
     stop();
 }
 
-// A file that never got sound keeps what it held, or goes when it was new.
+// A file that never got sound keeps what it held, or goes when it was new;
+// a stream that got none adds no frames of silence to it.
 void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
 {
     if (recording.encodes()) {
@@ -517,7 +520,7 @@ void Taudiorec::finish_output(Recording& recording, MessageSink& messages)
         if (encodercheck(encoder_->beDeinitStream(recording.stream.handle(), recording.output.data(), &output_bytes),
                          messages)
                 == 0
-            && !recording.failed && recording.begun) {
+            && !recording.failed && recording.encoded) {
             output_bytes = std::min<BE_DWORD>(output_bytes, static_cast<BE_DWORD>(recording.output.size()));
             if (write(recording, recording.output.data(), output_bytes))
                 mp3size += output_bytes;

@@ -121,6 +121,76 @@ TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
     EXPECT_TRUE(std::filesystem::exists(folder.config_path()));
 }
 
+// A server stopped with SIGSTOP answers nothing, and every press still
+// takes effect while it is stopped: a stop keeps what had arrived, a record
+// press runs on once the server is back, and quit finishes the file and the
+// settings.
+TEST_F(WindowOnSoundServer, PressesWithTheServerStoppedTakeEffectAndTheRecordingGoesOnOnceItIsBack)
+{
+    dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording);
+    run_for(1200);
+    server.freeze();
+    click(form->hotlinkbutton4);
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->form().audiorec1->closing(); }, 3000));
+    DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GT(decoded.frames(), 44100u / 2) << "what arrived before the server stopped";
+    const uint64_t first_take = decoded.frames();
+
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->form().taskstate, TaskState::Recording);
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("Recording"));
+    click(form->hotlinkbutton9);
+    EXPECT_EQ(form->form().layout(), Layout::Mixer) << "the panels answer";
+    run_for(1000);
+    server.thaw();
+    run_for(1500);
+    ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
+
+    // Quit with the server stopped again.
+    server.freeze();
+    form->close();
+    server.thaw();
+    EXPECT_TRUE(std::filesystem::exists(folder.config_path()));
+    decoded = decode_mp3_file(form->form().program.SaveFile);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GT(decoded.frames(), first_take + 44100u) << "the take after the server came back";
+    EXPECT_NEAR(tone_frequency(decoded, 0), PulseServer::kSineFrequency, 5.0);
+}
+
+// A server that stays stopped: the record press and the play press end with
+// a message after the bound, and the window is Idle again.
+TEST_F(WindowOnSoundServer, AServerThatStaysStoppedEndsRecordAndPlayWithAMessage)
+{
+    dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+    click(form->hotlinkbutton3);
+    run_for(1000);
+    click(form->hotlinkbutton4);
+    form->form().audiorec1->finish_closing();
+    const auto recorded = std::filesystem::file_size(form->form().program.SaveFile);
+
+    server.freeze();
+    click(form->hotlinkbutton3);
+    EXPECT_EQ(form->form().taskstate, TaskState::Recording);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 8000));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("the sound server did not answer within 5 seconds"), std::string::npos)
+        << messages.messages[0];
+    EXPECT_EQ(std::filesystem::file_size(form->form().program.SaveFile), recorded) << "the file keeps what it held";
+
+    click(form->hotlinkbutton1);
+    EXPECT_EQ(form->form().taskstate, TaskState::Playing);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 8000));
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[1],
+              "Playback of " + form->form().program.SaveFile
+                  + " stopped: the sound server did not answer within 5 seconds.");
+    server.thaw();
+}
+
 // The sound server dies under a running recording: the window is Idle again
 // within a second, the user is told once where the recording is, the file
 // holds everything captured, and once the server is back the next recording

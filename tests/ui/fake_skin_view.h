@@ -14,7 +14,7 @@ namespace ornavox::test {
 // a screen would show it, and the order of the calls that set them. The test
 // plays the user by changing a value and calling the handler the control's
 // event reaches.
-class FakeSkinView final : public SkinFormView {
+class FakeSkinView : public SkinFormView {
 public:
     struct Button {
         int imageid = -1;
