@@ -6,7 +6,6 @@
 #include <audioclient.h>
 
 #include <condition_variable>
-#include <future>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -30,6 +29,8 @@ struct LoopbackCaptureDevice::Shared {
     Clock::time_point started_at;
     uint64_t frames_since_start = 0;
     std::string failure;
+    bool answered = false; // the output opened, or failed to
+    bool finished = false; // the capture thread is done with the output
 };
 
 namespace {
@@ -130,17 +131,32 @@ void fill_silence(const WAVEFORMATEX& format, LoopbackCaptureDevice::Shared& sha
         shared.staging.resize(shared.staging.size() + bytes, 0);
 }
 
+// Under the mutex. Nothing is posted once the device was told to stop: the
+// device, and the dispatcher with it, may be gone.
+void post_once(LoopbackCaptureDevice::Shared& shared, const std::function<void()>& post_deliver)
+{
+    if (shared.posted || shared.stop)
+        return;
+    shared.posted = true;
+    post_deliver();
+}
+
 void capture(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, win32::ComPtr<IMMDeviceEnumerator> endpoints,
-             WAVEFORMATEX format, std::promise<HRESULT> opened, std::function<void()> post_deliver)
+             WAVEFORMATEX format, std::function<void()> post_deliver)
 {
     win32::ComApartment apartment(COINIT_MULTITHREADED);
     LoopbackClient client;
     const HRESULT result = open_default_loopback(std::move(endpoints), format, client);
-    opened.set_value(result);
-    if (FAILED(result))
-        return;
-    auto last_packet = Clock::now();
     std::unique_lock lock(shared->mutex);
+    shared->answered = true;
+    shared->wake.notify_all();
+    if (FAILED(result)) {
+        shared->failure = "Windows cannot record what the output plays here (" + win32::result_text(result) + ")";
+        post_once(*shared, post_deliver);
+        shared->finished = true;
+        return;
+    }
+    auto last_packet = Clock::now();
     while (!shared->wake.wait_for(lock, 10ms, [&] { return shared->stop; })) {
         lock.unlock();
         bool arrived = false;
@@ -150,15 +166,30 @@ void capture(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, win32::ComPt
         else if (healthy && Clock::now() - last_packet > 100ms)
             fill_silence(format, *shared);
         lock.lock();
-        if ((!shared->staging.empty() || !healthy) && !shared->posted) {
-            shared->posted = true;
-            post_deliver();
-        }
+        if (!shared->staging.empty() || !healthy)
+            post_once(*shared, post_deliver);
         if (!healthy)
             break;
     }
     lock.unlock();
     client.audio->Stop();
+    client = {};
+    lock.lock();
+    shared->finished = true;
+}
+
+// An output that does not open within the limit fails the device; should it
+// open later, the capture thread finds itself told to stop.
+void watch_opening(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, std::function<void()> post_deliver)
+{
+    std::unique_lock lock(shared->mutex);
+    if (shared->wake.wait_for(lock, LoopbackCaptureDevice::kAnswerLimit,
+                              [&] { return shared->answered || shared->stop; }))
+        return;
+    shared->failure = "the sound output did not answer within "
+        + std::to_string(LoopbackCaptureDevice::kAnswerLimit.count() / 1000) + " seconds";
+    post_once(*shared, post_deliver);
+    shared->stop = true;
 }
 
 } // namespace
@@ -180,28 +211,41 @@ LoopbackCaptureDevice::~LoopbackCaptureDevice()
 {
     close();
     alive_.reset();
-    stop_thread();
+    let_threads_go();
 }
 
-void LoopbackCaptureDevice::stop_thread()
+// The watch ends at once once told to stop. The capture thread is waited for
+// only when it is done: one stuck in the output is left to itself, since it
+// posts nothing more and owns everything it still uses.
+void LoopbackCaptureDevice::let_threads_go()
 {
+    bool finished = true;
     if (shared_) {
         const std::lock_guard lock(shared_->mutex);
         shared_->stop = true;
+        finished = shared_->finished;
     }
     if (shared_)
         shared_->wake.notify_all();
-    if (thread_.joinable())
-        thread_.join();
+    if (watch_.joinable())
+        watch_.join();
+    if (thread_.joinable()) {
+        if (finished)
+            thread_.join();
+        else
+            thread_.detach();
+    }
 }
 
+// Returns at once: the capture thread opens the output, and a failure there
+// comes as device_failed.
 bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& listener, std::string& error)
 {
     if (listener_) {
         error = "the sound output is open already";
         return false;
     }
-    stop_thread();
+    let_threads_go();
     WAVEFORMATEX wave{};
     wave.wFormatTag = format.format_tag;
     wave.nChannels = format.channels;
@@ -213,31 +257,12 @@ bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& list
     shared_->staging_limit =
         static_cast<size_t>(uint64_t{format.avg_bytes_per_sec} * backlog_.count() / 1000 / wave.nBlockAlign)
         * wave.nBlockAlign;
-    std::promise<HRESULT> opened;
-    std::future<HRESULT> result = opened.get_future();
     auto post_deliver = [&dispatcher = dispatcher_, alive = std::weak_ptr(alive_)] {
         dispatcher.post([alive] {
             if (const auto device = alive.lock())
                 (*device)->deliver();
         });
     };
-    thread_ = std::thread(capture, shared_, endpoints_, wave, std::move(opened), std::move(post_deliver));
-    // The thread posts nothing once told to stop, so one that never answers
-    // can be left to itself.
-    if (result.wait_for(5s) != std::future_status::ready) {
-        {
-            const std::lock_guard lock(shared_->mutex);
-            shared_->stop = true;
-        }
-        thread_.detach();
-        error = "the sound output did not answer";
-        return false;
-    }
-    if (const HRESULT failed = result.get(); FAILED(failed)) {
-        thread_.join();
-        error = "Windows cannot record what the output plays here (" + win32::result_text(failed) + ")";
-        return false;
-    }
     listener_ = &listener;
     block_align_ = wave.nBlockAlign;
     delivered_bytes_ = 0;
@@ -247,6 +272,8 @@ bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& list
         if (alive.lock())
             listener.device_opened();
     });
+    thread_ = std::thread(capture, shared_, endpoints_, wave, post_deliver);
+    watch_ = std::thread(watch_opening, shared_, post_deliver);
     return true;
 }
 
@@ -329,7 +356,7 @@ void LoopbackCaptureDevice::close()
         shared_->staging.clear();
     }
     reset_ = false;
-    stop_thread();
+    let_threads_go();
     dispatcher_.post([listener = std::exchange(listener_, nullptr), alive = std::weak_ptr(alive_)] {
         if (alive.lock())
             listener->device_closed();

@@ -26,11 +26,17 @@ namespace ornavox {
 // holds goes into the buffers queued next, each handed back at once. Every
 // notification is posted, in order.
 //
+// Opening and closing never wait for the output: the capture thread opens
+// it, an output that has not opened within kAnswerLimit fails the device, and
+// close() leaves a thread stuck in the output to itself.
+//
 // The output sends nothing while nothing plays; the device then records
 // silence, so that the recording keeps its time. It fails, once, when the
 // output goes away; what it sent before is delivered first.
 class LoopbackCaptureDevice final : public CaptureDevice {
 public:
+    static constexpr std::chrono::milliseconds kAnswerLimit{5000};
+
     // The output is the default of `endpoints`, or of Windows' own when none
     // is given.
     explicit LoopbackCaptureDevice(Dispatcher& dispatcher, std::chrono::milliseconds backlog = std::chrono::seconds(20),
@@ -54,7 +60,7 @@ public:
 private:
     void deliver();
     void post_filled(CaptureBuffer& buffer);
-    void stop_thread();
+    void let_threads_go();
 
     Dispatcher& dispatcher_;
     std::chrono::milliseconds backlog_;
@@ -69,7 +75,8 @@ private:
     // Shared with posted calls: a call still queued when the device is
     // destroyed finds it gone.
     std::shared_ptr<LoopbackCaptureDevice*> alive_;
-    std::thread thread_;
+    std::thread thread_; // captures
+    std::thread watch_;  // bounds the output's opening
 };
 
 // Whether this Windows can capture what `output` plays; Wine cannot.

@@ -412,6 +412,40 @@ TYPED_TEST(CaptureDeviceContract, AFailedOpenGivesAReason)
 }
 
 #ifdef _WIN32
+// A hung output holds neither the GUI thread nor the recording: the open
+// fails after the limit, and a close that finds the output stuck returns.
+TEST(LoopbackCapture, AnOutputThatNeverAnswersLeavesOpenAndCloseUnheld)
+{
+    FakeOutputLoopbackBackend backend;
+    backend.fake.output->stream->hung = true;
+    CaptureEventLog log;
+    BufferRing ring{4, 4 * 4410};
+    std::string error;
+    ASSERT_TRUE(backend.device.open(stereo16(44100), log, error)) << error;
+    ring.queue_all(backend.device);
+    backend.device.start();
+    ASSERT_TRUE(backend.capture_until([&] { return log.count(CaptureEvent::Failed) == 1; }));
+    EXPECT_EQ(log.events[1].reason, "the sound output did not answer within 5 seconds");
+    backend.device.reset();
+    backend.device.close();
+    ASSERT_TRUE(backend.capture_until([&] { return log.count(CaptureEvent::Closed) == 1; }));
+    EXPECT_EQ(log.kinds(), "OXFFFFC");
+
+    // Opened while it answered, stuck when it is closed.
+    backend.fake.output->stream->hung = false;
+    CaptureEventLog again;
+    ASSERT_TRUE(backend.device.open(stereo16(44100), again, error)) << error;
+    ring.queue_all(backend.device);
+    backend.device.start();
+    ASSERT_TRUE(backend.capture_until([&] { return again.count(CaptureEvent::Filled) >= 1; }));
+    backend.fake.output->stream->hung = true;
+    backend.device.reset();
+    backend.device.close();
+    ASSERT_TRUE(backend.capture_until([&] { return again.count(CaptureEvent::Closed) == 1; }));
+    EXPECT_EQ(again.kinds().back(), 'C');
+    backend.fake.output->stream->hung = false;
+}
+
 // While the output plays nothing it sends nothing; the recording still keeps
 // its time, in silence.
 TEST(LoopbackCapture, WhileNothingPlaysSilenceKeepsTheTime)

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -302,6 +303,13 @@ protected:
 struct FakeStream {
     std::atomic<bool> silent{false};
     std::atomic<bool> gone{false};
+    // Opening and stopping the stream wait while set, as a hung driver does.
+    std::atomic<bool> hung{false};
+    void wait_while_hung() const
+    {
+        while (hung)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 };
 
 class FakeCaptureClient final : public FakeCom<IAudioCaptureClient> {
@@ -354,6 +362,7 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE, DWORD flags, REFERENCE_TIME, REFERENCE_TIME,
                                          const WAVEFORMATEX* format, LPCGUID) override
     {
+        stream_->wait_while_hung();
         loopback_ = (flags & AUDCLNT_STREAMFLAGS_LOOPBACK) != 0;
         format_ = *format;
         return S_OK;
@@ -378,7 +387,11 @@ public:
         started_ = std::chrono::steady_clock::now();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Stop() override
+    {
+        stream_->wait_while_hung();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetBufferSize(UINT32*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStreamLatency(REFERENCE_TIME*) override { return E_NOTIMPL; }
