@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numbers>
 #include <thread>
 
@@ -214,6 +215,39 @@ TEST_F(PulsePlayer, EveryRateMonoOrStereoAndAnAwkwardPathPlay)
         EXPECT_EQ(ends->ends[0].first, MCI_NOTIFY_SUCCESSFUL);
         player.close();
     }
+}
+
+// The length of a long file comes from a scan in the background: a file
+// opened while the last one's scan runs gets its own length, never the other's.
+TEST_F(PulsePlayer, TheLengthIsTheOpenFilesOwnEvenWhileAnotherIsScanned)
+{
+    const std::string take = file("take.mp3");
+    make_mp3(take, 44100, 2, 2.0, 440);
+    const std::string long_file = file("long.mp3");
+    {
+        std::ifstream in(take, std::ios::binary);
+        const std::string frames{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::ofstream out(long_file, std::ios::binary);
+        for (int i = 0; i < 600; ++i)
+            out << frames;
+    }
+    const std::string short_file = file("short.mp3");
+    make_mp3(short_file, 44100, 2, 0.5, 440);
+    std::string error;
+    ASSERT_TRUE(player.open(long_file, error)) << error;
+    ASSERT_TRUE(player.play(ends));
+    ASSERT_TRUE(player.open(short_file, error)) << error;
+    EXPECT_NEAR(static_cast<double>(known_length()), 500, 60);
+    dispatcher.run_until([] { return false; }, 200ms);
+    EXPECT_NEAR(static_cast<double>(*player.length_ms()), 500, 60);
+
+    ASSERT_TRUE(player.open(long_file, error)) << error;
+    // Each take brings its encoder's delay and padding.
+    const uint64_t length = known_length();
+    EXPECT_GE(length, 600u * 2000);
+    EXPECT_LE(length, 600u * 2100);
+    player.close();
+    EXPECT_FALSE(player.length_ms());
 }
 
 TEST_F(PulsePlayer, AFileThatHoldsNoMp3DoesNotOpen)
