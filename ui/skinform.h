@@ -265,10 +265,13 @@ private:
     // once one answers.
     bool source_restore_pending_ = false;
     std::unique_ptr<OneShotTimer> start_without_paint_;
-    bool started_ = false;       // finish_start ran
-    bool closed_ = false;        // close began: events reach no handler from then on
-    std::string missing_source_; // the stored source that was not there at start-up
-    bool length_shown_ = false;  // the played file's length is on Label7
+    bool started_ = false; // finish_start ran
+    bool closed_ = false;  // close began: events reach no handler from then on
+    // The chosen source when it is not there: the stored one at start-up, or
+    // one that left the server; its name in the list, when it was listed.
+    std::string missing_source_;
+    std::string missing_source_name_;
+    bool length_shown_ = false; // the played file's length is on Label7
 };
 
 } // namespace ornavox

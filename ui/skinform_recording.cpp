@@ -95,7 +95,8 @@ void TskinForm::start_recording()
 
     // Told here, at once: the device would learn it from the server only.
     if (!missing_source_.empty() && source_by_id(missing_source_) < 0) {
-        services_.messages.show_message("The record source \"" + missing_source_
+        services_.messages.show_message("The record source \""
+                                        + (missing_source_name_.empty() ? missing_source_ : missing_source_name_)
                                         + "\" is no longer there. Choose another one in the mixer panel.");
         return;
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace ornavox {
 
@@ -130,6 +131,7 @@ int32_t TskinForm::chosen_list_item() const
 void TskinForm::source_routine()
 {
     missing_source_.clear();
+    missing_source_name_.clear();
     const int32_t kind = line_kind();
     if (kind == 0)
         source_index_ = std::max(chosen_list_item(), 0);
@@ -168,6 +170,7 @@ void TskinForm::keep_missing_source(const std::string& source_id)
 {
     source_index_ = -1;
     missing_source_ = source_id;
+    missing_source_name_.clear();
     view_.select_item(ControlId::ComboBox1, -1);
     view_.set_text(ControlId::Label6, source_label_text(0, source_id));
     mixer->select_missing(source_id);
@@ -234,6 +237,12 @@ void TskinForm::SpeedButton3Click(Control)
 // fails. A server that was missing at start-up gets the start-up's choice.
 void TskinForm::rebuild_mixer_panel()
 {
+    // The user's choice, as it was listed before.
+    const std::vector<line>& before = mixer->record_lines();
+    const std::optional<line> had =
+        source_index_ >= 0 && static_cast<size_t>(source_index_) < before.size() && line_kind() == 0
+        ? std::optional<line>(before[source_index_])
+        : std::nullopt;
     rebuilding_mixer_ = true;
     view_.clear_rows();
     rows_ = 0;
@@ -249,6 +258,9 @@ void TskinForm::rebuild_mixer_panel()
         restore_source();
     } else if (chosen >= 0 && !source_restore_pending_) {
         hold_chosen_source(chosen);
+    } else if (chosen < 0 && had && !had->source_id.empty()) {
+        missing_source_ = had->source_id;
+        missing_source_name_ = had->name;
     }
     rebuilding_mixer_ = false;
 }

@@ -6,6 +6,7 @@
 #include "ui/qt/hotlinkbutton.h"
 #include "ui/qt/volume_bar.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -230,9 +231,17 @@ void SkinWindow::hide_window()
     hide();
 }
 
+// The window was hidden before the recording was finished, and Qt quits by
+// itself only when a visible window closes.
 void SkinWindow::close_window()
 {
     close();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool others = std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+        return window->isVisible() && window->testAttribute(Qt::WA_QuitOnClose);
+    });
+    if (QGuiApplication::quitOnLastWindowClosed() && !others)
+        QCoreApplication::quit();
 }
 
 void SkinWindow::popup_menu(ControlId below)
