@@ -316,37 +316,9 @@ bool PulseSession::wait_until(const std::function<bool()>& done, std::chrono::mi
     return true;
 }
 
-bool PulseSession::wait_for(pa_operation* operation, std::chrono::milliseconds timeout) const
-{
-    if (!operation)
-        return false;
-    pa_operation_set_state_callback(operation, operation_state_changed, const_cast<PulseSession*>(this));
-    const bool ended =
-        wait_until([operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, timeout);
-    pa_operation_set_state_callback(operation, nullptr, nullptr);
-    if (!ended)
-        pa_operation_cancel(operation);
-    return pa_operation_get_state(operation) == PA_OPERATION_DONE;
-}
-
 void PulseSession::signal() const
 {
     pa_threaded_mainloop_signal(mainloop_.get(), 0);
-}
-
-void PulseSession::operation_state_changed(pa_operation*, void* session)
-{
-    static_cast<PulseSession*>(session)->signal();
-}
-
-void PulseSession::context_success_signal(pa_context*, int, void* session)
-{
-    static_cast<PulseSession*>(session)->signal();
-}
-
-void PulseSession::stream_success_signal(pa_stream*, int, void* session)
-{
-    static_cast<PulseSession*>(session)->signal();
 }
 
 } // namespace ornavox

@@ -98,15 +98,7 @@ public:
     // it whenever a mainloop callback calls signal(). False when `timeout`
     // passed first.
     bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWaitLimit) const;
-    // Under lock(): waits until `operation` ended. False when it failed, was
-    // cancelled (the context failed under it) or took longer than `timeout`,
-    // in which case it is cancelled, so its callback never runs.
-    bool wait_for(pa_operation* operation, std::chrono::milliseconds timeout = kWaitLimit) const;
     void signal() const;
-
-    // Success callbacks that only wake a waiter; userdata is the session.
-    static void context_success_signal(pa_context* context, int success, void* session);
-    static void stream_success_signal(pa_stream* stream, int success, void* session);
 
     // The source that recording uses, by its server name, as the user chose
     // it; empty means the server's default. Nothing but a new choice changes
@@ -135,7 +127,6 @@ private:
     static void context_state_changed(pa_context* context, void* session);
     static void server_event_arrived(pa_context* context, pa_subscription_event_type_t event, uint32_t index,
                                      void* session);
-    static void operation_state_changed(pa_operation* operation, void* session);
 
     Dispatcher& dispatcher_;
     std::string application_name_;

@@ -77,6 +77,14 @@ protected:
         ASSERT_TRUE(monitor.open(stereo16(44100), heard_log, error)) << error;
         ring.queue_all(monitor);
         monitor.start();
+        // The monitor's stream is ready before the sound starts, so that the
+        // server sets the sink's timing up for it first, as a recording does.
+        ASSERT_TRUE(dispatcher.run_until(
+            [this] {
+                auto lock = session.lock();
+                return session.record_stream().index != PA_INVALID_INDEX;
+            },
+            kPatience));
         ASSERT_TRUE(player.play(ends));
     }
 

@@ -107,44 +107,5 @@ TEST_F(PulseSessionTest, ConnectFailsAtOnceWhileTheServerIsAwayAndWorksOnceItIsB
     EXPECT_TRUE(session.connect(error)) << error;
 }
 
-struct InfoCall {
-    PulseSession* session;
-    bool answered = false;
-};
-
-void info_answered(pa_context*, const pa_server_info*, void* call)
-{
-    auto* c = static_cast<InfoCall*>(call);
-    c->answered = true;
-    c->session->signal();
-}
-
-TEST_F(PulseSessionTest, AWaitEndsWhenTheServerStopsAnsweringOrDies)
-{
-    ASSERT_TRUE(session.connect(error)) << error;
-    server.freeze();
-    {
-        auto lock = session.lock();
-        InfoCall call{&session};
-        PulseOperationPtr operation(pa_context_get_server_info(session.context(), info_answered, &call));
-        const auto asked = Clock::now();
-        EXPECT_FALSE(session.wait_for(operation.get(), 300ms));
-        EXPECT_GE(Clock::now() - asked, 300ms);
-        EXPECT_EQ(pa_operation_get_state(operation.get()), PA_OPERATION_CANCELED);
-    }
-    {
-        auto lock = session.lock();
-        InfoCall call{&session};
-        PulseOperationPtr operation(pa_context_get_server_info(session.context(), info_answered, &call));
-        // SIGKILL ends a stopped process too; the context fails and cancels
-        // the operation, which wakes the waiter long before its limit.
-        server.kill();
-        const auto asked = Clock::now();
-        EXPECT_FALSE(session.wait_for(operation.get(), 20s));
-        EXPECT_LT(Clock::now() - asked, 5s);
-        EXPECT_FALSE(call.answered);
-    }
-}
-
 } // namespace
 } // namespace ornavox

@@ -148,7 +148,7 @@ TEST_F(WindowOnSoundServer, PressesWithTheServerStoppedTakeEffectAndTheRecording
     EXPECT_EQ(form->form().layout(), Layout::Mixer) << "the panels answer";
     run_for(1000);
     server.thaw();
-    run_for(1500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u; }, 5000));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
 
     // Quit with the server stopped again.
