@@ -247,6 +247,14 @@ void PulseCaptureDevice::finish_reset()
     draining_ = true;
     fill_buffers();
     hand_back_queued();
+    held_at_reset_ = held_bytes();
+    delivered_at_reset_ = bytes_delivered_;
+}
+
+// What the device holds of the chosen source's sound: staged, and unread.
+size_t PulseCaptureDevice::held_bytes() const
+{
+    return staging_.size() - staging_read_ + (failed_ || !stream_ ? 0 : unread_to_deliver());
 }
 
 void PulseCaptureDevice::close()
@@ -255,7 +263,13 @@ void PulseCaptureDevice::close()
         return;
     auto lock = session_.lock();
     hand_back_queued();
-    undelivered_ = staging_.size() - staging_read_ + (failed_ || !stream_ ? 0 : unread_to_deliver());
+    // Once stopped, what the server still sent after it said it had stopped
+    // came after the stop, and is not missing from the recording.
+    undelivered_ = held_bytes();
+    if (draining_) {
+        const uint64_t delivered = bytes_delivered_ - delivered_at_reset_;
+        undelivered_ = std::min<uint64_t>(undelivered_, held_at_reset_ - std::min<uint64_t>(held_at_reset_, delivered));
+    }
     release_stream();
     open_ = false;
     // Posted under the lock after every buffer_filled, so it arrives last.

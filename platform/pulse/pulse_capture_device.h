@@ -125,6 +125,7 @@ private:
     size_t unread_bytes() const;
     size_t planned_bytes() const;
     size_t unread_to_deliver() const;
+    size_t held_bytes() const;
     void stop_capturing();
     void release_stream();
 
@@ -169,6 +170,9 @@ private:
     bool running_ = false;  // started and not reset
     bool draining_ = false; // reset and not started again
     uint64_t undelivered_ = 0;
+    // At the end of the reset: what the device held, and had delivered.
+    uint64_t held_at_reset_ = 0;
+    uint64_t delivered_at_reset_ = 0;
     // A failure that waits until the data from before the move is delivered.
     std::optional<std::string> pending_failure_;
     PulseOperationPtr source_lookup_;          // at open, for the chosen source

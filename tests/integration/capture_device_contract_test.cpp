@@ -337,6 +337,27 @@ TYPED_TEST(CaptureDeviceContract, WhatTheDeviceHeldAtTheResetFillsTheBuffersQueu
     EXPECT_EQ(this->device.undelivered_bytes(), 0u);
 }
 
+// A close before the device ran dry counts what it still held from before
+// the reset, and nothing that came after.
+TYPED_TEST(CaptureDeviceContract, WhatACloseDropsAfterTheResetIsCounted)
+{
+    this->open_and_queue();
+    this->device.start();
+    ASSERT_TRUE(this->wait_for_filled(1, true));
+    this->backend.hold_the_gui_thread();
+    this->device.reset();
+    ASSERT_TRUE(this->backend.capture_until([this] { return this->log.count(CaptureEvent::Filled) >= 5; }));
+    this->device.close();
+    ASSERT_TRUE(this->backend.capture_until([this] { return this->log.count(CaptureEvent::Closed) == 1; }));
+    const uint64_t dropped = this->device.undelivered_bytes();
+    if (TypeParam::kHoldsBacklog) {
+        EXPECT_GT(dropped, 4u * 44100 / 2) << "most of the second the GUI thread was busy";
+        EXPECT_LE(dropped, 4u * 44100 * 2);
+    } else {
+        EXPECT_EQ(dropped, 0u);
+    }
+}
+
 TYPED_TEST(CaptureDeviceContract, CloseWithoutResetHandsBackQueuedBuffersAndTheDeviceOpensAgain)
 {
     this->open_and_queue();
