@@ -60,16 +60,15 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
             + std::to_string(format.channels) + " channels, " + std::to_string(format.bits_per_sample) + " bits";
         return false;
     }
-    if (!session_.connect(error, kConnectWait))
-        return false;
-
-    auto lock = session_.lock();
-    const std::string source = session_.record_source();
-    pa_context* context = session_.context();
-    if (!context) {
-        error = source_error(source, PA_ERR_CONNECTIONTERMINATED);
+    // A session still connecting is waited for on the mainloop thread, within
+    // the answer limit.
+    std::string connect_error;
+    if (!session_.connect(connect_error, kConnectWait) && !session_.connecting()) {
+        error = connect_error;
         return false;
     }
+
+    auto lock = session_.lock();
     spec_ = spec;
     frame_bytes_ = static_cast<uint32_t>(pa_frame_size(&spec));
     // The stream's own state was cleared by close(); these counters outlive
@@ -93,17 +92,46 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
         answer_limit_.reset();
         fail("the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
     });
-    // A chosen source that left the server is reported as such: a stream
-    // asked for it would not move elsewhere, and some servers would leave it
-    // unlinked instead of failing it.
+    if (pa_context* context = session_.context())
+        ask_for_stream(context);
+    else
+        awaiting_session_ = true;
+    return true;
+}
+
+// A chosen source that left the server is reported as such: a stream asked
+// for it would not move elsewhere, and some servers would leave it unlinked
+// instead of failing it. Under the lock.
+void PulseCaptureDevice::ask_for_stream(pa_context* context)
+{
+    const std::string& source = session_.record_source();
     if (source.empty()) {
         connect_wanted(context, source);
-    } else {
-        source_lookup_.reset(pa_context_get_source_info_by_name(context, source.c_str(), source_looked_up, this));
-        if (!source_lookup_)
-            fail(open_failure_text(source, pa_context_errno(context)));
+        return;
     }
-    return true;
+    source_lookup_.reset(pa_context_get_source_info_by_name(context, source.c_str(), source_looked_up, this));
+    if (!source_lookup_)
+        fail(open_failure_text(source, pa_context_errno(context)));
+}
+
+void PulseCaptureDevice::session_ready()
+{
+    if (!open_)
+        return;
+    auto lock = session_.lock();
+    if (awaiting_session_ && !failed_ && session_.context()) {
+        awaiting_session_ = false;
+        ask_for_stream(session_.context());
+    }
+}
+
+void PulseCaptureDevice::session_unavailable(const std::string& reason)
+{
+    if (!open_)
+        return;
+    auto lock = session_.lock();
+    if (awaiting_session_)
+        fail("the sound server cannot be reached (" + reason + ")");
 }
 
 void PulseCaptureDevice::source_looked_up(pa_context* context, const pa_source_info* info, int eol, void* device)
@@ -715,6 +743,7 @@ void PulseCaptureDevice::release_stream()
     running_ = false;
     draining_ = false;
     pending_failure_.reset();
+    awaiting_session_ = false;
     source_found_ = false;
     failed_ = false;
 }

@@ -56,7 +56,8 @@ public:
     static constexpr std::chrono::milliseconds kAnswerLimit{5000};
     static constexpr std::chrono::milliseconds kResetLimit{1000};
     // How long open() gives a session that is not connected yet, so that a
-    // server that is not there is told at once.
+    // server that is not there is told at once; one that is still connecting
+    // then is waited for within kAnswerLimit.
     static constexpr std::chrono::milliseconds kConnectWait{40};
 
     PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher,
@@ -93,6 +94,8 @@ private:
                       uint32_t index) override;
     void record_source_changed() override;
     void session_lost(const std::string& reason) override;
+    void session_ready() override;
+    void session_unavailable(const std::string& reason) override;
     void reconnect();
 
     static void stream_state_changed(pa_stream* stream, void* device);
@@ -107,6 +110,7 @@ private:
 
     // Under the mainloop lock.
     PulseStreamPtr connect_stream(pa_context* context, const std::string& source, bool corked, int& error);
+    void ask_for_stream(pa_context* context);
     void connect_wanted(pa_context* context, const std::string& source);
     void stream_ready(pa_stream* stream);
     void finish_reset();
@@ -182,6 +186,7 @@ private:
     std::unique_ptr<PulseTimer> reset_limit_;  // while the reset waits for it
     PulseOperationPtr source_check_;
     PulseOperationPtr move_back_;
+    bool awaiting_session_ = false; // open() came while the session was connecting
     bool source_found_ = false;
     bool failed_ = false;
 };

@@ -40,6 +40,7 @@ PulseMediaPlayer::PulseMediaPlayer(PulseSession& session, Dispatcher& dispatcher
     : session_(session), dispatcher_(dispatcher)
 {
     initialise_mpg123();
+    listening_ = session_.listen(*this);
 }
 
 PulseMediaPlayer::~PulseMediaPlayer()
@@ -166,18 +167,47 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
 {
     if (!decoder_)
         return false;
-    // A server that is not there is told at once; a slow one below, by the
-    // stream's answer limit.
+    // A server that is not there is told at once; one still connecting, or
+    // slow to make the stream ready, by the answer limit.
     std::string error;
     const bool connected = session_.connect(error, kConnectWait);
+    const bool connecting = !connected && session_.connecting();
     auto lock = session_.lock();
     release_stream();
     notify_ = std::move(notify);
     ended_ = false;
     decoded_all_ = false;
     heard_ms_ = 0;
-    pa_context* context = session_.context();
-    if (!connected || !context) {
+    if (!connected && !connecting) {
+        end(MCI_NOTIFY_FAILURE, "the sound server cannot be reached");
+        return false;
+    }
+    answer_limit_ = std::make_unique<PulseTimer>(session_.api(), kAnswerLimit, [this] {
+        answer_limit_.reset();
+        end(MCI_NOTIFY_FAILURE,
+            "the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
+    });
+    if (connecting) {
+        awaiting_session_ = true;
+        return true;
+    }
+    return start_stream(session_.context());
+}
+
+void PulseMediaPlayer::session_ready()
+{
+    if (!awaiting_session_)
+        return;
+    auto lock = session_.lock();
+    awaiting_session_ = false;
+    if (!ended_)
+        start_stream(session_.context());
+}
+
+// Under the lock, on the GUI thread.
+bool PulseMediaPlayer::start_stream(pa_context* context)
+{
+    if (!context) {
         end(MCI_NOTIFY_FAILURE, "the sound server cannot be reached");
         return false;
     }
@@ -202,11 +232,6 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
         return false;
     }
     stream_ = std::move(stream);
-    answer_limit_ = std::make_unique<PulseTimer>(session_.api(), kAnswerLimit, [this] {
-        answer_limit_.reset();
-        end(MCI_NOTIFY_FAILURE,
-            "the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
-    });
     return true;
 }
 
@@ -233,10 +258,10 @@ std::optional<uint64_t> PulseMediaPlayer::position_ms() const
 // Silence at once: cork, drop what the server holds, disconnect.
 void PulseMediaPlayer::stop()
 {
-    if (!stream_)
+    if (!stream_ && !awaiting_session_)
         return;
     auto lock = session_.lock();
-    if (pa_stream_get_state(stream_.get()) == PA_STREAM_READY) {
+    if (stream_ && pa_stream_get_state(stream_.get()) == PA_STREAM_READY) {
         forget_operation(pa_stream_cork(stream_.get(), 1, nullptr, nullptr));
         forget_operation(pa_stream_flush(stream_.get(), nullptr, nullptr));
     }
@@ -257,6 +282,7 @@ void PulseMediaPlayer::close()
 
 void PulseMediaPlayer::release_stream()
 {
+    awaiting_session_ = false;
     answer_limit_.reset();
     drain_.reset();
     stream_.reset();

@@ -33,10 +33,11 @@ using Mpg123Ptr = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
 // The scan thread has a decoder of its own and posts the length through the
 // dispatcher. The end notification is posted through the dispatcher, once
 // per play.
-class PulseMediaPlayer : public MediaPlayer {
+class PulseMediaPlayer : public MediaPlayer, private PulseSessionListener {
 public:
     static constexpr std::chrono::milliseconds kAnswerLimit{5000};
-    // How long play() gives a session that is not connected yet.
+    // How long play() gives a session that is not connected yet; one still
+    // connecting then is waited for within kAnswerLimit.
     static constexpr std::chrono::milliseconds kConnectWait{40};
 
     PulseMediaPlayer(PulseSession& session, Dispatcher& dispatcher);
@@ -52,6 +53,10 @@ public:
     void close() override;
 
 private:
+    // PulseSessionListener, on the GUI thread.
+    void session_ready() override;
+    bool start_stream(pa_context* context);
+
     static void stream_state_changed(pa_stream* stream, void* player);
     static void stream_writable(pa_stream* stream, size_t bytes, void* player);
     static void stream_drained(pa_stream* stream, int success, void* player);
@@ -75,8 +80,10 @@ private:
     // The scan of the open file; a result posted for another is dropped.
     std::shared_ptr<Scan> scan_;
     std::thread scanner_;
+    PulseSession::Listening listening_;
     // Set and cleared by the GUI thread under the lock.
     PulseStreamPtr stream_;
+    bool awaiting_session_ = false; // play() came while the session was connecting
     // Under the lock from here on.
     std::weak_ptr<PlayNotifyTarget> notify_;
     PulseOperationPtr drain_;

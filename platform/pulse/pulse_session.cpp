@@ -132,6 +132,14 @@ bool PulseSession::connected() const
     return connected_;
 }
 
+bool PulseSession::connecting() const
+{
+    if (!mainloop_)
+        return false;
+    PulseLock lock(mainloop_.get());
+    return !connected_ && context_ != nullptr;
+}
+
 void PulseSession::start_connecting()
 {
     retry_.reset();

@@ -90,6 +90,8 @@ public:
     pa_context* context() const;
     // Whether the context is connected; takes the lock itself.
     bool connected() const;
+    // Whether an attempt to connect is under way; takes the lock itself.
+    bool connecting() const;
     pa_threaded_mainloop* mainloop() const { return mainloop_.get(); }
     pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(mainloop_.get()); }
     PulseLock lock() const { return PulseLock(mainloop_.get()); }

@@ -273,10 +273,13 @@ TYPED_TEST(CaptureDeviceContract, ResetHandsBackEveryQueuedBufferThenCloseComesL
     this->device.start();
     ASSERT_TRUE(this->wait_for_filled(1, true));
 
+    const size_t before = this->log.count(CaptureEvent::Filled);
     this->device.reset();
-    const std::optional<uint64_t> position = this->device.position_samples();
+    // Handed back at once, or once the device has stopped.
+    ASSERT_TRUE(this->backend.capture_until([&] { return this->log.count(CaptureEvent::Filled) == before + 4; }));
     this->backend.let_time_pass();
     this->backend.dispatcher.run_pending();
+    const std::optional<uint64_t> position = this->device.position_samples();
     // The last four are the queued buffers, in queue order; after the first
     // that is not full, only empty ones.
     const auto& events = this->log.events;

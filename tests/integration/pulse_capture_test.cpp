@@ -202,6 +202,40 @@ TEST_P(PulseCaptureRate, TheSourceIsResampledToTheRequestedRate)
     EXPECT_NEAR(captured.frequency(rate, 0), PulseServer::kSineFrequency, 2);
 }
 
+// A server that takes the connection but does not answer it: the open
+// returns, and the device records once the server answers, or fails after
+// the limit.
+TEST(PulseCaptureOpen, AServerThatIsSlowToAnswerTheConnectionIsWaitedForWithinTheLimit)
+{
+    PulseServer server;
+    QueueDispatcher dispatcher;
+    std::string error;
+    for (const bool answers : {true, false}) {
+        SCOPED_TRACE(answers ? "answers after a while" : "never answers");
+        PulseSession session(dispatcher);
+        PulseCaptureDevice device(session, dispatcher);
+        CaptureEventLog log;
+        BufferRing ring(4, 4 * 4410);
+        server.freeze();
+        ASSERT_TRUE(device.open(stereo16(44100), log, error)) << error;
+        ring.queue_all(device);
+        device.start();
+        if (answers) {
+            dispatcher.run_until([] { return false; }, 300ms);
+            server.thaw();
+            ASSERT_TRUE(dispatcher.run_until([&] { return log.count(CaptureEvent::Filled) >= 1; }, kPatience));
+            EXPECT_EQ(log.count(CaptureEvent::Failed), 0u);
+        } else {
+            ASSERT_TRUE(dispatcher.run_until([&] { return log.count(CaptureEvent::Failed) == 1; }, kPatience));
+            EXPECT_EQ(log.events[1].reason, "the sound server did not answer within 5 seconds");
+        }
+        device.reset();
+        device.close();
+        ASSERT_TRUE(dispatcher.run_until([&] { return log.count(CaptureEvent::Closed) == 1; }, kPatience));
+        server.thaw();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Rates, PulseCaptureRate, testing::Values(32000u, 48000u));
 
 TEST(PulseCaptureOpen, FailuresGiveAReasonAndPostNothing)
