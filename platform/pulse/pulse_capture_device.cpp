@@ -62,11 +62,8 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     }
     // A session still connecting is waited for on the mainloop thread, within
     // the answer limit.
-    std::string connect_error;
-    if (!session_.connect(connect_error, kConnectWait) && !session_.connecting()) {
-        error = connect_error;
+    if (!session_.connect_or_attempt(error, kConnectWait))
         return false;
-    }
 
     auto lock = session_.lock();
     spec_ = spec;

@@ -170,15 +170,14 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
     // A server that is not there is told at once; one still connecting, or
     // slow to make the stream ready, by the answer limit.
     std::string error;
-    const bool connected = session_.connect(error, kConnectWait);
-    const bool connecting = !connected && session_.connecting();
+    const bool reachable = session_.connect_or_attempt(error, kConnectWait);
     auto lock = session_.lock();
     release_stream();
     notify_ = std::move(notify);
     ended_ = false;
     decoded_all_ = false;
     heard_ms_ = 0;
-    if (!connected && !connecting) {
+    if (!reachable) {
         end(MCI_NOTIFY_FAILURE, "the sound server cannot be reached");
         return false;
     }
@@ -187,7 +186,7 @@ bool PulseMediaPlayer::play(std::weak_ptr<PlayNotifyTarget> notify)
         end(MCI_NOTIFY_FAILURE,
             "the sound server did not answer within " + std::to_string(kAnswerLimit.count() / 1000) + " seconds");
     });
-    if (connecting) {
+    if (!session_.context()) {
         awaiting_session_ = true;
         return true;
     }

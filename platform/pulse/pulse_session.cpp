@@ -87,6 +87,16 @@ bool PulseSession::start_mainloop()
 
 bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout)
 {
+    return connect_within(error, timeout, false);
+}
+
+bool PulseSession::connect_or_attempt(std::string& error, std::chrono::milliseconds wait)
+{
+    return connect_within(error, wait, true);
+}
+
+bool PulseSession::connect_within(std::string& error, std::chrono::milliseconds timeout, bool attempt_will_do)
+{
     if (!start_mainloop()) {
         error = connect_error("the event thread could not be started");
         return false;
@@ -99,7 +109,7 @@ bool PulseSession::connect(std::string& error, std::chrono::milliseconds timeout
     if (!context_)
         start_connecting();
     wait_until([this] { return connected_ || !context_; }, timeout);
-    if (connected_)
+    if (connected_ || (attempt_will_do && context_))
         return true;
     error = connect_error(pa_strerror(context_ ? PA_ERR_TIMEOUT : last_error_));
     return false;
@@ -130,14 +140,6 @@ bool PulseSession::connected() const
         return false;
     PulseLock lock(mainloop_.get());
     return connected_;
-}
-
-bool PulseSession::connecting() const
-{
-    if (!mainloop_)
-        return false;
-    PulseLock lock(mainloop_.get());
-    return !connected_ && context_ != nullptr;
 }
 
 void PulseSession::start_connecting()

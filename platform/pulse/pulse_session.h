@@ -75,6 +75,9 @@ public:
     // failure returns false with "Cannot connect to the sound server: <reason>"
     // in `error`; an attempt that timed out goes on in the background.
     bool connect(std::string& error, std::chrono::milliseconds timeout = kWaitLimit);
+    // As connect(), but also true when the attempt is still under way after
+    // `wait`: the caller hears session_ready() when it succeeds.
+    bool connect_or_attempt(std::string& error, std::chrono::milliseconds wait);
     // Connects unless connected or under way, without waiting: the context is
     // made and connected on the mainloop thread, and listeners hear
     // session_ready() or session_unavailable(). False only when the event
@@ -90,8 +93,6 @@ public:
     pa_context* context() const;
     // Whether the context is connected; takes the lock itself.
     bool connected() const;
-    // Whether an attempt to connect is under way; takes the lock itself.
-    bool connecting() const;
     pa_threaded_mainloop* mainloop() const { return mainloop_.get(); }
     pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(mainloop_.get()); }
     PulseLock lock() const { return PulseLock(mainloop_.get()); }
@@ -120,6 +121,7 @@ private:
     struct Registry;
 
     bool start_mainloop();
+    bool connect_within(std::string& error, std::chrono::milliseconds timeout, bool attempt_will_do);
     // Under the lock.
     void start_connecting();
     void retire_context();

@@ -108,7 +108,7 @@ TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
-    run_for(1200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u * 6 / 10; }, 5000));
     form->close();
 
     EXPECT_FALSE(form->form().audiorec1->closing());
@@ -201,7 +201,8 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
     dialogs.answers = {Dialogs::Answer::Yes};
     click(form->hotlinkbutton3);
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
-    run_for(1500);
+    // The test source sends in blocks: sound is in before the server dies.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u; }, 5000));
 
     const auto killed = std::chrono::steady_clock::now();
     server.kill();
@@ -222,7 +223,8 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
     DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GE(decoded.frames(), captured());
-    EXPECT_LE(decoded.frames(), captured() + kEncoderSlack);
+    // The encoder's flush may add a frame beyond its padding.
+    EXPECT_LE(decoded.frames(), captured() + kEncoderSlack + 1152);
 
     server.restart();
     dialogs.answers = {Dialogs::Answer::Yes};
