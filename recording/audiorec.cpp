@@ -154,7 +154,6 @@ struct Taudiorec::Recording {
     uint64_t undelivered = 0;          // bytes the device still held when the drain ran out of time
     uint64_t silence_to_skip = 0;      // frames, at the start of a resumed capture
     uint64_t silence_skipped = 0;      // frames left out of this capture
-    bool sound = false;                // this capture delivered sound
     bool encoded = false;              // the stream got sound: its tail goes into the file
     bool begun = false;                // the file was started: its old content, if any, is gone or continued
     std::vector<std::string> messages; // shown once the device closed
@@ -300,7 +299,6 @@ void Taudiorec::start()
     recording.undelivered = 0;
     recording.silence_to_skip = resumed ? rate / 10 : 0;
     recording.silence_skipped = 0;
-    recording.sound = false;
     recording.next_name_check = std::chrono::steady_clock::now() + kNameCheckInterval;
     for (CaptureBuffer& buffer : recording.ring->buffers)
         services_.device.add_buffer(buffer);
@@ -466,7 +464,6 @@ void Taudiorec::buffer_filled(CaptureBuffer& buffer)
             recording.file.start_anew();
             recording.begun = true;
         }
-        recording.sound = true;
         encode(recording, data, bytes);
     }
 
@@ -503,7 +500,7 @@ void Taudiorec::device_failed(const std::string& reason)
     Recording& recording = *recording_;
     recording.device_failed = true;
     recording.keep = false;
-    if (recording.sound || recording.begun)
+    if (recording.begun)
         recording.messages.push_back("The recording stopped because " + reason
                                      + ".\nEverything recorded up to that moment is saved in " + recording.path + ".");
     else
