@@ -1,15 +1,8 @@
 #include "app/sound_backend_module.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 
 namespace ornavox {
-
-void SoundBackendModule::Closer::operator()(void* handle) const
-{
-    dlclose(handle);
-}
 
 SoundBackendModule::SoundBackendModule(std::string path, Dispatcher& dispatcher,
                                        std::function<void(const std::string&)> failed)
@@ -22,13 +15,14 @@ SoundBackendModule::~SoundBackendModule() = default;
 std::unique_ptr<SoundBackend> SoundBackendModule::make(std::string& error)
 {
     if (!handle_) {
-        handle_.reset(dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+        std::string reason;
+        handle_ = open_shared_library(path_, Unload::Never, &reason);
         if (!handle_) {
-            error = "Cannot load the sound backend " + path_ + ": " + dlerror();
+            error = "Cannot load the sound backend " + path_ + ": " + reason;
             return nullptr;
         }
     }
-    const auto create = reinterpret_cast<CreateSoundBackend>(dlsym(handle_.get(), kCreateSoundBackend));
+    const auto create = reinterpret_cast<CreateSoundBackend>(library_symbol(handle_.get(), kCreateSoundBackend));
     if (!create) {
         error = "The sound backend " + path_ + " does not make a backend: " + std::string(kCreateSoundBackend)
             + " is missing.";

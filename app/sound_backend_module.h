@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/shared_library.h"
 #include "platform/sound_backend.h"
 
 #include <functional>
@@ -35,16 +36,12 @@ public:
     std::unique_ptr<SoundBackend> make(std::string& error);
 
 private:
-    struct Closer {
-        void operator()(void* handle) const;
-    };
-
     SoundBackend& backend();
 
     std::string path_;
     Dispatcher& dispatcher_;
     std::function<void(const std::string&)> failed_;
-    std::unique_ptr<void, Closer> handle_; // declared before the backend, which runs its code
+    SharedLibrary handle_; // declared before the backend, which runs its code
     std::unique_ptr<SoundBackend> backend_;
 };
 

@@ -3,7 +3,7 @@
 #include "recording/mp3_start.h"
 #include "recording/output_file.h"
 #include "recording/time_text.h"
-#include "recording/utf8_path.h"
+#include "base/utf8_path.h"
 
 #include <algorithm>
 #include <array>

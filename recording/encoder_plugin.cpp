@@ -1,6 +1,6 @@
 #include "recording/encoder_plugin.h"
 
-#include "recording/shared_library.h"
+#include "base/shared_library.h"
 
 #include <map>
 #include <memory>

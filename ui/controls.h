@@ -82,6 +82,18 @@ struct Control {
     friend constexpr bool operator==(Control, Control) = default;
 };
 
+// What the user did to a control, as every front end reports it. A menu
+// entry's choice is a click on the entry.
+enum class ControlEvent {
+    Click,         // a button, a radio button or a mute box, pressed and let go
+    Change,        // a list's or a field's text, a track bar's position
+    Focus,         // the control took the keyboard focus
+    PointerIn,     // the pointer came over a control that has a hint
+    PointerOut,    // and left it
+    ThumbHeld,     // the user took a track bar's thumb
+    ThumbReleased, // and let it go
+};
+
 // The layout name ("hotlinkbutton3"), and back; None for a name no control has.
 const char* control_name(ControlId id);
 ControlId control_named(std::string_view name);

@@ -44,56 +44,6 @@ void TskinForm::close()
     view_.close_window();
 }
 
-void TskinForm::button_click(Control Sender)
-{
-    if (closed_)
-        return;
-    finish_start();
-    switch (Sender.id) {
-    case ControlId::hotlinkbutton1:
-        hotlinkbutton1Click(Sender);
-        break;
-    case ControlId::hotlinkbutton2:
-        hotlinkbutton2Click(Sender);
-        break;
-    case ControlId::hotlinkbutton3:
-        hotlinkbutton3Click(Sender);
-        break;
-    case ControlId::hotlinkbutton4:
-        hotlinkbutton4Click(Sender);
-        break;
-    case ControlId::hotlinkbutton6:
-        hotlinkbutton6Click(Sender);
-        break;
-    case ControlId::hotlinkbutton7:
-        SpeedButton1Click(Sender);
-        break;
-    case ControlId::hotlinkbutton8:
-        hotlinkbutton8Click(Sender);
-        break;
-    case ControlId::hotlinkbutton9:
-        hotlinkbutton9Click(Sender);
-        break;
-    case ControlId::hotlinkbutton10:
-        hotlinkbutton10Click(Sender);
-        break;
-    case ControlId::hotlinkbutton11:
-        hotlinkbutton11Click(Sender);
-        break;
-    case ControlId::hotlinkbutton12:
-        hotlinkbutton12Click(Sender);
-        break;
-    case ControlId::hotlinkbutton13:
-        hotlinkbutton13Click(Sender);
-        break;
-    case ControlId::hotlinkbutton14:
-        hotlinkbutton14Click(Sender);
-        break;
-    default: // the information button has no handler
-        break;
-    }
-}
-
 std::string TskinForm::hint_of(Control control) const
 {
     if (const auto face = faces_.find(control.id); face != faces_.end())
@@ -103,10 +53,10 @@ std::string TskinForm::hint_of(Control control) const
     return {};
 }
 
-void TskinForm::set_button(ControlId button, int imageid, const std::string& hint)
+void TskinForm::set_button(ControlId button, Face face)
 {
-    faces_[button] = {imageid, hint};
-    view_.set_button(button, imageid, hint);
+    faces_[button] = {face.imageid, face.hint};
+    view_.set_button(button, face.imageid, face.hint);
 }
 
 void TskinForm::set_layout(Layout layout)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/controls.h"
@@ -105,33 +105,18 @@ public:
     void close();
     bool closed() const { return closed_; }
 
-    // `handler` as events reach it: from the start of close on, none does,
-    // and only close's own steps run. Takes what the event passes where the
-    // handler wants it. Every route from a control to a handler goes through
-    // this.
-    template <class Handler>
-    auto until_closed(Handler handler)
-    {
-        return [this, handler](auto&&... args) {
-            if (closed_)
-                return;
-            if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
-                handler(std::forward<decltype(args)>(args)...);
-            else
-                handler();
-        };
-    }
-
-    // A click on a skin button, routed to its handler after start-up went
-    // on: a click may come before the first paint's start-up finished.
-    void button_click(Control Sender);
+    // What the user did to a control, from any front end: the one way in
+    // for the controls' events. Nothing reaches a handler once close began,
+    // and a click on a skin button finishes start-up first (it may come
+    // before the first paint's start-up ran).
+    void handle(Control Sender, ControlEvent event);
 
     ProgramValues program;
     TaskState taskstate = TaskState::Idle;
     std::unique_ptr<Taudiorec> audiorec1; // from finish_start on, like the mixer
     std::unique_ptr<tmixer> mixer;
     std::unique_ptr<OneShotTimer> Timer1;  // ticks every second from finish_start on
-    std::shared_ptr<TNotifyWnd> NotifyWnd; // from step 11 of start-up to step 2 of close
+    std::shared_ptr<TNotifyWnd> NotifyWnd; // from the second half of start-up until close
 
     // Recording control.
     void hotlinkbutton3Click(Control Sender);
@@ -189,7 +174,7 @@ private:
     void FormClose(Control Sender);
     void show_start_texts();
     void set_panel_values();
-    void set_button(ControlId button, int imageid, const std::string& hint);
+    void set_button(ControlId button, Face face);
     void set_layout(Layout layout);
     void tick();
 
@@ -235,6 +220,24 @@ private:
     void show_play_position();
     void show_play_length();
 
+    void click(Control Sender);
+    void change(Control Sender);
+
+    // `handler` as the window's own callbacks reach it: from the start of
+    // close on, none does, and only close's own steps run.
+    template <class Handler>
+    auto until_closed(Handler handler)
+    {
+        return [this, handler](auto&&... args) {
+            if (closed_)
+                return;
+            if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        };
+    }
+
     SkinFormServices services_;
     SkinFormView& view_;
 
@@ -272,6 +275,7 @@ private:
     std::string missing_source_;
     std::string missing_source_name_;
     bool length_shown_ = false; // the played file's length is on Label7
+    std::vector<Control> held_; // the track bars whose thumb the user holds
 };
 
 } // namespace ornavox

@@ -1,7 +1,7 @@
 // The three system-wide hotkeys, showing the window, and hiding it.
 #include "ui/skinform.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 #include "platform/hotkey_service.h"
 #include "platform/message_sink.h"
 #include "ui/skinform_view.h"

@@ -1,10 +1,10 @@
 #include "ui/skinform.h"
 
+#include "base/utf8_path.h"
 #include "platform/media_player.h"
 #include "platform/message_sink.h"
 #include "platform/sound_backend.h"
 #include "platform/user_locale.h"
-#include "recording/utf8_path.h"
 #include "ui/dialogs.h"
 #include "ui/skinform_view.h"
 
@@ -13,12 +13,6 @@
 namespace ornavox {
 
 namespace {
-
-constexpr const char* kRecordHint = "Record  what playback";
-constexpr const char* kPauseHint = "Record pause";
-constexpr const char* kPlayHint = "Playback the what recorded.";
-constexpr const char* kMusicHint = "Record in music  mode.";
-constexpr const char* kVoiceHint = "Record in voice  mode.";
 
 // Right-aligned in `width` characters, as the size line shows its number.
 std::string padded(const std::string& text, size_t width)
@@ -48,7 +42,7 @@ void TskinForm::hotlinkbutton3Click(Control)
         taskstate = TaskState::Paused;
         audiorec1->pause();
         audiorec1->append = true;
-        set_button(ControlId::hotlinkbutton3, 2, kRecordHint);
+        set_button(ControlId::hotlinkbutton3, kRecordFace);
         view_.set_text(ControlId::Label5, "Pause");
         break;
     case TaskState::Playing:
@@ -108,7 +102,7 @@ void TskinForm::start_recording()
         return;
     }
     taskstate = TaskState::Recording;
-    set_button(ControlId::hotlinkbutton3, 1, kPauseHint);
+    set_button(ControlId::hotlinkbutton3, kPauseFace);
     view_.set_text(ControlId::Label5, "Recording");
     // A file is continued at its own rate, which the boxes may not show.
     if (audiorec1->rate() != static_cast<uint32_t>(audiorec1->samples)) {
@@ -142,8 +136,8 @@ void TskinForm::hotlinkbutton4Click(Control)
 
 void TskinForm::show_idle()
 {
-    set_button(ControlId::hotlinkbutton3, 2, kRecordHint);
-    set_button(ControlId::hotlinkbutton1, 0, kPlayHint);
+    set_button(ControlId::hotlinkbutton3, kRecordFace);
+    set_button(ControlId::hotlinkbutton1, kPlayFace);
     taskstate = TaskState::Idle;
     view_.set_text(ControlId::Label5, "Idle");
     if (file_format_shown_)
@@ -161,9 +155,9 @@ void TskinForm::recording_failed()
 void TskinForm::hotlinkbutton10Click(Control)
 {
     if (faces_[ControlId::hotlinkbutton10].imageid == 2)
-        set_button(ControlId::hotlinkbutton10, 3, kVoiceHint);
+        set_button(ControlId::hotlinkbutton10, kVoiceFace);
     else
-        set_button(ControlId::hotlinkbutton10, 2, kMusicHint);
+        set_button(ControlId::hotlinkbutton10, kMusicFace);
 }
 
 void TskinForm::ComboBox2Change(Control)

@@ -84,7 +84,7 @@ void TskinForm::mixervolumechange(uint32_t control_sort, uint32_t volume)
         bar = ControlId::TrackBar1;
     else if (control_sort < rows_)
         bar = {ControlId::VolumeBar, static_cast<int>(control_sort)};
-    if (bar.id != ControlId::None && !view_.thumb_held(bar))
+    if (bar.id != ControlId::None && std::find(held_.begin(), held_.end(), bar) == held_.end())
         move_bar(bar, static_cast<int>(std::min<uint32_t>(volume, 65535)));
 }
 
@@ -245,6 +245,7 @@ void TskinForm::rebuild_mixer_panel()
         : std::nullopt;
     rebuilding_mixer_ = true;
     view_.clear_rows();
+    std::erase_if(held_, [](Control bar) { return bar.row >= 0; });
     rows_ = 0;
     row_writes_.clear();
     source_items_.clear();

@@ -1,6 +1,6 @@
 #include "ui/skinform.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 #include "platform/hotkey_service.h"
 #include "platform/message_sink.h"
 #include "platform/one_shot_timer.h"

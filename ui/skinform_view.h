@@ -10,8 +10,8 @@
 namespace ornavox {
 
 // What the window's logic asks of a front end: the controls of the layout,
-// each named by its ControlId. The front end routes every control's event to
-// the handler of TskinForm that the layout names.
+// each named by its ControlId and built from the layout's description. The
+// front end reports what the user does to them through TskinForm::handle.
 //
 // Three rules hold for every front end:
 // 1. A setter never calls back into TskinForm: what code sets raises no
@@ -52,8 +52,6 @@ public:
     // Track bars, 0 to 65535.
     virtual void set_position(Control bar, int position) = 0;
     virtual int position(Control bar) const = 0;
-    // True while the user holds the bar's thumb.
-    virtual bool thumb_held(Control bar) const = 0;
 
     // Hot-key fields: the shortcut value, 0 for none.
     virtual void set_hotkey(ControlId field, uint16_t shortcut) = 0;

@@ -1,6 +1,6 @@
 #include "platform/portal/portal_hotkey_service.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

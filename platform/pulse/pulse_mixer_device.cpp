@@ -1,6 +1,6 @@
 #include "platform/pulse/pulse_mixer_device.h"
 
-#include "platform/list_name.h"
+#include "base/list_name.h"
 
 #include <pulse/proplist.h>
 

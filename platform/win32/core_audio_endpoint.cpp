@@ -5,7 +5,7 @@
 #include "platform/win32/core_audio_endpoint.h"
 
 #include "platform/win32/core_audio_callbacks.h"
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <functiondiscoverykeys_devpkey.h>
 #include <propvarutil.h>

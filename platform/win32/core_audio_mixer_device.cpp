@@ -1,6 +1,6 @@
 #include "platform/win32/core_audio_mixer_device.h"
 
-#include "platform/list_name.h"
+#include "base/list_name.h"
 
 #include "platform/win32/core_audio_callbacks.h"
 #include "platform/win32/core_audio_endpoint.h"

@@ -1,7 +1,7 @@
 #include "platform/win32/loopback_capture_device.h"
 
 #include "platform/win32/com_ptr.h"
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <audioclient.h>
 

@@ -1,6 +1,6 @@
 #include "platform/win32/mci_media_player.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <mmsystem.h>
 

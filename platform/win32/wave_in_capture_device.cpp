@@ -1,6 +1,6 @@
 #include "platform/win32/wave_in_capture_device.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <algorithm>
 #include <utility>

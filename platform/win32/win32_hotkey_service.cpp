@@ -1,6 +1,6 @@
 #include "platform/win32/win32_hotkey_service.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 namespace ornavox {
 

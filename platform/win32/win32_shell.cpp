@@ -1,6 +1,6 @@
 #include "platform/win32/win32_shell.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <shellapi.h>
 

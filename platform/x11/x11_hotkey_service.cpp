@@ -1,6 +1,6 @@
 #include "platform/x11/x11_hotkey_service.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 #include "platform/x11/x11_keysyms.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "app/ini_document.h"
-#include "recording/utf8_path.h"
+#include "base/ini_document.h"
+#include "base/utf8_path.h"
 
 #include <gtest/gtest.h>
 

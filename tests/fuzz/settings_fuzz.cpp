@@ -2,7 +2,7 @@
 // as text and as a number, the program's own keys are written, and the
 // document saved and loaded again reads every key the same.
 
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 
 #include <unistd.h>
 

@@ -3,7 +3,7 @@
 // two bytes also go in as a shortcut value, whose text must read back to it
 // when its key code is one that reading knows (8 to 255).
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -52,7 +52,7 @@ protected:
     void start_recording()
     {
         dialogs.answers = {Dialogs::Answer::Yes};
-        click(form->hotlinkbutton3);
+        click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
         ASSERT_EQ(form->form().taskstate, TaskState::Recording)
             << (messages.messages.empty() ? "" : messages.messages.back());
     }
@@ -66,7 +66,10 @@ protected:
         return start == std::string::npos ? "" : all.substr(start, all.find("Sink Input #", start + 1) - start);
     }
 
-    int list_item(const QString& text) const { return form->ComboBox1->findText(text, Qt::MatchContains); }
+    int list_item(const QString& text) const
+    {
+        return form->find<QComboBox>(ControlId::ComboBox1)->findText(text, Qt::MatchContains);
+    }
     int row(const QString& name) const
     {
         for (size_t i = 0; i < form->MuteBoxes.size(); ++i)
@@ -104,7 +107,7 @@ TEST_F(WindowMixer, StartingChangesNoVolumeOfTheUsersSystem)
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
     ASSERT_NE(row("Radio: Evening"), -1);
     EXPECT_EQ(form->VolumeBars[row("Radio: Evening")]->value(), 65535) << "the loudest channel";
-    EXPECT_EQ(form->TrackBar1->value(), 65535) << "150 % shows as the top";
+    EXPECT_EQ(form->find<QSlider>(ControlId::TrackBar1)->value(), 65535) << "150 % shows as the top";
     QTest::qWait(300);
 
     EXPECT_EQ(server.pactl("get-sink-volume ornavox_null"), sink);
@@ -140,23 +143,24 @@ TEST_F(WindowMixer, LevelsAndMutesGoBothWays)
 
     // The chosen source's level comes from the server.
     server.pactl("set-source-volume ornavox_high 40%");
-    ASSERT_TRUE(wait_for([&] { return form->TrackBar1->value() == 26214; }));
+    ASSERT_TRUE(wait_for([&] { return form->find<QSlider>(ControlId::TrackBar1)->value() == 26214; }));
 }
 
 TEST_F(WindowMixer, SourcesThatComeAndGoAreListedAndTheChoiceIsKept)
 {
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
     const int listed = 2 + server.sources_per_tone();
-    ASSERT_EQ(form->ComboBox1->count(), listed);
-    const QString chosen = form->ComboBox1->currentText();
+    ASSERT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->count(), listed);
+    const QString chosen = form->find<QComboBox>(ControlId::ComboBox1)->currentText();
 
     server.add_tone_source("ornavox_new", 330);
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == listed + server.sources_per_tone(); }));
-    EXPECT_EQ(form->ComboBox1->currentText(), chosen);
+    ASSERT_TRUE(wait_for(
+        [&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == listed + server.sources_per_tone(); }));
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(), chosen);
     server.remove_source("ornavox_new");
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == listed; }));
-    EXPECT_EQ(form->ComboBox1->currentText(), chosen);
-    EXPECT_EQ(form->Label6->text(), QStringLiteral("Record source->") + chosen);
+    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == listed; }));
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(), chosen);
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(), QStringLiteral("Record source->") + chosen);
 }
 
 TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
@@ -166,14 +170,17 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
     server.kill();
     server.restart();
     server.add_tone_source("ornavox_high", 880);
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() == high + 1; }));
-    ASSERT_TRUE(form->Label6->text().contains(form->ComboBox1->itemText(high))) << form->Label6->text().toStdString();
+    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == high + 1; }));
+    ASSERT_TRUE(form->find<QLabel>(ControlId::Label6)
+                    ->text()
+                    .contains(form->find<QComboBox>(ControlId::ComboBox1)->itemText(high)))
+        << form->find<QLabel>(ControlId::Label6)->text().toStdString();
 
     dialogs.answers = {Dialogs::Answer::Yes};
-    QTest::mouseClick(form->hotlinkbutton3, Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseClick(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3), Qt::LeftButton, {}, QPoint(12, 12));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
     QTest::qWait(1500);
-    QTest::mouseClick(form->hotlinkbutton4, Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseClick(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4), Qt::LeftButton, {}, QPoint(12, 12));
     form->form().audiorec1->finish_closing();
     const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error << (messages.messages.empty() ? "" : "; " + messages.messages[0]);
@@ -198,10 +205,10 @@ TEST_F(WindowMixer, TheWindowClosesCleanlyWithTheServerGone)
 TEST_F(WindowMixer, TheStoredSourceNameRecordsAndAGoneOneIsNotReplaced)
 {
     create("[audio]\r\naudioline=0\r\nsource=0\r\nsourcename=ornavox_high\r\n");
-    ASSERT_EQ(form->ComboBox1->currentIndex(), list_item("880 Hz"));
+    ASSERT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentIndex(), list_item("880 Hz"));
     start_recording();
     QTest::qWait(1000);
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
     const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
@@ -212,10 +219,10 @@ TEST_F(WindowMixer, TheStoredSourceNameRecordsAndAGoneOneIsNotReplaced)
 
     const std::string gone = "[audio]\r\naudioline=0\r\nsource=1\r\nsourcename=ornavox_usb_mic\r\n\r\n";
     create(gone);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(form->Label6->text(), "Record source->ornavox_usb_mic");
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentIndex(), -1);
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(), "Record source->ornavox_usb_mic");
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Idle) << "nothing else records in its place";
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("\"ornavox_usb_mic\" is no longer there"), std::string::npos)
@@ -240,7 +247,7 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
     create();
     const int mic = list_item("Desk Microphone");
     ASSERT_GE(mic, 0);
-    form->ComboBox1->setCurrentIndex(mic);
+    form->find<QComboBox>(ControlId::ComboBox1)->setCurrentIndex(mic);
     form->form().ComboBox1Change(ControlId::ComboBox1);
     start_recording();
     const auto started = Clock::now();
@@ -258,7 +265,8 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
         0u)
         << messages.messages[0];
     EXPECT_NE(messages.messages[0].find(form->form().program.SaveFile), std::string::npos);
-    EXPECT_EQ(form->Label6->text(), "Record source->Desk Microphone") << "nothing took its place";
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(), "Record source->Desk Microphone")
+        << "nothing took its place";
 
     form->form().audiorec1->finish_closing();
     const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
@@ -270,7 +278,7 @@ TEST_F(WindowMixer, UnpluggingTheChosenSourceEndsTheRecordingAndKeepsItsSound)
     EXPECT_NEAR(length, seconds(unplugged - started), 0.1);
 
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Idle);
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_NE(messages.messages[1].find("\"Desk Microphone\" is no longer there"), std::string::npos)
@@ -286,17 +294,17 @@ TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
     server.play_tone_into(PulseServer::kNullSink, 330);
     server.play_tone_into("ornavox_other", 550);
     create();
-    const QString chosen = form->ComboBox1->currentText();
+    const QString chosen = form->find<QComboBox>(ControlId::ComboBox1)->currentText();
     ASSERT_TRUE(chosen.startsWith("Monitor of Null Output")) << chosen.toStdString() << " was detected";
     start_recording();
     QTest::qWait(1000);
     server.pactl("set-default-sink ornavox_other");
     QTest::qWait(1500);
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
 
-    EXPECT_EQ(form->ComboBox1->currentText(), chosen);
-    EXPECT_EQ(form->Label6->text(), "Record source->" + chosen);
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(), chosen);
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(), "Record source->" + chosen);
     const DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GT(static_cast<double>(decoded.frames()) / decoded.rate, 2.3) << "the recording stalled";
@@ -314,14 +322,16 @@ TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
     create("", Wait::No);
     ASSERT_TRUE(wait_for([&] { return !messages.messages.empty(); }));
     EXPECT_EQ(messages.messages, std::vector<std::string>{"Error to get default Mixer!"});
-    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->count(), 0);
     server.restart();
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() >= 2; }));
-    EXPECT_TRUE(form->ComboBox1->currentText().startsWith("Monitor of Null Output"))
-        << form->ComboBox1->currentText().toStdString();
-    EXPECT_EQ(form->Label6->text(), "Record source->" + form->ComboBox1->currentText());
+    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() >= 2; }));
+    EXPECT_TRUE(form->find<QComboBox>(ControlId::ComboBox1)->currentText().startsWith("Monitor of Null Output"))
+        << form->find<QComboBox>(ControlId::ComboBox1)->currentText().toStdString();
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(),
+              "Record source->" + form->find<QComboBox>(ControlId::ComboBox1)->currentText());
     form->close();
-    EXPECT_NE(folder.read_config().find("audioline=0\r\nsource=" + std::to_string(form->ComboBox1->currentIndex())),
+    EXPECT_NE(folder.read_config().find("audioline=0\r\nsource="
+                                        + std::to_string(form->find<QComboBox>(ControlId::ComboBox1)->currentIndex())),
               std::string::npos)
         << folder.read_config();
 }
@@ -334,18 +344,20 @@ TEST_F(WindowMixer, AFrozenServerHoldsNothingBack)
     create("[audio]\r\naudioline=0\r\nsource=" + std::to_string(1 + server.sources_per_tone()) + "\r\n", Wait::No);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     ASSERT_TRUE(wait_for([&] { return form->form().started(); }));
-    QTest::mouseClick(form->hotlinkbutton11, Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseClick(form->find<Thotlinkbutton>(ControlId::hotlinkbutton11), Qt::LeftButton, {}, QPoint(12, 12));
     EXPECT_EQ(form->width(), kOptionsWidth);
-    EXPECT_EQ(form->Edit1->text().toStdString(), form->form().program.SaveFile);
+    EXPECT_EQ(form->find<QLineEdit>(ControlId::Edit1)->text().toStdString(), form->form().program.SaveFile);
     // A window that had waited for the server would have given up on it by
     // now and said so.
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
-    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->count(), 0);
 
     server.thaw();
-    ASSERT_TRUE(wait_for([&] { return form->ComboBox1->count() >= 2; }));
-    EXPECT_EQ(form->ComboBox1->currentText(), form->ComboBox1->itemText(1 + server.sources_per_tone()));
-    EXPECT_TRUE(form->ComboBox1->currentText().contains("880")) << form->ComboBox1->currentText().toStdString();
+    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() >= 2; }));
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(),
+              form->find<QComboBox>(ControlId::ComboBox1)->itemText(1 + server.sources_per_tone()));
+    EXPECT_TRUE(form->find<QComboBox>(ControlId::ComboBox1)->currentText().contains("880"))
+        << form->find<QComboBox>(ControlId::ComboBox1)->currentText().toStdString();
 }
 
 } // namespace

@@ -42,8 +42,9 @@ protected:
         form = std::make_unique<SkinWindow>(
             SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder.path(), locale, timers});
         form->show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label6->text().contains(QStringLiteral("Sine")); }, 10000))
-            << form->Label6->text().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return form->find<QLabel>(ControlId::Label6)->text().contains(QStringLiteral("Sine")); }, 10000))
+            << form->find<QLabel>(ControlId::Label6)->text().toStdString();
     }
 
     void click(Thotlinkbutton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12)); }
@@ -74,19 +75,21 @@ protected:
 TEST_F(WindowOnSoundServer, RecordPauseResumeStopMakesOneStream)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording) << (messages.messages.empty() ? "" : messages.messages[0]);
     run_for(1600);
-    EXPECT_NE(form->Label7->text(), QStringLiteral("Filesize:0")) << "the timer did not show the size";
-    EXPECT_TRUE(form->Label3->text().startsWith(QStringLiteral("00:00:0"))) << form->Label3->text().toStdString();
+    EXPECT_NE(form->find<QLabel>(ControlId::Label7)->text(), QStringLiteral("Filesize:0"))
+        << "the timer did not show the size";
+    EXPECT_TRUE(form->find<QLabel>(ControlId::Label3)->text().startsWith(QStringLiteral("00:00:0")))
+        << form->find<QLabel>(ControlId::Label3)->text().toStdString();
 
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Paused);
     run_for(300);
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1000);
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
 
     EXPECT_EQ(dialogs.questions.size(), 1u);
@@ -106,7 +109,7 @@ TEST_F(WindowOnSoundServer, RecordPauseResumeStopMakesOneStream)
 TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u * 6 / 10; }, 5000));
     form->close();
@@ -128,23 +131,23 @@ TEST_F(WindowOnSoundServer, ClosingWhileRecordingLeavesACompleteFile)
 TEST_F(WindowOnSoundServer, PressesWithTheServerStoppedTakeEffectAndTheRecordingGoesOnOnceItIsBack)
 {
     dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     // The test source sends in blocks: some sound is in before the stop.
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u * 6 / 10; }, 5000));
     server.freeze();
-    click(form->hotlinkbutton4);
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label5)->text(), QStringLiteral("Idle"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->form().audiorec1->closing(); }, 3000));
     DecodedMp3 decoded = decode_mp3_file(form->form().program.SaveFile);
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     EXPECT_GT(decoded.frames(), 44100u / 2) << "what arrived before the server stopped";
     const uint64_t first_take = decoded.frames();
 
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Recording);
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("Recording"));
-    click(form->hotlinkbutton9);
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label5)->text(), QStringLiteral("Recording"));
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
     EXPECT_EQ(form->form().layout(), Layout::Mixer) << "the panels answer";
     run_for(1000);
     server.thaw();
@@ -167,14 +170,14 @@ TEST_F(WindowOnSoundServer, PressesWithTheServerStoppedTakeEffectAndTheRecording
 TEST_F(WindowOnSoundServer, AServerThatStaysStoppedEndsRecordAndPlayWithAMessage)
 {
     dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u / 2; }, 5000));
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
     const auto recorded = std::filesystem::file_size(form->form().program.SaveFile);
 
     server.freeze();
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     EXPECT_EQ(form->form().taskstate, TaskState::Recording);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 8000));
     ASSERT_EQ(messages.messages.size(), 1u);
@@ -182,7 +185,7 @@ TEST_F(WindowOnSoundServer, AServerThatStaysStoppedEndsRecordAndPlayWithAMessage
         << messages.messages[0];
     EXPECT_EQ(std::filesystem::file_size(form->form().program.SaveFile), recorded) << "the file keeps what it held";
 
-    click(form->hotlinkbutton1);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton1));
     EXPECT_EQ(form->form().taskstate, TaskState::Playing);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 8000));
     ASSERT_EQ(messages.messages.size(), 2u);
@@ -199,7 +202,7 @@ TEST_F(WindowOnSoundServer, AServerThatStaysStoppedEndsRecordAndPlayWithAMessage
 TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhenItIsBack)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     // The test source sends in blocks: sound is in before the server dies.
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.position_samples().value_or(0) > 44100u; }, 5000));
@@ -212,7 +215,7 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
     EXPECT_EQ(form->form().taskstate, TaskState::Idle);
     EXPECT_LT(latency, std::chrono::seconds(1));
     std::printf("window idle %.1f ms after the kill\n", std::chrono::duration<double, std::milli>(latency).count());
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label5)->text(), QStringLiteral("Idle"));
     EXPECT_FALSE(form->form().audiorec1->closing());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].rfind("The recording stopped because the sound server went away", 0), 0u)
@@ -228,11 +231,11 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
 
     server.restart();
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording)
         << (messages.messages.size() > 1 ? messages.messages[1] : "");
     run_for(800);
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
     EXPECT_EQ(messages.messages.size(), 1u);
     ASSERT_EQ(probe.positions.size(), 2u);
@@ -248,24 +251,24 @@ TEST_F(WindowOnSoundServer, AServerThatDiesEndsTheRecordingAndTheNextOneWorksWhe
 TEST_F(WindowOnSoundServer, TheRecordingPlaysToItsEndAndALostServerEndsAPlay)
 {
     dialogs.answers = {Dialogs::Answer::Yes};
-    click(form->hotlinkbutton3);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton3));
     ASSERT_EQ(form->form().taskstate, TaskState::Recording);
     run_for(1500);
-    click(form->hotlinkbutton4);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
     form->form().audiorec1->finish_closing();
 
-    click(form->hotlinkbutton1);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton1));
     ASSERT_EQ(form->form().taskstate, TaskState::Playing) << (messages.messages.empty() ? "" : messages.messages[0]);
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("Playing"));
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label5)->text(), QStringLiteral("Playing"));
     // Shown once the player has read the whole file.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->Label7->text().isEmpty(); }, 2000));
-    const double length = form->Label7->text().toDouble();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->find<QLabel>(ControlId::Label7)->text().isEmpty(); }, 2000));
+    const double length = form->find<QLabel>(ControlId::Label7)->text().toDouble();
     EXPECT_NEAR(length, static_cast<double>(captured()) / 44100, 0.1) << "what was captured";
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->form().taskstate == TaskState::Idle; }, 10000));
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("Idle"));
+    EXPECT_EQ(form->find<QLabel>(ControlId::Label5)->text(), QStringLiteral("Idle"));
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
 
-    click(form->hotlinkbutton1);
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton1));
     ASSERT_EQ(form->form().taskstate, TaskState::Playing);
     run_for(300);
     server.kill();

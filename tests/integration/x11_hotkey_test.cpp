@@ -171,7 +171,7 @@ TEST_F(X11Hotkeys, TheShowKeyBringsTheHiddenWindowBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 3000));
     EXPECT_EQ(form.pos(), QPoint(49, 148));
     EXPECT_EQ(form.size(), QSize(kOptionsWidth, kCompactHeight));
-    EXPECT_EQ(form.Label3->text(), "Got it!");
+    EXPECT_EQ(form.find<QLabel>(ControlId::Label3)->text(), "Got it!");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/file_handle.h"
+#include "base/file_handle.h"
 
 #include <string>
 

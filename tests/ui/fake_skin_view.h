@@ -3,7 +3,6 @@
 #include "ui/skinform_view.h"
 
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +40,6 @@ public:
     std::map<ControlId, Box> boxes;
     std::map<std::pair<ControlId, int>, bool> ticks;
     std::map<std::pair<ControlId, int>, int> positions;
-    std::set<std::pair<ControlId, int>> held; // thumbs the user holds
     std::map<ControlId, uint16_t> hotkeys;
     std::vector<std::string> rows; // the mixer panel's rows, by name
     Layout layout = Layout::Compact;
@@ -107,7 +105,6 @@ public:
         positions[{bar.id, bar.row}] = position;
     }
     int position(Control bar) const override { return value_or(positions, {bar.id, bar.row}, 0); }
-    bool thumb_held(Control bar) const override { return held.count({bar.id, bar.row}) > 0; }
 
     void set_hotkey(ControlId field, uint16_t shortcut) override
     {

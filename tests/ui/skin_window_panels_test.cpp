@@ -40,7 +40,7 @@ TEST_F(SkinWindowPanelsTest, RowsHaveTheirNamesPlacesHintsAndValues)
     const QCheckBox* box = window->MuteBoxes[1];
     const QSlider* bar = window->VolumeBars[1];
     EXPECT_EQ(box->objectName(), "mute1");
-    EXPECT_EQ(box->parentWidget(), window->ScrollBox1->widget());
+    EXPECT_EQ(box->parentWidget(), window->find<QScrollArea>(ControlId::ScrollBox1)->widget());
     EXPECT_EQ(box->geometry(), QRect(6, 16, 113, 17));
     EXPECT_EQ(box->text(), "Wave");
     EXPECT_EQ(box->toolTip(), "Mute Wave");
@@ -54,7 +54,7 @@ TEST_F(SkinWindowPanelsTest, RowsHaveTheirNamesPlacesHintsAndValues)
     EXPECT_EQ(bar->value(), 2000);
     EXPECT_EQ(window->VolumeBars[2]->value(), 65535) << "clamped";
     EXPECT_TRUE(window->MuteBoxes[2]->text().endsWith(QChar(0x2026))) << "a long name loses its end";
-    EXPECT_EQ(window->ComboBox1->itemText(2), "Stereo Mix");
+    EXPECT_EQ(window->find<QComboBox>(ControlId::ComboBox1)->itemText(2), "Stereo Mix");
 }
 
 TEST_F(SkinWindowPanelsTest, RowsTallerThanTheBoxScroll)
@@ -65,7 +65,7 @@ TEST_F(SkinWindowPanelsTest, RowsTallerThanTheBoxScroll)
     window->show();
     window->form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
     QCoreApplication::processEvents();
-    EXPECT_GT(window->ScrollBox1->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(window->find<QScrollArea>(ControlId::ScrollBox1)->verticalScrollBar()->maximum(), 0);
 }
 
 // What the user does in a panel reaches the handlers, and what the sound
@@ -81,7 +81,7 @@ TEST_F(SkinWindowPanelsTest, UserActionsReachTheMixerAndItsChangesTheControls)
     EXPECT_EQ(card.control_value(card.playback_mute_control(0)), 1u);
     window->VolumeBars[1]->setValue(3000); // as a drag does
     EXPECT_EQ(card.control_value(card.playback_volume_control(1)), 3000u);
-    window->RadioButton2->click();
+    window->find<QRadioButton>(ControlId::RadioButton2)->click();
     EXPECT_EQ(card.mux_state(), (std::vector<uint32_t>{0, 1, 0}));
     dispatcher.run_pending();
     // One write each; the level bar takes the microphone's level, and a bar
@@ -92,7 +92,7 @@ TEST_F(SkinWindowPanelsTest, UserActionsReachTheMixerAndItsChangesTheControls)
     card.change_from_outside(card.source_volume_control(1), 5000);
     dispatcher.run_pending();
     EXPECT_FALSE(window->MuteBoxes[1]->isChecked());
-    EXPECT_EQ(window->TrackBar1->value(), 5000) << "the selected source's level";
+    EXPECT_EQ(window->find<QSlider>(ControlId::TrackBar1)->value(), 5000) << "the selected source's level";
     QTest::qWait(100);
     dispatcher.run_pending();
     EXPECT_EQ(card.writes().size(), 6u) << "each change written back once, and the exchange ends";
@@ -107,37 +107,39 @@ TEST_F(SkinWindowPanelsTest, EveryPanelControlReachesItsHandler)
     window->form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 
-    QTest::keyClick(window->HotKey2, Qt::Key_S, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(window->find<THotKey>(ControlId::HotKey2), Qt::Key_S, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(hotkeys.calls().back(), "register 34953 " + std::to_string(kShortcutShift | kShortcutCtrl | 'S'));
 
-    window->ComboBox2->lineEdit()->selectAll();
-    QTest::keyClicks(window->ComboBox2->lineEdit(), "48000");
+    window->find<QComboBox>(ControlId::ComboBox2)->lineEdit()->selectAll();
+    QTest::keyClicks(window->find<QComboBox>(ControlId::ComboBox2)->lineEdit(), "48000");
     EXPECT_EQ(form().audiorec1->samples, 48000);
-    window->ComboBox3->setCurrentIndex(3); // as a pick from the list does
+    window->find<QComboBox>(ControlId::ComboBox3)->setCurrentIndex(3); // as a pick from the list does
+    emit window->find<QComboBox>(ControlId::ComboBox3)->activated(3);
     EXPECT_EQ(form().audiorec1->bps, 192);
 
     dialogs.save_results = {std::nullopt};
-    QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(window->find<QPushButton>(ControlId::SpeedButton1), Qt::LeftButton);
     EXPECT_EQ(dialogs.save_requests.size(), 1u);
 
     window->form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
     QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(window->ComboBox1, &focus);
-    EXPECT_TRUE(window->RadioButton4->isChecked()) << "focusing the list chooses it";
-    EXPECT_EQ(window->Label6->text(), "Record source->Stereo Mix");
+    QCoreApplication::sendEvent(window->find<QComboBox>(ControlId::ComboBox1), &focus);
+    EXPECT_TRUE(window->find<QRadioButton>(ControlId::RadioButton4)->isChecked()) << "focusing the list chooses it";
+    EXPECT_EQ(window->find<QLabel>(ControlId::Label6)->text(), "Record source->Stereo Mix");
 
     {
-        const QSignalBlocker quiet(window->ComboBox1);
-        window->ComboBox1->setCurrentIndex(0);
+        const QSignalBlocker quiet(window->find<QComboBox>(ControlId::ComboBox1));
+        window->find<QComboBox>(ControlId::ComboBox1)->setCurrentIndex(0);
     }
-    QTest::mouseClick(window->SpeedButton3, Qt::LeftButton);
-    EXPECT_EQ(window->ComboBox1->currentText(), "Stereo Mix") << "auto-detect picks what is played";
+    QTest::mouseClick(window->find<QPushButton>(ControlId::SpeedButton3), Qt::LeftButton);
+    EXPECT_EQ(window->find<QComboBox>(ControlId::ComboBox1)->currentText(), "Stereo Mix")
+        << "auto-detect picks what is played";
 
-    window->ComboBox1->lineEdit()->selectAll();
-    QTest::keyClicks(window->ComboBox1->lineEdit(), "Tape");
-    EXPECT_EQ(window->Label6->text(), "Record source->Tape");
-    window->ComboBox1->setCurrentIndex(1); // a pick from the list
-    emit window->ComboBox1->activated(1);
+    window->find<QComboBox>(ControlId::ComboBox1)->lineEdit()->selectAll();
+    QTest::keyClicks(window->find<QComboBox>(ControlId::ComboBox1)->lineEdit(), "Tape");
+    EXPECT_EQ(window->find<QLabel>(ControlId::Label6)->text(), "Record source->Tape");
+    window->find<QComboBox>(ControlId::ComboBox1)->setCurrentIndex(1); // a pick from the list
+    emit window->find<QComboBox>(ControlId::ComboBox1)->activated(1);
     EXPECT_EQ(card.mux_state(), (std::vector<uint32_t>{0, 1, 0}));
 }
 
@@ -170,8 +172,9 @@ TEST_F(SkinWindowPanelsTest, StartUpTalksToTheMixerAsTheLogicDoes)
 
         EXPECT_EQ(card.mux_reads() - reads, fake_card.mux_reads());
         EXPECT_EQ(card.writes(), fake_card.writes());
-        EXPECT_EQ(window->ComboBox1->currentText().toStdString(), view.edit_text(ControlId::ComboBox1));
-        EXPECT_EQ(window->TrackBar1->value(), view.position(ControlId::TrackBar1));
+        EXPECT_EQ(window->find<QComboBox>(ControlId::ComboBox1)->currentText().toStdString(),
+                  view.edit_text(ControlId::ComboBox1));
+        EXPECT_EQ(window->find<QSlider>(ControlId::TrackBar1)->value(), view.position(ControlId::TrackBar1));
         window.reset();
     }
 }

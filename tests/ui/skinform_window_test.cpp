@@ -62,9 +62,9 @@ TEST_F(SkinWindowEventsTest, HitTestByRectangleFrontmostFirst)
         EXPECT_EQ(window->press_moves_window(c.point), c.moves);
     }
 
-    window->hotlinkbutton1->setEnabled(false);
+    window->find<Thotlinkbutton>(ControlId::hotlinkbutton1)->setEnabled(false);
     EXPECT_EQ(skin_hit_test(*window, {231, 106}), kHtCaption) << "a disabled button is not found";
-    window->hotlinkbutton1->hide();
+    window->find<Thotlinkbutton>(ControlId::hotlinkbutton1)->hide();
     EXPECT_EQ(skin_hit_test(*window, {231, 106}), kHtCaption) << "nor a hidden one";
 }
 
@@ -90,68 +90,68 @@ TEST(SkinHitTest, FrontmostControlDecides)
 TEST_F(SkinWindowEventsTest, HintLineFollowsThePointer)
 {
     form().program.SaveFile = "/music/take.mp3";
-    EXPECT_EQ(window->Label1->text(), "") << "empty until the first entry or exit";
+    EXPECT_EQ(window->find<QLabel>(ControlId::Label1)->text(), "") << "empty until the first entry or exit";
     QStringList shown;
     auto step = [&](void (*event)(QWidget*), QWidget* w) {
         event(w);
-        shown << window->Label1->text();
+        shown << window->find<QLabel>(ControlId::Label1)->text();
     };
-    step(enter, window->hotlinkbutton9);
-    step(leave, window->hotlinkbutton9);
-    step(enter, window->hotlinkbutton10); // straight on to the next button
-    step(leave, window->hotlinkbutton10);
-    step(enter, window->hotlinkbutton11);
-    step(leave, window->hotlinkbutton11);
-    step(enter, window->Label3);
-    step(leave, window->Label3);
-    step(enter, window->Label4);
-    step(leave, window->Label4);
-    step(enter, window->Label7);
-    step(enter, window->hotlinkbutton6);
+    step(enter, window->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
+    step(leave, window->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
+    step(enter, window->find<Thotlinkbutton>(ControlId::hotlinkbutton10)); // straight on to the next button
+    step(leave, window->find<Thotlinkbutton>(ControlId::hotlinkbutton10));
+    step(enter, window->find<Thotlinkbutton>(ControlId::hotlinkbutton11));
+    step(leave, window->find<Thotlinkbutton>(ControlId::hotlinkbutton11));
+    step(enter, window->find<QLabel>(ControlId::Label3));
+    step(leave, window->find<QLabel>(ControlId::Label3));
+    step(enter, window->find<QLabel>(ControlId::Label4));
+    step(leave, window->find<QLabel>(ControlId::Label4));
+    step(enter, window->find<QLabel>(ControlId::Label7));
+    step(enter, window->find<Thotlinkbutton>(ControlId::hotlinkbutton6));
     EXPECT_EQ(shown,
               (QStringList{"Show sound mixer", "/music/take.mp3", "Record in music  mode.", "/music/take.mp3",
                            "Config the options", "/music/take.mp3", "Time code showing", "/music/take.mp3",
                            "MP3 compress format", "/music/take.mp3", "MP3 file size/Playback time",
                            "https://ornavox.example/"}));
 
-    window->Label1->setText("unchanged");
-    enter(window->Label5);
-    enter(window->Label6);
-    enter(window->background);
-    EXPECT_EQ(window->Label1->text(), "unchanged") << "controls without an entry handler";
+    window->find<QLabel>(ControlId::Label1)->setText("unchanged");
+    enter(window->find<QLabel>(ControlId::Label5));
+    enter(window->find<QLabel>(ControlId::Label6));
+    enter(window->find<QLabel>(ControlId::background));
+    EXPECT_EQ(window->find<QLabel>(ControlId::Label1)->text(), "unchanged") << "controls without an entry handler";
 }
 
 TEST_F(SkinWindowEventsTest, ButtonsAndMenuRunTheirHandlers)
 {
-    QTest::mouseClick(window->hotlinkbutton9, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton9), Qt::LeftButton);
     EXPECT_EQ(window->size(), QSize(351, 314));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
     EXPECT_EQ(window->pos(), QPoint(49, 148)) << "the top-left corner stays";
-    QTest::mouseClick(window->hotlinkbutton11, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton11), Qt::LeftButton);
     EXPECT_EQ(window->size(), QSize(632, 124));
-    window->abc1->trigger();
+    window->action(ControlId::abc1)->trigger();
     EXPECT_EQ(window->size(), QSize(351, 314)) << "Show Mixer acts like the mixer button";
 
-    QTest::mouseClick(window->hotlinkbutton12, Qt::LeftButton);
-    window->help1->trigger();
-    QTest::mouseClick(window->hotlinkbutton6, Qt::LeftButton);
-    QTest::mouseClick(window->hotlinkbutton8, Qt::LeftButton);
-    QTest::mouseClick(window->hotlinkbutton5, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton12), Qt::LeftButton);
+    window->action(ControlId::help1)->trigger();
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton6), Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton8), Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton5), Qt::LeftButton);
     const std::string help = "file:" + folder.path() + "ornavox.html";
     EXPECT_EQ(shell.opened,
               (std::vector<std::string>{help, help, "url:https://ornavox.example/", "url:https://ornavox.example/"}));
-    QTest::mouseClick(window->hotlinkbutton13, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton13), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible()) << "hidden: the show key brings it back";
     window->show();
 
-    window->exit1->trigger();
+    window->action(ControlId::exit1)->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_NE(folder.read_config(), "<missing>") << "closing ran the close sequence";
 }
 
 TEST_F(SkinWindowEventsTest, QuitButtonClosesTheWindow)
 {
-    QTest::mouseClick(window->hotlinkbutton14, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton14), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
     EXPECT_NE(folder.read_config(), "<missing>");
 }
@@ -163,10 +163,11 @@ TEST_F(SkinWindowEventsTest, MenuButtonOpensTheMenuBelowItself)
         shown_at = window->PopupMenu1->pos();
         window->PopupMenu1->close();
     });
-    QTest::mouseClick(window->hotlinkbutton2, Qt::LeftButton);
+    QTest::mouseClick(window->find<Thotlinkbutton>(ControlId::hotlinkbutton2), Qt::LeftButton);
     EXPECT_EQ(shown_at, window->mapToGlobal(QPoint(20, 23)));
     EXPECT_FALSE(window->PopupMenu1->isVisible());
-    EXPECT_EQ(window->hotlinkbutton2->buttonstate(), 0) << "normal face once the menu is closed";
+    EXPECT_EQ(window->find<Thotlinkbutton>(ControlId::hotlinkbutton2)->buttonstate(), 0)
+        << "normal face once the menu is closed";
 }
 
 } // namespace
@@ -189,11 +190,12 @@ TEST_F(SkinWindowEventsTest, PictureButtonsAreButtonsToAssistiveTechnology)
         ASSERT_NE(accessible->actionInterface(), nullptr);
         EXPECT_EQ(accessible->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
     }
-    QAccessible::queryAccessibleInterface(window->hotlinkbutton12)
+    QAccessible::queryAccessibleInterface(window->find<Thotlinkbutton>(ControlId::hotlinkbutton12))
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(shell.opened, std::vector<std::string>{"file:" + folder.path() + "ornavox.html"});
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(window->Label5)->text(QAccessible::Name), window->Label5->text());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window->find<QLabel>(ControlId::Label5))->text(QAccessible::Name),
+              window->find<QLabel>(ControlId::Label5)->text());
 }
 
 } // namespace

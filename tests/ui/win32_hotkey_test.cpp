@@ -3,7 +3,7 @@
 #include "platform/win32/win32_dispatcher.h"
 #include "platform/win32/win32_hotkey_service.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 #include <gtest/gtest.h>
 

@@ -27,12 +27,13 @@ TEST_F(WindowCommandsTest, PanelsToggleBySize)
     // Reaches each starting layout by the buttons themselves.
     const auto reach = [this](Layout layout) {
         while (form->layout() != layout)
-            form->button_click(layout == Layout::Options ? ControlId::hotlinkbutton11 : ControlId::hotlinkbutton9);
+            form->handle(layout == Layout::Options ? ControlId::hotlinkbutton11 : ControlId::hotlinkbutton9,
+                         ControlEvent::Click);
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(control_name(c.button));
         reach(c.from);
-        form->button_click(c.button);
+        form->handle(c.button, ControlEvent::Click);
         EXPECT_EQ(form->layout(), c.to);
         EXPECT_EQ(view.layout, c.to);
     }
@@ -42,44 +43,44 @@ TEST_F(WindowCommandsTest, PanelsToggleBySize)
 TEST_F(WindowCommandsTest, EveryButtonReachesItsHandler)
 {
     const std::string help = "file:" + folder.path() + "ornavox.html";
-    form->button_click(ControlId::hotlinkbutton12);
+    form->handle(ControlId::hotlinkbutton12, ControlEvent::Click);
     form->hotlinkbutton12Click(ControlId::help1);
-    form->button_click(ControlId::hotlinkbutton6);
-    form->button_click(ControlId::hotlinkbutton8);
-    form->button_click(ControlId::hotlinkbutton5);
+    form->handle(ControlId::hotlinkbutton6, ControlEvent::Click);
+    form->handle(ControlId::hotlinkbutton8, ControlEvent::Click);
+    form->handle(ControlId::hotlinkbutton5, ControlEvent::Click);
     EXPECT_EQ(shell.opened,
               (std::vector<std::string>{help, help, "url:https://ornavox.example/", "url:https://ornavox.example/"}));
 
-    form->button_click(ControlId::hotlinkbutton2);
+    form->handle(ControlId::hotlinkbutton2, ControlEvent::Click);
     form->hotlinkbutton2Click(ControlId::None);
     EXPECT_EQ(view.menus, (std::vector<ControlId>{ControlId::hotlinkbutton2, ControlId::hotlinkbutton2}))
         << "under the menu button, also when called from code";
 
     dialogs.save_results = {std::nullopt};
-    form->button_click(ControlId::hotlinkbutton7);
+    form->handle(ControlId::hotlinkbutton7, ControlEvent::Click);
     EXPECT_EQ(dialogs.save_requests.size(), 1u) << "the save button opens the save dialog";
 
-    form->button_click(ControlId::hotlinkbutton10);
+    form->handle(ControlId::hotlinkbutton10, ControlEvent::Click);
     EXPECT_EQ(view.imageid(ControlId::hotlinkbutton10), 3);
 
     dialogs.answers = {Dialogs::Answer::Yes};
-    form->button_click(ControlId::hotlinkbutton3);
+    form->handle(ControlId::hotlinkbutton3, ControlEvent::Click);
     EXPECT_EQ(form->taskstate, TaskState::Recording);
-    form->button_click(ControlId::hotlinkbutton4);
+    form->handle(ControlId::hotlinkbutton4, ControlEvent::Click);
     EXPECT_EQ(form->taskstate, TaskState::Idle);
     dispatcher.run_pending();
-    form->button_click(ControlId::hotlinkbutton1);
+    form->handle(ControlId::hotlinkbutton1, ControlEvent::Click);
     EXPECT_EQ(form->taskstate, TaskState::Playing);
-    form->button_click(ControlId::hotlinkbutton4);
+    form->handle(ControlId::hotlinkbutton4, ControlEvent::Click);
 
-    form->button_click(ControlId::hotlinkbutton13);
+    form->handle(ControlId::hotlinkbutton13, ControlEvent::Click);
     EXPECT_FALSE(view.visible) << "hidden: the show key brings it back";
 
-    form->button_click(ControlId::hotlinkbutton14);
+    form->handle(ControlId::hotlinkbutton14, ControlEvent::Click);
     EXPECT_TRUE(view.closed);
     EXPECT_NE(folder.read_config(), "<missing>") << "closing ran the close sequence";
     const size_t calls = view.calls.size();
-    form->button_click(ControlId::hotlinkbutton9);
+    form->handle(ControlId::hotlinkbutton9, ControlEvent::Click);
     EXPECT_EQ(view.calls.size(), calls) << "closed: no click reaches a handler";
 }
 
@@ -87,7 +88,7 @@ TEST_F(WindowCommandsTest, EveryButtonReachesItsHandler)
 TEST_F(WindowCommandsTest, AClickBeforeStartUpWentOnFindsItStarted)
 {
     create_unstarted();
-    form->button_click(ControlId::hotlinkbutton9);
+    form->handle(ControlId::hotlinkbutton9, ControlEvent::Click);
     EXPECT_TRUE(form->started());
     EXPECT_TRUE(view.panels_built);
     EXPECT_EQ(view.layout, Layout::Mixer);

@@ -1,7 +1,7 @@
 // The hotkeys, showing and hiding the window, over the fake hotkey service.
 #include "tests/ui/window_model_fixture.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 namespace ornavox::test {
 namespace {

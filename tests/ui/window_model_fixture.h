@@ -34,36 +34,31 @@ protected:
                                            view);
     }
 
-    // What the user does, reaching the handlers as a front end routes it.
+    // What the user does, reported as a front end reports it.
     void select_radio(ControlId radio)
     {
         if (view.checked(radio))
             return;
         view.set_checked(radio, true);
-        form->until_closed([&] { form->RadioButton1Click(radio); })();
+        form->handle(radio, ControlEvent::Click);
     }
     void type_source(const std::string& text)
     {
         view.boxes[ControlId::ComboBox1].text = text;
-        form->until_closed([&] { form->ComboBox1Change(ControlId::ComboBox1); })();
+        form->handle(ControlId::ComboBox1, ControlEvent::Change);
     }
     void click_row(int row)
     {
         const Control box{ControlId::MuteBox, row};
         view.ticks[{box.id, box.row}] = !view.checked(box);
-        form->until_closed([&] { form->mutechange(box); })();
+        form->handle(box, ControlEvent::Click);
     }
     void drag_bar(Control bar, int position)
     {
         if (view.position(bar) == position)
             return;
         view.positions[{bar.id, bar.row}] = position;
-        form->until_closed([&] {
-            if (bar.id == ControlId::TrackBar1)
-                form->TrackBar1Change(bar);
-            else
-                form->volumechange(bar);
-        })();
+        form->handle(bar, ControlEvent::Change);
     }
 
     FakeUserLocale locale;

@@ -1,4 +1,4 @@
-#include "recording/utf8_path.h"
+#include "base/utf8_path.h"
 #include "tests/support/file_lock.h"
 #include "tests/support/mp3_decode.h"
 #include "tests/ui/window_model_fixture.h"

@@ -201,7 +201,7 @@ TEST_F(SourcePanelTest, ADraggedBarWritesAtMostEvery50MsAndEndsWhereTheUserLetGo
     timers.fire(50ms);
     card.forget_writes();
     const Control bar{ControlId::VolumeBar, 1};
-    view.held.insert({bar.id, bar.row});
+    form->handle(bar, ControlEvent::ThumbHeld);
     for (int value = 2100; value <= 4000; value += 100)
         drag_bar(bar, value);
     EXPECT_EQ(card.writes().size(), 1u) << "the first move goes out at once";
@@ -210,7 +210,7 @@ TEST_F(SourcePanelTest, ADraggedBarWritesAtMostEvery50MsAndEndsWhereTheUserLetGo
     dispatcher.run_pending();
     EXPECT_EQ(view.position(bar), 4000) << "the thumb stays under the pointer";
     timers.fire(50ms);
-    view.held.clear();
+    form->handle(bar, ControlEvent::ThumbReleased);
     ASSERT_EQ(card.writes().size(), 2u);
     EXPECT_EQ(card.control_value(card.playback_volume_control(1)), 4000u);
     timers.fire(50ms);

@@ -1,6 +1,6 @@
 #include "tests/ui/window_model_fixture.h"
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 #include "tests/support/mp3_decode.h"
 
 #ifndef _WIN32

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 #include "ui/qt/notify_event.h"
 
 #include <QLineEdit>

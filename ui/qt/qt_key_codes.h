@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 #include <QtCore/qnamespace.h>
 

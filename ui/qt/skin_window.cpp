@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QTimer>
@@ -19,7 +20,6 @@ SkinWindow::SkinWindow(SkinFormServices services, QWidget* parent) : QWidget(par
 {
     build_skin(services);
     form_ = std::make_unique<TskinForm>(std::move(services), *this);
-    wire_skin();
     autosize_labels();
 }
 
@@ -64,10 +64,11 @@ int skin_hit_test(const QWidget& window, QPoint client_point)
 
 bool SkinWindow::press_moves_window(QPoint client_point) const
 {
-    for (const QWidget* panel : {static_cast<const QWidget*>(GroupBox1), static_cast<const QWidget*>(GroupBox2),
-                                 static_cast<const QWidget*>(ScrollBox1)})
+    for (const PanelControl& c : panel_controls()) {
+        const QWidget* panel = c.parent == ControlId::skinForm ? widget_of(c.id) : nullptr;
         if (panel && panel->isVisible() && panel->geometry().contains(client_point))
             return false;
+    }
     return skin_hit_test(*this, client_point) == kHtCaption;
 }
 
@@ -83,22 +84,20 @@ void SkinWindow::mousePressEvent(QMouseEvent* e)
     QWidget::mousePressEvent(e);
 }
 
-// The list's focus, and the pointer over the display labels, which get no
-// entry and exit events of their own.
+// The lists' focus (a list's text box takes it for the list), and the
+// pointer over the display labels, which get no entry and exit events of
+// their own.
 bool SkinWindow::eventFilter(QObject* watched, QEvent* e)
 {
-    if (form_->closed())
-        return QWidget::eventFilter(watched, e);
-    if (ComboBox1 && (watched == ComboBox1 || watched == ComboBox1->lineEdit())) {
-        if (e->type() == QEvent::FocusIn)
-            form_->ComboBox1Enter(ControlId::ComboBox1);
-        return QWidget::eventFilter(watched, e);
-    }
+    if (qobject_cast<QLineEdit*>(watched) && qobject_cast<QComboBox*>(watched->parent()))
+        watched = watched->parent();
     const Control sender = control_named(watched->objectName().toStdString());
-    if (e->type() == QEvent::Enter)
-        form_->hotlinkbutton1mouseenter(sender);
+    if (e->type() == QEvent::FocusIn)
+        report(sender, ControlEvent::Focus);
+    else if (e->type() == QEvent::Enter)
+        report(sender, ControlEvent::PointerIn);
     else if (e->type() == QEvent::Leave)
-        form_->hotlinkbutton1mouseleave(sender);
+        report(sender, ControlEvent::PointerOut);
     return QWidget::eventFilter(watched, e);
 }
 
@@ -109,6 +108,11 @@ QWidget* SkinWindow::widget_of(Control control) const
     if (control.id == ControlId::skinForm)
         return const_cast<SkinWindow*>(this);
     return findChild<QWidget*>(QString::fromLatin1(control_name(control.id)));
+}
+
+QAction* SkinWindow::action(ControlId entry) const
+{
+    return PopupMenu1->findChild<QAction*>(QString::fromLatin1(control_name(entry)));
 }
 
 void SkinWindow::autosize_labels()

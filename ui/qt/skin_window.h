@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/panel_layout.h"
 #include "ui/qt/imagelist.h"
 #include "ui/qt/skin_files.h"
 #include "ui/skinform.h"
@@ -15,19 +16,13 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollArea;
 class QSlider;
 
 namespace ornavox {
 
 class THotKey;
-class Thotlinkbutton;
 
 // Answers of the window's hit test: a left press where it answers caption
 // moves the window, elsewhere it reaches the control.
@@ -43,8 +38,9 @@ int skin_hit_test(const QWidget& window, QPoint client_point);
 
 // The main window drawn with Qt widgets: the skin face with its buttons and
 // display labels, the mixer panel below it and the options panel to its
-// right, uncovered by resizing. Each widget carries its layout name, and its
-// events go to the handlers of the window's logic (form()). GUI thread.
+// right, uncovered by resizing, all built from the layout's description. Each
+// widget carries its layout name, and what the user does to it goes to the
+// window's logic (form()). GUI thread.
 class SkinWindow : public QWidget, public SkinFormView {
     Q_OBJECT
 public:
@@ -61,56 +57,14 @@ public:
     // test answers caption and no panel control lies under the point.
     bool press_moves_window(QPoint client_point) const;
 
-    // The skin area, back to front.
-    QLabel* background = nullptr;
-    QLabel* Label3 = nullptr;
-    Thotlinkbutton* hotlinkbutton1 = nullptr;
-    QLabel* Label1 = nullptr;
-    Thotlinkbutton* hotlinkbutton3 = nullptr;
-    Thotlinkbutton* hotlinkbutton5 = nullptr;
-    Thotlinkbutton* hotlinkbutton6 = nullptr;
-    Thotlinkbutton* hotlinkbutton7 = nullptr;
-    Thotlinkbutton* hotlinkbutton8 = nullptr;
-    Thotlinkbutton* hotlinkbutton2 = nullptr;
-    Thotlinkbutton* hotlinkbutton9 = nullptr;
-    Thotlinkbutton* hotlinkbutton10 = nullptr;
-    Thotlinkbutton* hotlinkbutton11 = nullptr;
-    Thotlinkbutton* hotlinkbutton12 = nullptr;
-    Thotlinkbutton* hotlinkbutton13 = nullptr;
-    Thotlinkbutton* hotlinkbutton14 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label7 = nullptr;
-    Thotlinkbutton* hotlinkbutton4 = nullptr;
-    QLabel* Label6 = nullptr;
-
-    // The mixer panel, made once start-up goes on after the first paint.
-    QGroupBox* GroupBox1 = nullptr;
-    QLabel* Label10 = nullptr;
-    QPushButton* SpeedButton3 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QRadioButton* RadioButton4 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
-
-    // The options panel, made with the mixer panel.
-    QGroupBox* GroupBox2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* SpeedButton1 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QLabel* Label8 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label12 = nullptr;
-    THotKey* HotKey1 = nullptr;
-    QLabel* Label13 = nullptr;
-    THotKey* HotKey2 = nullptr;
-    QLabel* Label14 = nullptr;
-    THotKey* HotKey3 = nullptr;
+    // A control's widget as its type; nullptr for a row, another type or a
+    // control not built yet.
+    template <class W>
+    W* find(Control control) const
+    {
+        return qobject_cast<W*>(widget_of(control));
+    }
+    QAction* action(ControlId entry) const;
 
     // Components without a place on screen.
     TImageList ImageList1 = skin::empty_image_list(1);
@@ -118,9 +72,6 @@ public:
     TImageList ImageList3 = skin::empty_image_list(3);
     TImageList ImageList4 = skin::empty_image_list(4);
     QMenu* PopupMenu1 = nullptr;
-    QAction* abc1 = nullptr;
-    QAction* help1 = nullptr;
-    QAction* exit1 = nullptr;
 
     // The rows of the mixer panel, one per playback line; index n is the
     // mixer's control_sort n.
@@ -140,7 +91,6 @@ public:
     bool checked(Control control) const override;
     void set_position(Control bar, int position) override;
     int position(Control bar) const override;
-    bool thumb_held(Control bar) const override;
     void set_hotkey(ControlId field, uint16_t shortcut) override;
     uint16_t hotkey(ControlId field) const override;
     void build_panels() override;
@@ -166,8 +116,9 @@ protected:
 
 private:
     void build_skin(const SkinFormServices& services);
-    void wire_skin();
-    void wire_panels();
+    QWidget* make_panel_control(const PanelControl& control, QWidget* parent);
+    void report(Control control, ControlEvent event);
+    void report_track_bar(QSlider* bar, Control control);
     void autosize_labels();
     QComboBox* combo_box(ControlId box) const;
     QSlider* track_bar(Control bar) const;

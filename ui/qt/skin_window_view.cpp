@@ -19,12 +19,11 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <memory>
 
 namespace ornavox {
 
 namespace {
-
-constexpr int kRowHeight = 16;
 
 QString qt_text(const std::string& text)
 {
@@ -115,7 +114,9 @@ void SkinWindow::set_checked(Control control, bool checked)
     auto* radio = qobject_cast<QRadioButton*>(widget_of(control));
     // Checking one radio button clears the one checked before, whose signal
     // must stay quiet too.
-    const QSignalBlocker quiet1(RadioButton1), quiet2(RadioButton2), quiet3(RadioButton3), quiet4(RadioButton4);
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QRadioButton* other : radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+        quiet.push_back(std::make_unique<QSignalBlocker>(other));
     radio->setChecked(checked);
 }
 
@@ -128,7 +129,7 @@ bool SkinWindow::checked(Control control) const
 
 QSlider* SkinWindow::track_bar(Control bar) const
 {
-    return bar.id == ControlId::VolumeBar ? VolumeBars.at(bar.row) : TrackBar1;
+    return bar.id == ControlId::VolumeBar ? VolumeBars.at(bar.row) : find<QSlider>(bar);
 }
 
 void SkinWindow::set_position(Control bar, int position)
@@ -141,11 +142,6 @@ void SkinWindow::set_position(Control bar, int position)
 int SkinWindow::position(Control bar) const
 {
     return track_bar(bar)->value();
-}
-
-bool SkinWindow::thumb_held(Control bar) const
-{
-    return track_bar(bar)->isSliderDown();
 }
 
 THotKey* SkinWindow::hotkey_field(ControlId field) const
@@ -165,39 +161,37 @@ uint16_t SkinWindow::hotkey(ControlId field) const
 
 void SkinWindow::add_rows(const std::vector<std::string>& names)
 {
-    QWidget* rows = ScrollBox1->widget();
+    QWidget* rows = find<QScrollArea>(ControlId::ScrollBox1)->widget();
     for (const std::string& row_name : names) {
         const int n = static_cast<int>(MuteBoxes.size());
         const QString name = qt_text(row_name);
-        const int top = kRowHeight * n;
+        const PanelControl& m = kMuteBoxTemplate;
+        const PanelControl& v = kVolumeBarTemplate;
 
         auto* box = new QCheckBox(rows);
         box->setObjectName(QStringLiteral("mute%1").arg(n));
-        box->setLayoutDirection(Qt::RightToLeft); // the name stands left of the box
-        box->setGeometry(6, top, 113, 17);
+        box->setLayoutDirection(Qt::RightToLeft);
+        box->setGeometry(m.left, m.top + row_top(n), m.width, m.height);
         // A long name loses its end, not its beginning.
-        const int room = 113 - box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) - 8;
+        const int room = m.width - box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) - 8;
         box->setText(box->fontMetrics().elidedText(name, Qt::ElideRight, room));
-        box->setToolTip(QStringLiteral("Mute ") + name);
-        connect(box, &QCheckBox::toggled, this, form_->until_closed([this, n] {
-            form_->mutechange({ControlId::MuteBox, n});
-        }));
+        box->setToolTip(qt_text(mute_tooltip(row_name)));
+        connect(box, &QCheckBox::toggled, this, [this, n] { report({ControlId::MuteBox, n}, ControlEvent::Click); });
         box->show();
 
         QSlider* bar = new_volume_bar(rows);
         bar->setObjectName(QStringLiteral("volume%1").arg(n));
-        bar->setGeometry(123, top, 196, 17);
-        bar->setToolTip(QStringLiteral("Volume %1 :").arg(n) + name);
-        connect(bar, &QSlider::valueChanged, this, form_->until_closed([this, n] {
-            form_->volumechange({ControlId::VolumeBar, n});
-        }));
+        bar->setGeometry(v.left, v.top + row_top(n), v.width, v.height);
+        bar->setToolTip(qt_text(volume_tooltip(n, row_name)));
+        report_track_bar(bar, {ControlId::VolumeBar, n});
         bar->show();
 
         MuteBoxes.push_back(box);
         VolumeBars.push_back(bar);
     }
     // Taller than the box: it scrolls.
-    rows->setMinimumSize(123 + 196, kRowHeight * static_cast<int>(MuteBoxes.size()) + 1);
+    rows->setMinimumSize(kVolumeBarTemplate.left + kVolumeBarTemplate.width,
+                         rows_extent(static_cast<int>(MuteBoxes.size())));
 }
 
 void SkinWindow::clear_rows()

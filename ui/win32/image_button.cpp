@@ -1,6 +1,6 @@
 #include "ui/win32/image_button.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <windowsx.h>
 

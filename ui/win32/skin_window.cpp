@@ -1,7 +1,7 @@
 #include "ui/win32/skin_window.h"
 
 #include "platform/message_sink.h"
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <windowsx.h>
 

@@ -2,7 +2,7 @@
 // native controls, and the routing of their notifications to the logic.
 #include "ui/win32/skin_window.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <algorithm>
 #include <string_view>

@@ -2,8 +2,8 @@
 // raises no handler (setting_ drops the notifications Windows sends anyway).
 #include "ui/win32/skin_window.h"
 
-#include "app/shortcut_text.h"
-#include "platform/win32/utf16.h"
+#include "base/shortcut_text.h"
+#include "base/utf16.h"
 
 namespace ornavox {
 

@@ -1,6 +1,6 @@
 #include "ui/win32/win32_dialogs.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 #include <commdlg.h>
 

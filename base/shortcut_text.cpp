@@ -1,4 +1,4 @@
-#include "app/shortcut_text.h"
+#include "base/shortcut_text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "app/ini_document.h"
+#include "base/ini_document.h"
 
-#include "recording/file_handle.h"
-#include "recording/utf8_path.h"
+#include "base/file_handle.h"
+#include "base/utf8_path.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/list_name.h"
+#include "base/list_name.h"
 
 namespace ornavox {
 

@@ -1,4 +1,4 @@
-#include "recording/file_handle.h"
+#include "base/file_handle.h"
 
 namespace ornavox::file {
 

@@ -1,6 +1,6 @@
-#include "recording/file_handle.h"
+#include "base/file_handle.h"
 
-#include "platform/win32/utf16.h"
+#include "base/utf16.h"
 
 namespace ornavox::file {
 
