@@ -1,7 +1,7 @@
 #include "ui/win32/skin_artwork.h"
 
-#include "platform/win32/com_ptr.h"
 #include "base/utf16.h"
+#include "platform/win32/com_ptr.h"
 
 #include <olectl.h>
 

@@ -1,7 +1,7 @@
 #include "ui/win32/skin_window.h"
 
-#include "platform/message_sink.h"
 #include "base/utf16.h"
+#include "platform/message_sink.h"
 
 #include <windowsx.h>
 
@@ -13,16 +13,9 @@ constexpr wchar_t kClassName[] = L"OrnavoxSkinWindow";
 // Start-up goes on once the first frame is on the screen.
 constexpr UINT kFinishStart = WM_APP + 10;
 
-bool autosized(ControlId label)
+COLORREF native_colour(uint32_t rgb)
 {
-    // The hint line and the size line keep their width and cut a long text
-    // off at the right edge; the other display labels grow with their text.
-    return label != ControlId::Label1 && label != ControlId::Label7;
-}
-
-bool has_hover_hint(ControlId label)
-{
-    return label == ControlId::Label3 || label == ControlId::Label4 || label == ControlId::Label7;
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 } // namespace
@@ -40,13 +33,15 @@ Win32SkinWindow::Win32SkinWindow(SkinFormServices services)
     build_skin(services);
     form_ = std::make_unique<TskinForm>(std::move(services), *this);
     for (auto& [id, button] : buttons_) {
-        TskinForm& form = *form_;
         const ControlId sender = id;
-        button->on_enter = form.until_closed([&form, sender] { form.hotlinkbutton1mouseenter(sender); });
-        button->on_leave = form.until_closed([&form, sender] { form.hotlinkbutton1mouseleave(sender); });
-        button->on_click = [&form, sender] { form.button_click(sender); };
+        button->on_enter = [this, sender] { form_->handle(sender, ControlEvent::PointerIn); };
+        button->on_leave = [this, sender] { form_->handle(sender, ControlEvent::PointerOut); };
+        button->on_click = [this, sender] { form_->handle(sender, ControlEvent::Click); };
     }
-    buttons_.at(ControlId::hotlinkbutton2)->on_context = form_->until_closed([this](POINT at) { run_menu(at); });
+    buttons_.at(kMenuButton)->on_context = [this](POINT at) {
+        if (!form_->closed())
+            run_menu(at);
+    };
 }
 
 Win32SkinWindow::~Win32SkinWindow()
@@ -66,19 +61,18 @@ void Win32SkinWindow::build_skin(const SkinFormServices& services)
 {
     win32::register_window_class(kClassName, &Win32SkinWindow::procedure);
     art_ = read_skin_artwork(services.program_dir);
-    const auto make_font = [](const wchar_t* face, int pixels, int weight) {
-        return win32::Font(CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                       DEFAULT_PITCH | FF_DONTCARE, face));
-    };
-    fonts_[SkinFont::MsSansSerif] = make_font(L"MS Sans Serif", 11, FW_NORMAL);
-    fonts_[SkinFont::ArialBlack37Bold] = make_font(L"Arial Black", 37, FW_BOLD);
-    fonts_[SkinFont::Arial13] = make_font(L"Arial", 13, FW_NORMAL);
-    peach_.reset(CreateSolidBrush(RGB(255, 239, 227)));
+    for (const SkinFont font : {SkinFont::MsSansSerif, SkinFont::ArialBlack37Bold, SkinFont::Arial13}) {
+        const FontFace face = font_face(font);
+        fonts_[font] =
+            win32::Font(CreateFontW(-face.pixels, 0, 0, 0, face.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, win32::utf16(face.family).c_str()));
+    }
+    panel_brush_.reset(CreateSolidBrush(native_colour(kPanelColour)));
 
-    window_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"skinForm",
-                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 49, 148, kOptionsWidth,
-                              kMixerHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, win32::utf16(control_name(ControlId::skinForm)).c_str(),
+                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, kStartLeft, kStartTop,
+                              kOptionsWidth, kMixerHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (art_.icon) {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon.get()));
         SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(art_.icon.get()));
@@ -168,7 +162,7 @@ void Win32SkinWindow::set_label(ControlId id, const std::string& text)
         return;
     const SkinLabel& l = *found;
     RECT rect{l.left, l.top, l.left + l.width, l.top + l.height};
-    if (autosized(id)) {
+    if (l.grows) {
         const SIZE size = text_size(font_of(l.font), text);
         rect.right = l.left + size.cx;
         rect.bottom = l.top + size.cy;
@@ -198,7 +192,7 @@ void Win32SkinWindow::paint()
     HDC dc = BeginPaint(window_, &ps);
     RECT client;
     GetClientRect(window_, &client);
-    FillRect(dc, &client, peach_.get());
+    FillRect(dc, &client, panel_brush_.get());
     if (art_.background) {
         HDC picture = CreateCompatibleDC(dc);
         const HGDIOBJ old = SelectObject(picture, art_.background.get());
@@ -214,7 +208,7 @@ void Win32SkinWindow::paint()
         PaintedLabel& label = labels_.at(l->id);
         const std::wstring text = win32::utf16(label.text);
         const HGDIOBJ old = SelectObject(dc, font_of(l->font));
-        SetTextColor(dc, RGB((l->colour >> 16) & 0xFF, (l->colour >> 8) & 0xFF, l->colour & 0xFF));
+        SetTextColor(dc, native_colour(l->colour));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label.rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
         SelectObject(dc, old);
     }
@@ -232,36 +226,27 @@ void Win32SkinWindow::pointer_over_labels(std::optional<POINT> client)
     ControlId over = ControlId::None;
     if (client)
         for (const SkinControl& c : skin_area())
-            if (c.label && has_hover_hint(c.label->id)) {
-                if (PtInRect(&labels_.at(c.label->id).rect, *client))
-                    over = c.label->id;
-            }
+            if (c.label && c.label->hover_hint && PtInRect(&labels_.at(c.label->id).rect, *client))
+                over = c.label->id;
     if (over == pointer_label_ || form_->closed())
         return;
     if (pointer_label_ != ControlId::None)
-        form_->hotlinkbutton1mouseleave(pointer_label_);
+        form_->handle(pointer_label_, ControlEvent::PointerOut);
     pointer_label_ = over;
     if (over != ControlId::None)
-        form_->hotlinkbutton1mouseenter(over);
+        form_->handle(over, ControlEvent::PointerIn);
 }
 
 void Win32SkinWindow::run_menu(POINT screen)
 {
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::abc1), L"Show Mixer");
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::help1), L"Help");
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(ControlId::exit1), L"Exit");
+    for (const MenuEntry& entry : popup_menu_entries())
+        AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(entry.id), win32::utf16(entry.text).c_str());
     const auto chosen = static_cast<ControlId>(TrackPopupMenu(
         menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, window_, nullptr));
     DestroyMenu(menu);
-    if (form_->closed())
-        return;
-    if (chosen == ControlId::abc1)
-        form_->hotlinkbutton9Click(chosen);
-    else if (chosen == ControlId::help1)
-        form_->hotlinkbutton12Click(chosen);
-    else if (chosen == ControlId::exit1)
-        form_->exit1Click(chosen);
+    if (chosen != ControlId::None)
+        form_->handle(chosen, ControlEvent::Click);
 }
 
 LRESULT CALLBACK Win32SkinWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -306,12 +291,12 @@ LRESULT Win32SkinWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_HSCROLL:
         if (lparam)
-            scrolled(reinterpret_cast<HWND>(lparam));
+            scrolled(reinterpret_cast<HWND>(lparam), LOWORD(wparam));
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        SetBkColor(reinterpret_cast<HDC>(wparam), RGB(255, 239, 227));
-        return reinterpret_cast<LRESULT>(peach_.get());
+        SetBkColor(reinterpret_cast<HDC>(wparam), native_colour(kPanelColour));
+        return reinterpret_cast<LRESULT>(panel_brush_.get());
     case WM_CLOSE:
         form_->close();
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/win32/window_class.h"
+#include "ui/panel_layout.h"
 #include "ui/skinform.h"
 #include "ui/skinform_view.h"
 #include "ui/win32/gdi_handles.h"
@@ -23,8 +24,9 @@ int skin_window_hit_test(POINT client);
 // The main window drawn with plain Win32 and the common controls: a
 // borderless, always-on-top window that paints its background picture and
 // display labels itself, image buttons as child windows, and the panels as
-// native controls, uncovered by resizing. Each control's notification goes
-// to the handler of the window's logic (form()). GUI thread.
+// native controls, uncovered by resizing, all built from the layout's
+// description. What the user does to a control goes to the window's logic
+// (form()) as a control event. GUI thread.
 class Win32SkinWindow final : public SkinFormView {
 public:
     explicit Win32SkinWindow(SkinFormServices services);
@@ -55,7 +57,6 @@ public:
     bool checked(Control control) const override;
     void set_position(Control bar, int position) override;
     int position(Control bar) const override;
-    bool thumb_held(Control bar) const override;
     void set_hotkey(ControlId field, uint16_t shortcut) override;
     uint16_t hotkey(ControlId field) const override;
     void build_panels() override;
@@ -77,11 +78,11 @@ private:
     void paint();
     void pointer_over_labels(std::optional<POINT> client);
     void command(int id, int code, HWND control);
-    void scrolled(HWND bar);
+    void scrolled(HWND bar, int code);
     void scroll_rows(int code);
     void add_tooltip(HWND control, const std::string& text);
-    HWND make(const wchar_t* type, ControlId id, const char* text, DWORD style, int left, int top, int width,
-              int height, HWND parent = nullptr);
+    // A panel control or a row's, at its place from `origin` in `parent`.
+    HWND make(const PanelControl& control, POINT origin, HWND parent, int menu_id, const std::string& caption);
     HFONT font_of(SkinFont font) const;
     void set_label(ControlId id, const std::string& text);
     static SIZE text_size(HFONT font, const std::string& text);
@@ -90,7 +91,7 @@ private:
     HWND window_ = nullptr;
     SkinArtwork art_;
     std::map<SkinFont, win32::Font> fonts_;
-    win32::Brush peach_;
+    win32::Brush panel_brush_;
     std::map<ControlId, std::unique_ptr<ImageButton>> buttons_;
     // The display labels that the window paints, with the place each covers.
     struct PaintedLabel {
@@ -109,6 +110,7 @@ private:
     // Values set from code raise nothing: notifications that Windows sends
     // for them anyway are dropped while this is set.
     bool setting_ = false;
+    bool last_was_radio_ = false; // while the panels are built: the control before was a radio button
     bool painted_ = false;
     bool destroyed_ = false;
     std::unique_ptr<TskinForm> form_;

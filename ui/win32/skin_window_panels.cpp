@@ -5,102 +5,119 @@
 #include "base/utf16.h"
 
 #include <algorithm>
-#include <string_view>
+#include <map>
 
 namespace ornavox {
 
 namespace {
 
-constexpr int kRowHeight = 16;
 // The rows' controls: mute box 2n, volume bar 2n + 1, above the fixed ids.
 constexpr int kFirstRowId = 0x4000;
 constexpr wchar_t kRowsClass[] = L"OrnavoxScrollBox";
+// A drop-down list's window is as high as its list when it is open.
+constexpr int kDropDownHeight = 200;
+constexpr DWORD kTrackBarStyle = TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM | TBS_FIXEDLENGTH;
 
 void setup_volume_bar(HWND bar)
 {
-    SendMessageW(bar, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(bar, TBM_SETRANGEMAX, FALSE, 65535);
-    SendMessageW(bar, TBM_SETLINESIZE, 0, 256);
-    SendMessageW(bar, TBM_SETPAGESIZE, 0, 4096);
-    SendMessageW(bar, TBM_SETTICFREQ, 4096, 0);
+    SendMessageW(bar, TBM_SETRANGEMIN, FALSE, kVolumeScale.minimum);
+    SendMessageW(bar, TBM_SETRANGEMAX, FALSE, kVolumeScale.maximum);
+    SendMessageW(bar, TBM_SETLINESIZE, 0, kVolumeScale.line_step);
+    SendMessageW(bar, TBM_SETPAGESIZE, 0, kVolumeScale.page_step);
+    SendMessageW(bar, TBM_SETTICFREQ, kVolumeScale.tick_every, 0);
     SendMessageW(bar, TBM_SETTHUMBLENGTH, 10, 0);
+}
+
+struct NativeKind {
+    const wchar_t* type;
+    DWORD style;
+};
+
+NativeKind native_kind(const PanelControl& c)
+{
+    switch (c.kind) {
+    case PanelKind::GroupBox:
+        return {WC_BUTTONW, BS_GROUPBOX};
+    case PanelKind::Label:
+        return {WC_STATICW, SS_LEFT};
+    case PanelKind::PushButton:
+        return {WC_BUTTONW, static_cast<DWORD>(BS_PUSHBUTTON | (c.flat ? BS_FLAT : 0))};
+    case PanelKind::RadioButton:
+        return {WC_BUTTONW, BS_AUTORADIOBUTTON};
+    case PanelKind::ComboBox:
+        return {WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL};
+    case PanelKind::TrackBar:
+        return {TRACKBAR_CLASSW, kTrackBarStyle};
+    case PanelKind::Edit:
+        return {WC_EDITW, ES_AUTOHSCROLL | WS_BORDER};
+    case PanelKind::HotKey:
+        return {HOTKEY_CLASSW, 0};
+    case PanelKind::CheckBox:
+        return {WC_BUTTONW, BS_AUTOCHECKBOX | BS_LEFTTEXT};
+    case PanelKind::ScrollBox:
+        break;
+    }
+    return {kRowsClass, WS_VSCROLL | WS_CLIPCHILDREN};
 }
 
 } // namespace
 
-HWND Win32SkinWindow::make(const wchar_t* type, ControlId id, const char* text, DWORD style, int left, int top,
-                           int width, int height, HWND parent)
+HWND Win32SkinWindow::make(const PanelControl& c, POINT origin, HWND parent, int menu_id, const std::string& caption)
 {
-    HWND control = CreateWindowExW(0, type, win32::utf16(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top, width,
-                                   height, parent ? parent : window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    const NativeKind native = native_kind(c);
+    DWORD style = WS_CHILD | WS_VISIBLE | native.style | (c.tab > 0 ? WS_TABSTOP : 0);
+    // A radio group, and the control after it, start a group of their own.
+    const bool radio = c.kind == PanelKind::RadioButton;
+    if (radio != last_was_radio_)
+        style |= WS_GROUP;
+    last_was_radio_ = radio;
+    const int height = c.kind == PanelKind::ComboBox ? kDropDownHeight : c.height;
+    HWND control = CreateWindowExW(c.kind == PanelKind::ScrollBox ? WS_EX_CLIENTEDGE : 0, native.type,
+                                   win32::utf16(caption).c_str(), style, origin.x + c.left, origin.y + c.top, c.width,
+                                   height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(menu_id)),
                                    GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_of(SkinFont::MsSansSerif)), FALSE);
     // A group box paints its frame only: the window beneath paints its inside.
-    if ((style & BS_TYPEMASK) == BS_GROUPBOX && type == std::wstring_view(WC_BUTTONW))
+    if (c.kind == PanelKind::GroupBox)
         SetWindowLongPtrW(control, GWL_EXSTYLE, GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     // Panel labels never change their text: sized to it once.
-    if (type == std::wstring_view(WC_STATICW)) {
-        const SIZE size = text_size(font_of(SkinFont::MsSansSerif), text);
-        SetWindowPos(control, nullptr, 0, 0, size.cx, std::max<int>(height, size.cy),
+    if (c.kind == PanelKind::Label) {
+        const SIZE size = text_size(font_of(SkinFont::MsSansSerif), caption);
+        SetWindowPos(control, nullptr, 0, 0, size.cx, std::max<int>(c.height, size.cy),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    controls_[id] = control;
+    if (c.kind == PanelKind::TrackBar)
+        setup_volume_bar(control);
+    if (*c.tooltip)
+        add_tooltip(control, c.tooltip);
     return control;
 }
 
 // The panels lie outside the compact window, so the first frame does without
 // them. Group boxes hold nothing on Windows: their controls are the window's,
-// placed where the group box puts them.
+// placed where the group box puts them. Keyboard focus follows the window
+// order, so the controls that take it are stacked in the tab order.
 void Win32SkinWindow::build_panels()
 {
-    const DWORD tab = WS_TABSTOP;
-    // The mixer panel, uncovered when the window is 314 high: the group box at
-    // 1, 125.
-    const int x1 = 1, y1 = 125;
-    make(WC_BUTTONW, ControlId::GroupBox1, "Select the record source", BS_GROUPBOX, x1, y1, 349, 52);
-    make(WC_STATICW, ControlId::Label10, "Recording level", SS_LEFT, x1 + 8, y1 + 32, 74, 13);
-    add_tooltip(make(WC_BUTTONW, ControlId::SpeedButton3, "<--", BS_PUSHBUTTON | BS_FLAT, x1 + 320, y1 + 11, 25, 22),
-                "Auto detect sound card source");
-    make(WC_BUTTONW, ControlId::RadioButton1, "Line in", BS_AUTORADIOBUTTON | WS_GROUP | tab, x1 + 8, y1 + 13, 73, 17);
-    make(WC_BUTTONW, ControlId::RadioButton2, "Microphone", BS_AUTORADIOBUTTON | tab, x1 + 64, y1 + 13, 81, 17);
-    make(WC_BUTTONW, ControlId::RadioButton3, "CD audio", BS_AUTORADIOBUTTON | tab, x1 + 144, y1 + 13, 81, 17);
-    make(WC_BUTTONW, ControlId::RadioButton4, "", BS_AUTORADIOBUTTON | tab, x1 + 216, y1 + 13, 33, 17);
-    make(WC_COMBOBOXW, ControlId::ComboBox1, "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_GROUP | tab, x1 + 232,
-         y1 + 11, 85, 200);
-    setup_volume_bar(make(TRACKBAR_CLASSW, ControlId::TrackBar1, "",
-                          TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM | TBS_FIXEDLENGTH | tab, x1 + 123, y1 + 32, 196, 17));
-
-    // The scrolling box at 0, 176: a window of its own whose inside holds the
-    // rows and scrolls them.
     win32::register_window_class(kRowsClass, &Win32SkinWindow::rows_procedure);
-    rows_ = CreateWindowExW(WS_EX_CLIENTEDGE, kRowsClass, L"",
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN | WS_TABSTOP, 0, 176, 350, 137,
-                            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId::ScrollBox1)),
-                            GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(rows_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    controls_[ControlId::ScrollBox1] = rows_;
-    rows_scrolled_ = 0;
+    std::map<ControlId, POINT> origins{{ControlId::skinForm, {0, 0}}};
+    std::vector<std::pair<int, HWND>> tab_order;
+    for (const PanelControl& c : panel_controls()) {
+        const POINT parent = origins.at(c.parent);
+        origins[c.id] = {parent.x + c.left, parent.y + c.top};
+        HWND control = make(c, parent, window_, static_cast<int>(c.id), c.caption);
+        controls_[c.id] = control;
+        if (c.tab > 0)
+            tab_order.emplace_back(c.tab, control);
+    }
+    // Beneath the rest, so that each group box still lies over what it holds.
+    std::sort(tab_order.begin(), tab_order.end());
+    for (const auto& [tab, control] : tab_order)
+        SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    // The options panel, uncovered when the window is 632 wide: the group box
-    // at 352, 0.
-    const int x2 = 352, y2 = 0;
-    make(WC_BUTTONW, ControlId::GroupBox2, "Save to mp3 file", BS_GROUPBOX, x2, y2, 279, 124);
-    make(WC_EDITW, ControlId::Edit1, "", ES_AUTOHSCROLL | WS_BORDER | tab, x2 + 8, y2 + 16, 241, 21);
-    add_tooltip(make(WC_BUTTONW, ControlId::SpeedButton1, "...", BS_PUSHBUTTON, x2 + 252, y2 + 16, 23, 22),
-                "chang save file name");
-    make(WC_COMBOBOXW, ControlId::ComboBox2, "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab, x2 + 8, y2 + 40, 57,
-         200);
-    make(WC_STATICW, ControlId::Label8, "Hz", SS_LEFT, x2 + 64, y2 + 44, 13, 13);
-    make(WC_COMBOBOXW, ControlId::ComboBox3, "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab, x2 + 80, y2 + 40,
-         57, 200);
-    make(WC_STATICW, ControlId::Label9, "kbps", SS_LEFT, x2 + 136, y2 + 44, 23, 13);
-    make(WC_STATICW, ControlId::Label11, "Stereo Mp3 CBR", SS_LEFT, x2 + 160, y2 + 44, 80, 13);
-    make(WC_STATICW, ControlId::Label12, "Record/Pause", SS_LEFT, x2 + 8, y2 + 64, 70, 13);
-    make(HOTKEY_CLASSW, ControlId::HotKey1, "", tab, x2 + 80, y2 + 62, 89, 19);
-    make(WC_STATICW, ControlId::Label13, "Stop record", SS_LEFT, x2 + 8, y2 + 84, 55, 13);
-    make(HOTKEY_CLASSW, ControlId::HotKey2, "", tab, x2 + 80, y2 + 82, 89, 19);
-    make(WC_STATICW, ControlId::Label14, "Show me", SS_LEFT, x2 + 8, y2 + 104, 44, 13);
-    make(HOTKEY_CLASSW, ControlId::HotKey3, "", tab, x2 + 80, y2 + 102, 89, 19);
+    rows_ = controls_.at(ControlId::ScrollBox1);
+    SetWindowLongPtrW(rows_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    rows_scrolled_ = 0;
     // The control's own rule is the program's: a key without modifier, or
     // with Shift alone, gets Shift+Ctrl.
     for (ControlId field : {ControlId::HotKey1, ControlId::HotKey2, ControlId::HotKey3})
@@ -112,20 +129,12 @@ void Win32SkinWindow::add_rows(const std::vector<std::string>& names)
 {
     for (const std::string& name : names) {
         const int n = static_cast<int>(mute_boxes_.size());
-        const int top = kRowHeight * n - rows_scrolled_;
-        HWND box = CreateWindowExW(0, WC_BUTTONW, win32::utf16(name).c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_LEFTTEXT, 6, top, 113, 17,
-                                   rows_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstRowId + 2 * n)),
-                                   GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font_of(SkinFont::MsSansSerif)), FALSE);
-        add_tooltip(box, "Mute " + name);
-        HWND bar = CreateWindowExW(
-            0, TRACKBAR_CLASSW, L"",
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM | TBS_FIXEDLENGTH, 123, top, 196,
-            17, rows_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstRowId + 2 * n + 1)),
-            GetModuleHandleW(nullptr), nullptr);
-        setup_volume_bar(bar);
-        add_tooltip(bar, "Volume " + std::to_string(n) + " :" + name);
+        const POINT origin{0, row_top(n) - rows_scrolled_};
+        last_was_radio_ = false;
+        HWND box = make(kMuteBoxTemplate, origin, rows_, kFirstRowId + 2 * n, name);
+        add_tooltip(box, mute_tooltip(name));
+        HWND bar = make(kVolumeBarTemplate, origin, rows_, kFirstRowId + 2 * n + 1, "");
+        add_tooltip(bar, volume_tooltip(n, name));
         mute_boxes_.push_back(box);
         volume_bars_.push_back(bar);
         bar_positions_[bar] = 0;
@@ -133,7 +142,7 @@ void Win32SkinWindow::add_rows(const std::vector<std::string>& names)
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE;
-    info.nMax = kRowHeight * static_cast<int>(mute_boxes_.size()) + 1;
+    info.nMax = rows_extent(static_cast<int>(mute_boxes_.size()));
     RECT inside;
     GetClientRect(rows_, &inside);
     info.nPage = static_cast<UINT>(inside.bottom);
@@ -213,7 +222,7 @@ LRESULT CALLBACK Win32SkinWindow::rows_procedure(HWND window, UINT message, WPAR
     case WM_ERASEBKGND: {
         RECT inside;
         GetClientRect(window, &inside);
-        FillRect(reinterpret_cast<HDC>(wparam), &inside, self->peach_.get());
+        FillRect(reinterpret_cast<HDC>(wparam), &inside, self->panel_brush_.get());
         return 1;
     }
     case WM_COMMAND:
@@ -226,40 +235,30 @@ LRESULT CALLBACK Win32SkinWindow::rows_procedure(HWND window, UINT message, WPAR
     }
 }
 
-// Only what the user does reaches a handler: what the view sets is dropped.
+// Only what the user does is reported: what the view sets is dropped.
 void Win32SkinWindow::command(int id, int code, HWND control)
 {
-    if (setting_ || form_->closed())
+    if (setting_)
         return;
-    TskinForm& form = *form_;
     if (id >= kFirstRowId) {
         const int n = (id - kFirstRowId) / 2;
         if ((id - kFirstRowId) % 2 == 0 && code == BN_CLICKED)
-            form.mutechange({ControlId::MuteBox, n});
+            form_->handle({ControlId::MuteBox, n}, ControlEvent::Click);
         return;
     }
     const auto sender = static_cast<ControlId>(id);
-    switch (sender) {
-    case ControlId::RadioButton1:
-    case ControlId::RadioButton2:
-    case ControlId::RadioButton3:
-    case ControlId::RadioButton4:
-        if (code == BN_CLICKED && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
-            form.RadioButton1Click(sender);
-        break;
-    case ControlId::SpeedButton1:
+    const PanelControl* described = panel_control(sender);
+    if (!described)
+        return;
+    switch (described->kind) {
+    case PanelKind::PushButton:
+    case PanelKind::RadioButton:
         if (code == BN_CLICKED)
-            form.SpeedButton1Click(sender);
+            form_->handle(sender, ControlEvent::Click);
         break;
-    case ControlId::SpeedButton3:
-        if (code == BN_CLICKED)
-            form.SpeedButton3Click(sender);
-        break;
-    case ControlId::ComboBox1:
-    case ControlId::ComboBox2:
-    case ControlId::ComboBox3: {
-        if (code == CBN_SETFOCUS && sender == ControlId::ComboBox1)
-            form.ComboBox1Enter(sender);
+    case PanelKind::ComboBox:
+        if (code == CBN_SETFOCUS)
+            form_->handle(sender, ControlEvent::Focus);
         if (code != CBN_SELCHANGE && code != CBN_EDITCHANGE)
             break;
         // A chosen item reaches the box's text only after this notification:
@@ -275,38 +274,39 @@ void Win32SkinWindow::command(int id, int code, HWND control)
                 setting_ = false;
             }
         }
-        if (sender == ControlId::ComboBox1)
-            form.ComboBox1Change(sender);
-        else
-            form.ComboBox2Change(sender);
+        form_->handle(sender, ControlEvent::Change);
         break;
-    }
-    case ControlId::HotKey1:
-    case ControlId::HotKey2:
-    case ControlId::HotKey3:
+    case PanelKind::HotKey:
         if (code == EN_CHANGE)
-            form.HotKey3Change(sender);
+            form_->handle(sender, ControlEvent::Change);
         break;
     default:
         break;
     }
 }
 
-// A track bar's position changed by the user: reported once per change.
-void Win32SkinWindow::scrolled(HWND bar)
+// A track bar moved by the user, reported once per change of position; the
+// thumb is held from the first drag until the drag ends.
+void Win32SkinWindow::scrolled(HWND bar, int code)
 {
-    const int now = static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0));
-    const auto last = bar_positions_.find(bar);
-    if (setting_ || form_->closed() || (last != bar_positions_.end() && last->second == now))
+    if (setting_)
         return;
-    bar_positions_[bar] = now;
-    if (bar == controls_.at(ControlId::TrackBar1)) {
-        form_->TrackBar1Change(ControlId::TrackBar1);
-        return;
+    Control sender = ControlId::TrackBar1;
+    if (bar != controls_.at(ControlId::TrackBar1)) {
+        const auto row = std::find(volume_bars_.begin(), volume_bars_.end(), bar);
+        if (row == volume_bars_.end())
+            return;
+        sender = {ControlId::VolumeBar, static_cast<int>(row - volume_bars_.begin())};
     }
-    for (size_t n = 0; n < volume_bars_.size(); ++n)
-        if (volume_bars_[n] == bar)
-            form_->volumechange({ControlId::VolumeBar, static_cast<int>(n)});
+    if (code == TB_THUMBTRACK)
+        form_->handle(sender, ControlEvent::ThumbHeld);
+    const int now = static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0));
+    if (int& last = bar_positions_[bar]; last != now) {
+        last = now;
+        form_->handle(sender, ControlEvent::Change);
+    }
+    if (code == TB_ENDTRACK || code == TB_THUMBPOSITION)
+        form_->handle(sender, ControlEvent::ThumbReleased);
 }
 
 } // namespace ornavox

@@ -139,11 +139,6 @@ int Win32SkinWindow::position(Control bar) const
     return static_cast<int>(SendMessageW(control_window(bar), TBM_GETPOS, 0, 0));
 }
 
-bool Win32SkinWindow::thumb_held(Control bar) const
-{
-    return GetCapture() == control_window(bar);
-}
-
 void Win32SkinWindow::set_hotkey(ControlId field, uint16_t shortcut)
 {
     setting_ = true;
