@@ -96,7 +96,7 @@ HWND Win32SkinWindow::make(const PanelControl& c, POINT origin, HWND parent, int
 // The panels lie outside the compact window, so the first frame does without
 // them. Group boxes hold nothing on Windows: their controls are the window's,
 // placed where the group box puts them. Keyboard focus follows the window
-// order, so the controls that take it are stacked in the tab order.
+// order.
 void Win32SkinWindow::build_panels()
 {
     win32::register_window_class(kRowsClass, &Win32SkinWindow::rows_procedure);
@@ -110,10 +110,21 @@ void Win32SkinWindow::build_panels()
         if (c.tab > 0)
             tab_order.emplace_back(c.tab, control);
     }
-    // Beneath the rest, so that each group box still lies over what it holds.
+    // A control that comes earlier in the tab order than it was made moves
+    // up to just before the next one; the rest keep their places, and so
+    // the order in which overlapping controls paint.
     std::sort(tab_order.begin(), tab_order.end());
-    for (const auto& [tab, control] : tab_order)
-        SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (size_t i = tab_order.size() - 1; i-- > 0;) {
+        HWND control = tab_order[i].second;
+        HWND next = tab_order[i + 1].second;
+        HWND later = control;
+        while (later && later != next)
+            later = GetWindow(later, GW_HWNDNEXT);
+        if (later)
+            continue;
+        HWND above = GetWindow(next, GW_HWNDPREV);
+        SetWindowPos(control, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     rows_ = controls_.at(ControlId::ScrollBox1);
     SetWindowLongPtrW(rows_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
