@@ -70,9 +70,6 @@ int main(int argc, char** argv)
     if (program_dir.empty())
         program_dir = QCoreApplication::applicationDirPath().toStdString() + "/";
     QApplication::setApplicationName(QStringLiteral("Ornavox"));
-    // The application's help file as the program has always named it; nothing
-    // here opens it (the help button opens the page beside the program).
-    app.setProperty("helpFile", QStringLiteral("D:\\ornavox\\skin\\ornavox.chm"));
 
     QtDispatcher dispatcher;
     QtMessageSink messages;

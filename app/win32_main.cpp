@@ -1,8 +1,8 @@
 // The program on Windows: the window over the Windows backends, in the
 // program folder beside its plug-in, skin and help page. Config.ini is read
 // and written there.
-#include "platform/win32/com_ptr.h"
 #include "base/utf16.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/win32_dispatcher.h"
 #include "platform/win32/win32_hotkey_service.h"
 #include "platform/win32/win32_message_sink.h"

@@ -82,8 +82,6 @@ public:
     bool is_open() const { return open_; }
     const std::vector<line>& record_lines() const { return record_lines_; }
     const std::vector<control>& playback_ctls() const { return playback_ctls_; }
-    // The MUX item that was selected when open() read the MUX values.
-    int32_t selected_at_open() const { return selected_at_open_; }
     // The record_lines entry of that item; -1 when no item was selected or
     // the selected one is not a record source.
     int32_t selected_line() const { return selected_line_; }
@@ -115,7 +113,7 @@ private:
     int32_t first_line_ = 0;
     int32_t first_microphone_ = 0;
     int32_t first_cd_ = 0;
-    int32_t selected_at_open_ = 0;
+    int32_t selected_at_open_ = 0; // the MUX item selected when open() read the MUX values
     int32_t selected_line_ = -1;
     int32_t detected_ = 0;
     uint32_t record_volume_id_ = 0;

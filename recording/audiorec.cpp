@@ -1,9 +1,9 @@
 #include "recording/audiorec.h"
 
+#include "base/utf8_path.h"
 #include "recording/mp3_start.h"
 #include "recording/output_file.h"
 #include "recording/time_text.h"
-#include "base/utf8_path.h"
 
 #include <algorithm>
 #include <array>

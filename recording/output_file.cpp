@@ -1,7 +1,7 @@
 #include "recording/output_file.h"
 
-#include "recording/audiorec.h"
 #include "base/file_handle.h"
+#include "recording/audiorec.h"
 
 #include <utility>
 #include <vector>

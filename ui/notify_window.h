@@ -8,8 +8,8 @@
 namespace ornavox {
 
 // The window's target for the end-of-play notification. The window owns it
-// from start-up to the second step of its close; a notification that comes
-// later finds it gone and is not handled.
+// from the second half of its start-up until its close stops the playback; a
+// notification that comes later finds it gone and is not handled.
 class TNotifyWnd : public PlayNotifyTarget {
 public:
     using Proc = std::function<void(uint32_t code, const std::string& reason)>;

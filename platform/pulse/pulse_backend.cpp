@@ -1,5 +1,6 @@
-// The sound server backend as a module: the program opens it off the GUI
-// thread, so that mapping the client libraries does not hold its start back.
+// The sound server backend as a module: the program opens it on the GUI
+// thread when the window first asks for a device, once the first frame is on
+// the screen, so that mapping the client libraries does not hold that back.
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"

@@ -33,14 +33,13 @@ uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
 } // namespace
 
 PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher, std::chrono::milliseconds backlog)
-    : session_(session), dispatcher_(dispatcher), backlog_(backlog), link_(std::make_shared<ListenerLink>())
+    : session_(session), dispatcher_(dispatcher), backlog_(backlog)
 {
     listening_ = session_.listen(*this, PA_SUBSCRIPTION_MASK_SOURCE);
 }
 
 PulseCaptureDevice::~PulseCaptureDevice()
 {
-    link_->listener = nullptr;
     if (open_) {
         auto lock = session_.lock();
         release_stream();
@@ -70,7 +69,6 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
     frame_bytes_ = static_cast<uint32_t>(pa_frame_size(&spec));
     // The stream's own state was cleared by close(); these counters outlive
     // it, for the caller to read after the recording.
-    staging_peak_ = 0;
     bytes_delivered_ = 0;
     overruns_ = 0;
     undelivered_ = 0;
@@ -80,10 +78,10 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
                                         PulseDeferEventDeleter{session_.api()});
     session_.api()->defer_enable(buffers_added_.get(), 0);
     open_ = true;
-    link_->listener = &listener;
-    dispatcher_.post([link = link_] {
-        if (link->listener)
-            link->listener->device_opened();
+    listener_.point_at(&listener);
+    dispatcher_.post([listener = listener_.ref()] {
+        if (listener.get())
+            listener.get()->device_opened();
     });
     answer_limit_ = std::make_unique<PulseTimer>(session_.api(), kAnswerLimit, [this] {
         answer_limit_.reset();
@@ -298,9 +296,9 @@ void PulseCaptureDevice::close()
     release_stream();
     open_ = false;
     // Posted under the lock after every buffer_filled, so it arrives last.
-    dispatcher_.post([link = link_] {
-        if (link->listener)
-            link->listener->device_closed();
+    dispatcher_.post([listener = listener_.ref()] {
+        if (listener.get())
+            listener.get()->device_closed();
     });
 }
 
@@ -326,12 +324,6 @@ uint64_t PulseCaptureDevice::undelivered_bytes() const
         return undelivered_;
     auto lock = session_.lock();
     return undelivered_;
-}
-
-size_t PulseCaptureDevice::staging_peak() const
-{
-    auto lock = session_.lock();
-    return staging_peak_;
 }
 
 void PulseCaptureDevice::stream_state_changed(pa_stream* stream, void* device)
@@ -431,9 +423,9 @@ void PulseCaptureDevice::moved_back(pa_context*, int success, void* device)
 {
     auto& self = *static_cast<PulseCaptureDevice*>(device);
     if (!success && !self.failed_)
-        self.dispatcher_.post([link = self.link_, &self] {
+        self.dispatcher_.post([listener = self.listener_.ref(), &self] {
             // The listener is cleared when the device goes.
-            if (link->listener)
+            if (listener.get())
                 self.reconnect();
         });
 }
@@ -579,9 +571,9 @@ void PulseCaptureDevice::fail(const std::string& reason)
     // reads.
     stop_capturing();
     // Posted after every buffer handed back so far.
-    dispatcher_.post([link = link_, reason] {
-        if (link->listener)
-            link->listener->device_failed(reason);
+    dispatcher_.post([listener = listener_.ref(), reason] {
+        if (listener.get())
+            listener.get()->device_failed(reason);
     });
 }
 
@@ -647,7 +639,6 @@ bool PulseCaptureDevice::take_fragment()
             keep(bytes ? bytes + offset : nullptr, count);
         offset += count;
     }
-    staging_peak_ = std::max(staging_peak_, staging_.size() - staging_read_);
     pa_stream_drop(stream_.get());
     return true;
 }
@@ -692,11 +683,11 @@ size_t PulseCaptureDevice::copy_into_queue(const uint8_t* data, size_t length)
 
 void PulseCaptureDevice::hand_back(CaptureBuffer* buffer, uint32_t bytes)
 {
-    dispatcher_.post([link = link_, buffer, bytes] {
-        if (!link->listener)
+    dispatcher_.post([listener = listener_.ref(), buffer, bytes] {
+        if (!listener.get())
             return;
         buffer->bytes_recorded = bytes;
-        link->listener->buffer_filled(*buffer);
+        listener.get()->buffer_filled(*buffer);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/capture_device.h"
 #include "platform/dispatcher.h"
+#include "platform/posted_guard.h"
 #include "platform/pulse/pulse_session.h"
 
 #include <pulse/introspect.h>
@@ -79,16 +80,7 @@ public:
     uint64_t undelivered_bytes() const override;
     std::string close_failure() const override { return {}; }
 
-    // The largest the staging area grew since open, in bytes.
-    size_t staging_peak() const;
-
 private:
-    // Shared with posted calls, so that a call still queued when the device
-    // is destroyed finds no listener instead of a dangling one.
-    struct ListenerLink {
-        CaptureListener* listener = nullptr;
-    };
-
     // PulseSessionListener, on the GUI thread.
     void server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                       uint32_t index) override;
@@ -136,7 +128,7 @@ private:
     PulseSession& session_;
     Dispatcher& dispatcher_;
     const std::chrono::milliseconds backlog_;
-    std::shared_ptr<ListenerLink> link_;
+    PostedGuard<CaptureListener> listener_; // cleared when the device goes
 
     PulseSession::Listening listening_;
     bool open_ = false; // GUI thread: from open() until close()
@@ -152,8 +144,7 @@ private:
     uint32_t head_fill_ = 0;       // bytes already in queued_.front()
     std::vector<uint8_t> staging_; // what the last fragment had beyond the queued buffers
     size_t staging_read_ = 0;      // of staging_, bytes already delivered
-    size_t staging_peak_ = 0;
-    size_t unread_when_idle_ = 0; // readable bytes last seen while no buffer was queued
+    size_t unread_when_idle_ = 0;  // readable bytes last seen while no buffer was queued
     uint64_t bytes_delivered_ = 0;
     uint64_t overruns_ = 0;
     std::string source_name_;        // the source the stream was opened on

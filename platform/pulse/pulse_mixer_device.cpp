@@ -39,7 +39,7 @@ std::string text_or_empty(const char* text)
 } // namespace
 
 PulseMixerDevice::PulseMixerDevice(PulseSession& session, Dispatcher& dispatcher)
-    : session_(session), dispatcher_(dispatcher), link_(std::make_shared<Link>(Link{this}))
+    : session_(session), dispatcher_(dispatcher), guard_(this)
 {
     listening_ = session_.listen(*this,
                                  PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK
@@ -48,7 +48,6 @@ PulseMixerDevice::PulseMixerDevice(PulseSession& session, Dispatcher& dispatcher
 
 PulseMixerDevice::~PulseMixerDevice()
 {
-    link_->device = nullptr;
     if (session_.mainloop()) {
         auto lock = session_.lock();
         pending_.clear();
@@ -135,11 +134,11 @@ void PulseMixerDevice::list_answered(Reading& reading, int eol)
     if (--reading.unanswered != 0)
         return;
     PulseMixerDevice& self = *reading.device;
-    self.dispatcher_.post(
-        [link = self.link_, number = reading.number, ok = !reading.failed, model = std::move(reading.model)]() mutable {
-            if (link->device)
-                link->device->model_read(number, ok, std::move(model));
-        });
+    self.dispatcher_.post([device = self.guard_.ref(), number = reading.number, ok = !reading.failed,
+                           model = std::move(reading.model)]() mutable {
+        if (PulseMixerDevice* alive = device.get())
+            alive->model_read(number, ok, std::move(model));
+    });
 }
 
 // A list's entries are copied into the reading; its end is counted.
@@ -199,9 +198,9 @@ void PulseMixerDevice::settle(bool reachable)
 template <class Value>
 void PulseMixerDevice::post_update(Value value)
 {
-    dispatcher_.post([link = link_, value = std::move(value)] {
-        if (link->device)
-            link->device->apply(value);
+    dispatcher_.post([device = guard_.ref(), value = std::move(value)] {
+        if (PulseMixerDevice* alive = device.get())
+            alive->apply(value);
     });
 }
 
@@ -290,9 +289,10 @@ void PulseMixerDevice::server_updated(pa_context* context, const pa_server_info*
     Model copy;
     server_listed(context, info, &copy);
     static_cast<PulseMixerDevice*>(device)->dispatcher_.post(
-        [link = static_cast<PulseMixerDevice*>(device)->link_, sink = copy.default_sink, source = copy.default_source] {
-            if (link->device)
-                link->device->apply_defaults(sink, source);
+        [guard = static_cast<PulseMixerDevice*>(device)->guard_.ref(), sink = copy.default_sink,
+         source = copy.default_source] {
+            if (PulseMixerDevice* alive = guard.get())
+                alive->apply_defaults(sink, source);
         });
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/dispatcher.h"
 #include "platform/mixer_device.h"
+#include "platform/posted_guard.h"
 #include "platform/pulse/pulse_session.h"
 
 #include <pulse/introspect.h>
@@ -104,11 +105,6 @@ private:
         uint32_t index;
         bool mute;
     };
-    // Shared with posted calls, so that a call still queued when the device
-    // is gone finds nobody.
-    struct Link {
-        PulseMixerDevice* device = nullptr;
-    };
     // The four lists of one connection, filled on the mainloop thread. Its
     // operations are cancelled when it goes, so no callback outlives it.
     struct Reading {
@@ -164,7 +160,7 @@ private:
 
     PulseSession& session_;
     Dispatcher& dispatcher_;
-    std::shared_ptr<Link> link_;
+    PostedGuard<PulseMixerDevice> guard_;
     PulseSession::Listening listening_;
     MixerListener* listener_ = nullptr; // kept after a failed open, to hear of the server's return
     bool open_ = false;

@@ -4,7 +4,7 @@
 
 namespace ornavox {
 
-CoreAudioMixerDevice::Callbacks::Callbacks(Dispatcher& dispatcher, std::weak_ptr<CoreAudioMixerDevice*> device,
+CoreAudioMixerDevice::Callbacks::Callbacks(Dispatcher& dispatcher, PostedGuard<CoreAudioMixerDevice>::Ref device,
                                            uint32_t line_id)
     : dispatcher_(dispatcher), device_(std::move(device)), line_id_(line_id)
 {
@@ -132,8 +132,8 @@ HRESULT CoreAudioMixerDevice::Callbacks::lines_changed()
 void CoreAudioMixerDevice::Callbacks::post(std::function<void(CoreAudioMixerDevice&)> call)
 {
     dispatcher_.post([device = device_, call = std::move(call)] {
-        if (const auto alive = device.lock())
-            call(**alive);
+        if (CoreAudioMixerDevice* alive = device.get())
+            call(*alive);
     });
 }
 

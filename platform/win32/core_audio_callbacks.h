@@ -18,7 +18,7 @@ class CoreAudioMixerDevice::Callbacks final : public IAudioEndpointVolumeCallbac
                                               public IAudioSessionNotification,
                                               public IAudioSessionEvents {
 public:
-    Callbacks(Dispatcher& dispatcher, std::weak_ptr<CoreAudioMixerDevice*> device, uint32_t line_id);
+    Callbacks(Dispatcher& dispatcher, PostedGuard<CoreAudioMixerDevice>::Ref device, uint32_t line_id);
 
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -50,7 +50,7 @@ private:
 
     LONG references_ = 1;
     Dispatcher& dispatcher_;
-    std::weak_ptr<CoreAudioMixerDevice*> device_;
+    PostedGuard<CoreAudioMixerDevice>::Ref device_;
     uint32_t line_id_;
 };
 

@@ -4,8 +4,9 @@
 
 #include "platform/win32/core_audio_endpoint.h"
 
-#include "platform/win32/core_audio_callbacks.h"
 #include "base/utf16.h"
+#include "platform/win32/core_audio_callbacks.h"
+#include "platform/win32/win32_handles.h"
 
 #include <functiondiscoverykeys_devpkey.h>
 #include <propvarutil.h>
@@ -73,62 +74,54 @@ void CoreAudioMixerDevice::Endpoint::stop_listening()
 std::string friendly_name(IMMDevice& device)
 {
     win32::ComPtr<IPropertyStore> properties;
-    PROPVARIANT name;
-    PropVariantInit(&name);
+    win32::PropVariant name;
     std::string text;
     if (SUCCEEDED(device.OpenPropertyStore(STGM_READ, properties.put()))
-        && SUCCEEDED(properties->GetValue(PKEY_Device_FriendlyName, &name)) && name.vt == VT_LPWSTR)
-        text = win32::utf8(name.pwszVal);
-    PropVariantClear(&name);
+        && SUCCEEDED(properties->GetValue(PKEY_Device_FriendlyName, name.put())) && name->vt == VT_LPWSTR)
+        text = win32::utf8(name->pwszVal);
     return text;
 }
 
 std::string endpoint_id(IMMDevice& device)
 {
-    wchar_t* id = nullptr;
-    std::string text;
-    if (SUCCEEDED(device.GetId(&id)) && id)
-        text = win32::utf8(id);
-    CoTaskMemFree(id);
-    return text;
+    wchar_t* raw = nullptr;
+    const HRESULT got = device.GetId(&raw);
+    const win32::CoTaskMem<wchar_t> id(raw);
+    return SUCCEEDED(got) && id ? win32::utf8(id.get()) : std::string();
 }
 
 uint32_t component_type(IMMDevice& device)
 {
     win32::ComPtr<IPropertyStore> properties;
-    PROPVARIANT form;
-    PropVariantInit(&form);
+    win32::PropVariant form;
     uint32_t type = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
     if (SUCCEEDED(device.OpenPropertyStore(STGM_READ, properties.put()))
-        && SUCCEEDED(properties->GetValue(PKEY_AudioEndpoint_FormFactor, &form)) && form.vt == VT_UI4) {
-        if (form.ulVal == Microphone || form.ulVal == Headset)
+        && SUCCEEDED(properties->GetValue(PKEY_AudioEndpoint_FormFactor, form.put())) && form->vt == VT_UI4) {
+        if (form->ulVal == Microphone || form->ulVal == Headset)
             type = MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE;
-        else if (form.ulVal == LineLevel)
+        else if (form->ulVal == LineLevel)
             type = MIXERLINE_COMPONENTTYPE_SRC_LINE;
     }
-    PropVariantClear(&form);
     return type;
 }
 
 std::string session_name(IAudioSessionControl2& session)
 {
     std::string name;
-    wchar_t* display = nullptr;
-    if (SUCCEEDED(session.GetDisplayName(&display)) && display) {
-        name = win32::utf8(display);
-        CoTaskMemFree(display);
-    }
+    wchar_t* raw = nullptr;
+    const HRESULT got = session.GetDisplayName(&raw);
+    if (const win32::CoTaskMem<wchar_t> display(raw); SUCCEEDED(got) && display)
+        name = win32::utf8(display.get());
     DWORD process = 0;
     if (name.empty() && SUCCEEDED(session.GetProcessId(&process))) {
-        if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+        if (const win32::KernelHandle handle{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)}) {
             wchar_t path[MAX_PATH];
             DWORD length = MAX_PATH;
-            if (QueryFullProcessImageNameW(handle, 0, path, &length)) {
+            if (QueryFullProcessImageNameW(handle.get(), 0, path, &length)) {
                 std::wstring file(path, length);
                 file = file.substr(file.find_last_of(L"\\/") + 1);
                 name = win32::utf8(file.substr(0, file.rfind(L'.')));
             }
-            CloseHandle(handle);
         }
     }
     return name;

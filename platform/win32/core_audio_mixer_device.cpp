@@ -28,7 +28,7 @@ CoreAudioMixerDevice::CoreAudioMixerDevice(Dispatcher& dispatcher,
                                            std::function<void(const RecordSource&)> choose_record_source,
                                            win32::ComPtr<IMMDeviceEnumerator> enumerator)
     : dispatcher_(dispatcher), choose_record_source_(std::move(choose_record_source)),
-      enumerator_(std::move(enumerator)), alive_(std::make_shared<CoreAudioMixerDevice*>(this))
+      enumerator_(std::move(enumerator)), guard_(this)
 {
     if (!enumerator_)
         CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
@@ -61,7 +61,7 @@ std::unique_ptr<CoreAudioMixerDevice::Endpoint> CoreAudioMixerDevice::make_endpo
     if (SUCCEEDED(device.Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr, endpoint->volume.put_void()))) {
         endpoint->read(endpoint->shown_volume, endpoint->shown_mute);
         win32::ComPtr<Callbacks> events;
-        *events.put() = new Callbacks(dispatcher_, alive_, line_id);
+        *events.put() = new Callbacks(dispatcher_, guard_.ref(), line_id);
         endpoint->listen(events);
     }
     return endpoint;
@@ -84,7 +84,7 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
             captures_.push_back(make_endpoint(*device.get(), kFirstCaptureLine + next_capture(),
                                               kFirstCaptureControl + 2 * next_capture()));
     }
-    *device_events_.put() = new Callbacks(dispatcher_, alive_, 0);
+    *device_events_.put() = new Callbacks(dispatcher_, guard_.ref(), 0);
     win32::ComPtr<IMMDevice> output;
     if (SUCCEEDED(enumerator_->GetDefaultAudioEndpoint(eRender, eConsole, output.put()))) {
         output_ = make_endpoint(*output.get(), kSpeakersLine, kOutputVolume);
@@ -157,7 +157,7 @@ void CoreAudioMixerDevice::read_sessions(IMMDevice& output)
         control->QueryInterface(__uuidof(ISimpleAudioVolume), session->session_volume.put_void());
         session->read(session->shown_volume, session->shown_mute);
         win32::ComPtr<Callbacks> events;
-        *events.put() = new Callbacks(dispatcher_, alive_, session->line_id);
+        *events.put() = new Callbacks(dispatcher_, guard_.ref(), session->line_id);
         session->listen(events);
         sessions_.push_back(std::move(session));
     }

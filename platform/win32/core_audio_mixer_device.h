@@ -2,6 +2,7 @@
 
 #include "platform/dispatcher.h"
 #include "platform/mixer_device.h"
+#include "platform/posted_guard.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/process_mta.h"
 #include "platform/win32/record_source.h"
@@ -89,7 +90,7 @@ private:
     win32::ComPtr<IAudioSessionManager2> session_manager_;
     RecordSource chosen_;
     // Shared with the COM callbacks: a call they post finds the device gone.
-    std::shared_ptr<CoreAudioMixerDevice*> alive_;
+    PostedGuard<CoreAudioMixerDevice> guard_;
     win32::ComPtr<Callbacks> device_events_;
 };
 

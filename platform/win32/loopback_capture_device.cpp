@@ -1,7 +1,8 @@
 #include "platform/win32/loopback_capture_device.h"
 
-#include "platform/win32/com_ptr.h"
 #include "base/utf16.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/win32_handles.h"
 
 #include <audioclient.h>
 
@@ -46,14 +47,14 @@ HRESULT open_loopback(IMMDevice& output, const WAVEFORMATEX* format, LoopbackCli
     HRESULT result = output.Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.audio.put_void());
     if (FAILED(result))
         return result;
-    WAVEFORMATEX* own = nullptr;
-    if (!format && FAILED(result = client.audio->GetMixFormat(&own)))
+    WAVEFORMATEX* mix = nullptr;
+    if (!format && FAILED(result = client.audio->GetMixFormat(&mix)))
         return result;
+    const win32::CoTaskMem<WAVEFORMATEX> own(mix);
     const DWORD convert = format ? AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY : 0;
     constexpr REFERENCE_TIME kOneSecond = 10'000'000;
     result = client.audio->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK | convert, kOneSecond, 0,
-                                      format ? format : own, nullptr);
-    CoTaskMemFree(own);
+                                      format ? format : own.get(), nullptr);
     if (SUCCEEDED(result))
         result = client.audio->GetService(__uuidof(IAudioCaptureClient), client.capture.put_void());
     return result;
@@ -202,15 +203,14 @@ bool loopback_capture_available(IMMDevice& output)
 
 LoopbackCaptureDevice::LoopbackCaptureDevice(Dispatcher& dispatcher, std::chrono::milliseconds backlog,
                                              win32::ComPtr<IMMDeviceEnumerator> endpoints)
-    : dispatcher_(dispatcher), backlog_(backlog), endpoints_(std::move(endpoints)),
-      alive_(std::make_shared<LoopbackCaptureDevice*>(this))
+    : dispatcher_(dispatcher), backlog_(backlog), endpoints_(std::move(endpoints)), guard_(this)
 {
 }
 
 LoopbackCaptureDevice::~LoopbackCaptureDevice()
 {
     close();
-    alive_.reset();
+    guard_.point_at(nullptr);
     let_threads_go();
 }
 
@@ -257,10 +257,10 @@ bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& list
     shared_->staging_limit =
         static_cast<size_t>(uint64_t{format.avg_bytes_per_sec} * backlog_.count() / 1000 / wave.nBlockAlign)
         * wave.nBlockAlign;
-    auto post_deliver = [&dispatcher = dispatcher_, alive = std::weak_ptr(alive_)] {
-        dispatcher.post([alive] {
-            if (const auto device = alive.lock())
-                (*device)->deliver();
+    auto post_deliver = [&dispatcher = dispatcher_, device = guard_.ref()] {
+        dispatcher.post([device] {
+            if (LoopbackCaptureDevice* alive = device.get())
+                alive->deliver();
         });
     };
     listener_ = &listener;
@@ -268,8 +268,8 @@ bool LoopbackCaptureDevice::open(const WaveFormat& format, CaptureListener& list
     delivered_bytes_ = 0;
     undelivered_ = 0;
     reset_ = false;
-    dispatcher_.post([&listener, alive = std::weak_ptr(alive_)] {
-        if (alive.lock())
+    dispatcher_.post([&listener, alive = guard_.ref()] {
+        if (alive.get())
             listener.device_opened();
     });
     thread_ = std::thread(capture, shared_, endpoints_, wave, post_deliver);
@@ -300,8 +300,8 @@ void LoopbackCaptureDevice::start()
 
 void LoopbackCaptureDevice::post_filled(CaptureBuffer& buffer)
 {
-    dispatcher_.post([listener = listener_, &buffer, alive = std::weak_ptr(alive_)] {
-        if (alive.lock())
+    dispatcher_.post([listener = listener_, &buffer, alive = guard_.ref()] {
+        if (alive.get())
             listener->buffer_filled(buffer);
     });
 }
@@ -324,11 +324,10 @@ void LoopbackCaptureDevice::deliver()
     const std::lock_guard lock(shared_->mutex);
     shared_->staging.insert(shared_->staging.begin(), arrived.begin() + static_cast<ptrdiff_t>(taken), arrived.end());
     if (!shared_->failure.empty()) {
-        dispatcher_.post(
-            [listener = listener_, reason = std::exchange(shared_->failure, {}), alive = std::weak_ptr(alive_)] {
-                if (alive.lock())
-                    listener->device_failed(reason);
-            });
+        dispatcher_.post([listener = listener_, reason = std::exchange(shared_->failure, {}), alive = guard_.ref()] {
+            if (alive.get())
+                listener->device_failed(reason);
+        });
     }
 }
 
@@ -357,8 +356,8 @@ void LoopbackCaptureDevice::close()
     }
     reset_ = false;
     let_threads_go();
-    dispatcher_.post([listener = std::exchange(listener_, nullptr), alive = std::weak_ptr(alive_)] {
-        if (alive.lock())
+    dispatcher_.post([listener = std::exchange(listener_, nullptr), alive = guard_.ref()] {
+        if (alive.get())
             listener->device_closed();
     });
 }

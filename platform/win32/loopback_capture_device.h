@@ -3,6 +3,7 @@
 #include "platform/capture_buffer_queue.h"
 #include "platform/capture_device.h"
 #include "platform/dispatcher.h"
+#include "platform/posted_guard.h"
 #include "platform/win32/com_ptr.h"
 
 #include <mmdeviceapi.h>
@@ -72,11 +73,9 @@ private:
     bool reset_ = false; // reset and not started again
     CaptureBufferQueue queue_;
     std::shared_ptr<Shared> shared_;
-    // Shared with posted calls: a call still queued when the device is
-    // destroyed finds it gone.
-    std::shared_ptr<LoopbackCaptureDevice*> alive_;
-    std::thread thread_; // captures
-    std::thread watch_;  // bounds the output's opening
+    PostedGuard<LoopbackCaptureDevice> guard_; // a call still queued when the device goes finds it gone
+    std::thread thread_;                       // captures
+    std::thread watch_;                        // bounds the output's opening
 };
 
 // Whether this Windows can capture what `output` plays; Wine cannot.

@@ -1,5 +1,5 @@
-#include "base/shortcut_text.h"
 #include "base/list_name.h"
+#include "base/shortcut_text.h"
 #include "recording/time_text.h"
 
 #include <gtest/gtest.h>

@@ -127,8 +127,10 @@ TEST_F(PulseMixerTest, EverySourceIsListedWithItsKindAndWhatIsPlayedIsDetected)
     EXPECT_EQ(mixer.autodetect(), entry("ornavox_null.monitor"));
     ASSERT_FALSE(mixer.playback_ctls().empty());
     EXPECT_EQ(mixer.playback_ctls()[0].name, "Null Output");
-    // Selected at open: the server's default source.
-    EXPECT_EQ(mixer.selected_at_open(), mixer.record_lines()[entry("ornavox_sine")].mux_index);
+    // A kind without a line of its own keeps what was selected at open: the
+    // server's default source.
+    mixer.select_mux(4, 0);
+    EXPECT_EQ(mixer.mux_selected, static_cast<uint32_t>(mixer.record_lines()[entry("ornavox_sine")].mux_index));
 }
 
 TEST_F(PulseMixerTest, TheSelectedSourceIsRecordedAndTheServerDefaultStaysAsItWas)

@@ -26,4 +26,45 @@ using Brush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
+// A memory device context, deleted with DeleteDC.
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// The screen's device context while it lives.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() { ReleaseDC(nullptr, dc_); }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context while it lives; then the one
+// selected before it is back.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), before_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, before_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ before_;
+};
+
+// Copies `width` x `height` pixels of `picture` from `from` to `to` at `at`.
+inline void blit(HDC to, POINT at, int width, int height, HBITMAP picture, POINT from)
+{
+    const MemoryDc source(CreateCompatibleDC(to));
+    const Selection selected(source.get(), picture);
+    BitBlt(to, at.x, at.y, width, height, source.get(), from.x, from.y, SRCCOPY);
+}
+
 } // namespace ornavox::win32

@@ -1,6 +1,7 @@
 #include "ui/win32/image_button.h"
 
 #include "base/utf16.h"
+#include "ui/win32/gdi_handles.h"
 
 #include <windowsx.h>
 
@@ -63,23 +64,17 @@ void ImageButton::paint()
     HDC dc = BeginPaint(window_, &ps);
     RECT client;
     GetClientRect(window_, &client);
-    HDC buffer = CreateCompatibleDC(dc);
-    HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    const HGDIOBJ old_canvas = SelectObject(buffer, canvas);
-    FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (background_) {
-        HDC picture = CreateCompatibleDC(dc);
-        const HGDIOBJ old_picture = SelectObject(picture, background_);
-        BitBlt(buffer, 0, 0, client.right, client.bottom, picture, origin_.x, origin_.y, SRCCOPY);
-        SelectObject(picture, old_picture);
-        DeleteDC(picture);
+    {
+        const win32::Bitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
+        const win32::MemoryDc buffer(CreateCompatibleDC(dc));
+        const win32::Selection drawn_on(buffer.get(), canvas.get());
+        FillRect(buffer.get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        if (background_)
+            win32::blit(buffer.get(), {0, 0}, client.right, client.bottom, background_, origin_);
+        if (shown_)
+            ImageList_Draw(list_, *shown_, buffer.get(), 0, 0, ILD_TRANSPARENT);
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
     }
-    if (shown_)
-        ImageList_Draw(list_, *shown_, buffer, 0, 0, ILD_TRANSPARENT);
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    SelectObject(buffer, old_canvas);
-    DeleteObject(canvas);
-    DeleteDC(buffer);
     EndPaint(window_, &ps);
 }
 

@@ -42,15 +42,11 @@ win32::Bitmap cut_row(HDC screen, HBITMAP whole, int row, int width, int height,
 {
     win32::Bitmap part(monochrome ? CreateBitmap(width, height, 1, 1, nullptr)
                                   : CreateCompatibleBitmap(screen, width, height));
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    const HGDIOBJ old_from = SelectObject(from, whole);
-    const HGDIOBJ old_to = SelectObject(to, part.get());
-    BitBlt(to, 0, 0, width, height, from, 0, row * height, SRCCOPY);
-    SelectObject(from, old_from);
-    SelectObject(to, old_to);
-    DeleteDC(from);
-    DeleteDC(to);
+    {
+        const win32::MemoryDc to(CreateCompatibleDC(screen));
+        const win32::Selection drawn_on(to.get(), part.get());
+        win32::blit(to.get(), {0, 0}, width, height, whole, {0, row * height});
+    }
     return part;
 }
 
@@ -69,13 +65,12 @@ win32::ImageList load_image_list(const std::string& program_dir, int number, std
     const SIZE size = kImageSizes[static_cast<size_t>(number - 1)];
     const int rows = info.bmHeight / size.cy;
     win32::ImageList list(ImageList_Create(size.cx, size.cy, ILC_COLOR32 | ILC_MASK, rows * 4, 0));
-    HDC screen = GetDC(nullptr);
+    const win32::ScreenDc screen;
     for (int row = 0; row < rows; ++row) {
-        const win32::Bitmap block = cut_row(screen, images.get(), row, 4 * size.cx, size.cy, false);
-        const win32::Bitmap block_mask = cut_row(screen, mask.get(), row, 4 * size.cx, size.cy, true);
+        const win32::Bitmap block = cut_row(screen.get(), images.get(), row, 4 * size.cx, size.cy, false);
+        const win32::Bitmap block_mask = cut_row(screen.get(), mask.get(), row, 4 * size.cx, size.cy, true);
         ImageList_Add(list.get(), block.get(), block_mask.get());
     }
-    ReleaseDC(nullptr, screen);
     return list;
 }
 

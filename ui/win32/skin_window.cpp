@@ -142,13 +142,11 @@ std::string Win32SkinWindow::label_text(ControlId label) const
 
 SIZE Win32SkinWindow::text_size(HFONT font, const std::string& text)
 {
-    HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font);
+    const win32::ScreenDc dc;
+    const win32::Selection measured_in(dc.get(), font);
     const std::wstring wide = win32::utf16(text);
     SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
 }
 
@@ -193,13 +191,8 @@ void Win32SkinWindow::paint()
     RECT client;
     GetClientRect(window_, &client);
     FillRect(dc, &client, panel_brush_.get());
-    if (art_.background) {
-        HDC picture = CreateCompatibleDC(dc);
-        const HGDIOBJ old = SelectObject(picture, art_.background.get());
-        BitBlt(dc, 0, 0, kCompactWidth, kCompactHeight, picture, 0, 0, SRCCOPY);
-        SelectObject(picture, old);
-        DeleteDC(picture);
-    }
+    if (art_.background)
+        win32::blit(dc, {0, 0}, kCompactWidth, kCompactHeight, art_.background.get(), {0, 0});
     SetBkMode(dc, TRANSPARENT);
     for (const SkinControl& c : skin_area()) {
         const SkinLabel* l = c.label;
@@ -207,10 +200,9 @@ void Win32SkinWindow::paint()
             continue;
         PaintedLabel& label = labels_.at(l->id);
         const std::wstring text = win32::utf16(label.text);
-        const HGDIOBJ old = SelectObject(dc, font_of(l->font));
+        const win32::Selection written_in(dc, font_of(l->font));
         SetTextColor(dc, native_colour(l->colour));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label.rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
-        SelectObject(dc, old);
     }
     EndPaint(window_, &ps);
     if (!painted_) {
