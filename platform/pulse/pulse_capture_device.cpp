@@ -212,8 +212,7 @@ void PulseCaptureDevice::add_buffer(CaptureBuffer& buffer)
     if (!open_)
         return;
     auto lock = session_.lock();
-    buffer.bytes_recorded = 0;
-    queued_.push_back(&buffer);
+    queue_.push(buffer);
     if (draining_) {
         fill_buffers();
         hand_back_queued();
@@ -350,7 +349,7 @@ void PulseCaptureDevice::stream_readable(pa_stream*, size_t readable, void* devi
     auto& self = *static_cast<PulseCaptureDevice*>(device);
     if (self.failed_)
         return;
-    if (!self.queued_.empty()) {
+    if (!self.queue_.empty()) {
         self.fill_buffers();
         return;
     }
@@ -582,13 +581,13 @@ void PulseCaptureDevice::buffers_added(pa_mainloop_api* api, pa_defer_event* eve
     api->defer_enable(event, 0);
     auto& self = *static_cast<PulseCaptureDevice*>(device);
     // After a failure only reset() hands over what is left.
-    if (!self.queued_.empty() && !self.failed_)
+    if (!self.queue_.empty() && !self.failed_)
         self.fill_buffers();
 }
 
 void PulseCaptureDevice::fill_buffers()
 {
-    while (!queued_.empty()) {
+    while (!queue_.empty()) {
         if (staging_read_ < staging_.size()) {
             staging_read_ += copy_into_queue(staging_.data() + staging_read_, staging_.size() - staging_read_);
             continue;
@@ -607,7 +606,7 @@ void PulseCaptureDevice::fill_buffers()
         fail(reason);
     }
     const size_t readable = failed_ || !stream_ ? 0 : pa_stream_readable_size(stream_.get());
-    unread_when_idle_ = queued_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
+    unread_when_idle_ = queue_.empty() && readable != static_cast<size_t>(-1) ? readable : 0;
 }
 
 bool PulseCaptureDevice::take_fragment()
@@ -661,45 +660,23 @@ void PulseCaptureDevice::keep(const uint8_t* data, size_t length)
 // `data` nullptr stands for silence.
 size_t PulseCaptureDevice::copy_into_queue(const uint8_t* data, size_t length)
 {
-    size_t copied = 0;
-    while (copied < length && !queued_.empty()) {
-        CaptureBuffer& head = *queued_.front();
-        const size_t count = std::min<size_t>(length - copied, head.buffer_length - head_fill_);
-        if (data)
-            std::memcpy(head.data + head_fill_, data + copied, count);
-        else
-            std::memset(head.data + head_fill_, 0, count);
-        head_fill_ += static_cast<uint32_t>(count);
-        copied += count;
-        if (head_fill_ == head.buffer_length) {
-            queued_.pop_front();
-            hand_back(&head, head_fill_);
-            head_fill_ = 0;
-        }
-    }
+    const auto full = [this](CaptureBuffer& buffer) { hand_back(buffer); };
+    const size_t copied = data ? queue_.fill(std::span(data, length), full) : queue_.fill_silence(length, full);
     bytes_delivered_ += copied;
     return copied;
 }
 
-void PulseCaptureDevice::hand_back(CaptureBuffer* buffer, uint32_t bytes)
+void PulseCaptureDevice::hand_back(CaptureBuffer& buffer)
 {
-    dispatcher_.post([listener = listener_.ref(), buffer, bytes] {
-        if (!listener.get())
-            return;
-        buffer->bytes_recorded = bytes;
-        listener.get()->buffer_filled(*buffer);
+    dispatcher_.post([listener = listener_.ref(), &buffer] {
+        if (CaptureListener* alive = listener.get())
+            alive->buffer_filled(buffer);
     });
 }
 
 void PulseCaptureDevice::hand_back_queued()
 {
-    uint32_t bytes = head_fill_;
-    for (CaptureBuffer* buffer : queued_) {
-        hand_back(buffer, bytes);
-        bytes = 0;
-    }
-    queued_.clear();
-    head_fill_ = 0;
+    queue_.hand_back_all([this](CaptureBuffer& buffer) { hand_back(buffer); });
 }
 
 // Corks without waiting for the answer, so that the mainloop's own callbacks

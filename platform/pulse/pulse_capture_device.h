@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/capture_buffer_queue.h"
 #include "platform/capture_device.h"
 #include "platform/dispatcher.h"
 #include "platform/posted_guard.h"
@@ -110,7 +111,7 @@ private:
     bool take_fragment();
     void keep(const uint8_t* data, size_t length);
     size_t copy_into_queue(const uint8_t* data, size_t length);
-    void hand_back(CaptureBuffer* buffer, uint32_t bytes);
+    void hand_back(CaptureBuffer& buffer);
     void hand_back_queued();
     void check_source();
     void fail(const std::string& reason);
@@ -140,8 +141,7 @@ private:
     PulseDeferEventPtr buffers_added_;
     pa_sample_spec spec_{};
     uint32_t frame_bytes_ = 4;
-    std::deque<CaptureBuffer*> queued_;
-    uint32_t head_fill_ = 0;       // bytes already in queued_.front()
+    CaptureBufferQueue queue_;
     std::vector<uint8_t> staging_; // what the last fragment had beyond the queued buffers
     size_t staging_read_ = 0;      // of staging_, bytes already delivered
     size_t unread_when_idle_ = 0;  // readable bytes last seen while no buffer was queued
