@@ -90,7 +90,7 @@ void Win32SkinWindow::build_skin(const SkinFormServices& services)
         auto button = std::make_unique<ImageButton>(window_, static_cast<int>(b.id), place,
                                                     art_.image_lists[static_cast<size_t>(b.image_list - 1)].get(),
                                                     art_.background.get(), b.imageid, b.hint);
-        add_tooltip(button->handle(), b.hint);
+        tooltip(TTM_ADDTOOLW, button->handle(), b.hint);
         buttons_[b.id] = std::move(button);
     }
     // A broken installation is said plainly instead of showing a blank face.
@@ -102,7 +102,8 @@ void Win32SkinWindow::build_skin(const SkinFormServices& services)
     }
 }
 
-void Win32SkinWindow::add_tooltip(HWND control, const std::string& text)
+// TTM_ADDTOOLW gives the control its tooltip, TTM_UPDATETIPTEXTW a new text.
+void Win32SkinWindow::tooltip(UINT message, HWND control, const std::string& text)
 {
     const std::wstring wide = win32::utf16(text);
     TTTOOLINFOW tool{};
@@ -111,7 +112,7 @@ void Win32SkinWindow::add_tooltip(HWND control, const std::string& text)
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(wide.c_str());
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND Win32SkinWindow::control_window(Control control) const

@@ -80,7 +80,7 @@ private:
     void command(int id, int code, HWND control);
     void scrolled(HWND bar, int code);
     void scroll_rows(int code);
-    void add_tooltip(HWND control, const std::string& text);
+    void tooltip(UINT message, HWND control, const std::string& text);
     // A panel control or a row's, at its place from `origin` in `parent`.
     HWND make(const PanelControl& control, POINT origin, HWND parent, int menu_id, const std::string& caption);
     HFONT font_of(SkinFont font) const;

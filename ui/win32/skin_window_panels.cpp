@@ -89,7 +89,7 @@ HWND Win32SkinWindow::make(const PanelControl& c, POINT origin, HWND parent, int
     if (c.kind == PanelKind::TrackBar)
         setup_volume_bar(control);
     if (*c.tooltip)
-        add_tooltip(control, c.tooltip);
+        tooltip(TTM_ADDTOOLW, control, c.tooltip);
     return control;
 }
 
@@ -143,9 +143,9 @@ void Win32SkinWindow::add_rows(const std::vector<std::string>& names)
         const POINT origin{0, row_top(n) - rows_scrolled_};
         last_was_radio_ = false;
         HWND box = make(kMuteBoxTemplate, origin, rows_, kFirstRowId + 2 * n, name);
-        add_tooltip(box, mute_tooltip(name));
+        tooltip(TTM_ADDTOOLW, box, mute_tooltip(name));
         HWND bar = make(kVolumeBarTemplate, origin, rows_, kFirstRowId + 2 * n + 1, "");
-        add_tooltip(bar, volume_tooltip(n, name));
+        tooltip(TTM_ADDTOOLW, bar, volume_tooltip(n, name));
         mute_boxes_.push_back(box);
         volume_bars_.push_back(bar);
         bar_positions_[bar] = 0;

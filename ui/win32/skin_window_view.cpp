@@ -58,15 +58,8 @@ void Win32SkinWindow::set_button(ControlId id, int imageid, const std::string& h
     ImageButton& b = *buttons_.at(id);
     const bool hint_changed = hint != b.hint();
     b.set_face(imageid, hint);
-    if (!hint_changed)
-        return;
-    const std::wstring wide = win32::utf16(hint);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(b.handle());
-    tool.lpszText = const_cast<wchar_t*>(wide.c_str());
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (hint_changed)
+        tooltip(TTM_UPDATETIPTEXTW, b.handle(), hint);
 }
 
 void Win32SkinWindow::show_normal_face(ControlId id)
