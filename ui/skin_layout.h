@@ -73,7 +73,7 @@ inline constexpr int kCompactWidth = 351;
 inline constexpr int kCompactHeight = 124;
 inline constexpr int kMixerHeight = 314;
 inline constexpr int kOptionsWidth = 632;
-// Where the window first stands, its title, and the panels' background.
+// Where the window first stands, and the panels' background.
 inline constexpr int kStartLeft = 49;
 inline constexpr int kStartTop = 148;
 inline constexpr uint32_t kPanelColour = 0xffefe3; // 0xRRGGBB

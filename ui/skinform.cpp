@@ -55,7 +55,7 @@ std::string TskinForm::hint_of(Control control) const
 
 void TskinForm::set_button(ControlId button, Face face)
 {
-    faces_[button] = {face.imageid, face.hint};
+    faces_[button] = face;
     view_.set_button(button, face.imageid, face.hint);
 }
 

@@ -165,11 +165,6 @@ public:
     Layout layout() const { return layout_; }
 
 private:
-    struct ButtonFace {
-        int imageid;
-        std::string hint;
-    };
-
     void FormCreate(Control Sender);
     void FormClose(Control Sender);
     void show_start_texts();
@@ -252,7 +247,7 @@ private:
     std::string format_text_ = "MP3 44100 hz 128kbps";
     bool file_format_shown_ = false;
 
-    std::map<ControlId, ButtonFace> faces_; // every skin button's image id and hint
+    std::map<ControlId, Face> faces_; // every skin button's image id and hint
     Layout layout_ = Layout::Compact;
     std::vector<std::string> source_items_; // ComboBox1's items, the mixer's record lines
     int32_t source_index_ = -1;             // the chosen entry of ComboBox1, -1 none

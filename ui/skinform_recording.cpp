@@ -154,7 +154,7 @@ void TskinForm::recording_failed()
 
 void TskinForm::hotlinkbutton10Click(Control)
 {
-    if (faces_[ControlId::hotlinkbutton10].imageid == 2)
+    if (faces_[ControlId::hotlinkbutton10].imageid == kMusicFace.imageid)
         set_button(ControlId::hotlinkbutton10, kVoiceFace);
     else
         set_button(ControlId::hotlinkbutton10, kMusicFace);

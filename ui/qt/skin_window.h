@@ -116,7 +116,8 @@ protected:
 
 private:
     void build_skin(const SkinFormServices& services);
-    QWidget* make_panel_control(const PanelControl& control, QWidget* parent);
+    // A panel control, or a row's (`id` with its row, `down` its row's top).
+    QWidget* make_panel_control(const PanelControl& control, QWidget* parent, Control id, int down = 0);
     void report(Control control, ControlEvent event);
     void report_track_bar(QSlider* bar, Control control);
     void autosize_labels();

@@ -9,6 +9,7 @@
 #include "ui/qt/volume_bar.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -146,10 +147,9 @@ void SkinWindow::build_skin(const SkinFormServices& services)
         services.messages.show_message(prepared.errors.join(QLatin1Char('\n')).toStdString());
 }
 
-QWidget* SkinWindow::make_panel_control(const PanelControl& c, QWidget* parent)
+QWidget* SkinWindow::make_panel_control(const PanelControl& c, QWidget* parent, Control id, int down)
 {
     const QString caption = QString::fromLatin1(c.caption);
-    const Control id = c.id;
     QWidget* widget = nullptr;
     switch (c.kind) {
     case PanelKind::GroupBox:
@@ -211,10 +211,15 @@ QWidget* SkinWindow::make_panel_control(const PanelControl& c, QWidget* parent)
         widget = field;
         break;
     }
-    case PanelKind::CheckBox:
+    case PanelKind::CheckBox: {
+        auto* box = new QCheckBox(caption, parent);
+        box->setLayoutDirection(Qt::RightToLeft);
+        connect(box, &QCheckBox::toggled, this, [this, id] { report(id, ControlEvent::Click); });
+        widget = box;
         break;
     }
-    place(widget, c.id, c.left, c.top, c.width, c.height);
+    }
+    place(widget, c.id, c.left, c.top + down, c.width, c.height);
     if (*c.tooltip)
         widget->setToolTip(QString::fromLatin1(c.tooltip));
     if (c.kind == PanelKind::Label)
@@ -234,7 +239,7 @@ void SkinWindow::build_panels()
     std::vector<std::pair<int, QWidget*>> tab_order;
     std::vector<QWidget*> panels;
     for (const PanelControl& c : panel_controls()) {
-        QWidget* widget = make_panel_control(c, built.at(c.parent));
+        QWidget* widget = make_panel_control(c, built.at(c.parent), c.id);
         built[c.id] = widget;
         if (c.tab > 0)
             tab_order.emplace_back(c.tab, widget);

@@ -164,26 +164,19 @@ void SkinWindow::add_rows(const std::vector<std::string>& names)
     QWidget* rows = find<QScrollArea>(ControlId::ScrollBox1)->widget();
     for (const std::string& row_name : names) {
         const int n = static_cast<int>(MuteBoxes.size());
-        const QString name = qt_text(row_name);
-        const PanelControl& m = kMuteBoxTemplate;
-        const PanelControl& v = kVolumeBarTemplate;
-
-        auto* box = new QCheckBox(rows);
+        auto* box =
+            static_cast<QCheckBox*>(make_panel_control(kMuteBoxTemplate, rows, {ControlId::MuteBox, n}, row_top(n)));
         box->setObjectName(QStringLiteral("mute%1").arg(n));
-        box->setLayoutDirection(Qt::RightToLeft);
-        box->setGeometry(m.left, m.top + row_top(n), m.width, m.height);
         // A long name loses its end, not its beginning.
-        const int room = m.width - box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) - 8;
-        box->setText(box->fontMetrics().elidedText(name, Qt::ElideRight, room));
+        const int room = box->width() - box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) - 8;
+        box->setText(box->fontMetrics().elidedText(qt_text(row_name), Qt::ElideRight, room));
         box->setToolTip(qt_text(mute_tooltip(row_name)));
-        connect(box, &QCheckBox::toggled, this, [this, n] { report({ControlId::MuteBox, n}, ControlEvent::Click); });
         box->show();
 
-        QSlider* bar = new_volume_bar(rows);
+        auto* bar =
+            static_cast<QSlider*>(make_panel_control(kVolumeBarTemplate, rows, {ControlId::VolumeBar, n}, row_top(n)));
         bar->setObjectName(QStringLiteral("volume%1").arg(n));
-        bar->setGeometry(v.left, v.top + row_top(n), v.width, v.height);
         bar->setToolTip(qt_text(volume_tooltip(n, row_name)));
-        report_track_bar(bar, {ControlId::VolumeBar, n});
         bar->show();
 
         MuteBoxes.push_back(box);

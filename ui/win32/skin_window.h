@@ -82,7 +82,9 @@ private:
     void scroll_rows(int code);
     void tooltip(UINT message, HWND control, const std::string& text);
     // A panel control or a row's, at its place from `origin` in `parent`.
-    HWND make(const PanelControl& control, POINT origin, HWND parent, int menu_id, const std::string& caption);
+    // `group` is WS_GROUP for a control that starts a group of its own.
+    HWND make(const PanelControl& control, POINT origin, HWND parent, int menu_id, const std::string& caption,
+              DWORD group = 0);
     HFONT font_of(SkinFont font) const;
     void set_label(ControlId id, const std::string& text);
     static SIZE text_size(HFONT font, const std::string& text);
@@ -110,7 +112,6 @@ private:
     // Values set from code raise nothing: notifications that Windows sends
     // for them anyway are dropped while this is set.
     bool setting_ = false;
-    bool last_was_radio_ = false; // while the panels are built: the control before was a radio button
     bool painted_ = false;
     bool destroyed_ = false;
     std::unique_ptr<TskinForm> form_;

@@ -62,15 +62,11 @@ NativeKind native_kind(const PanelControl& c)
 
 } // namespace
 
-HWND Win32SkinWindow::make(const PanelControl& c, POINT origin, HWND parent, int menu_id, const std::string& caption)
+HWND Win32SkinWindow::make(const PanelControl& c, POINT origin, HWND parent, int menu_id, const std::string& caption,
+                           DWORD group)
 {
     const NativeKind native = native_kind(c);
-    DWORD style = WS_CHILD | WS_VISIBLE | native.style | (c.tab > 0 ? WS_TABSTOP : 0);
-    // A radio group, and the control after it, start a group of their own.
-    const bool radio = c.kind == PanelKind::RadioButton;
-    if (radio != last_was_radio_)
-        style |= WS_GROUP;
-    last_was_radio_ = radio;
+    const DWORD style = WS_CHILD | WS_VISIBLE | native.style | (c.tab > 0 ? WS_TABSTOP : 0) | group;
     const int height = c.kind == PanelKind::ComboBox ? kDropDownHeight : c.height;
     HWND control = CreateWindowExW(c.kind == PanelKind::ScrollBox ? WS_EX_CLIENTEDGE : 0, native.type,
                                    win32::utf16(caption).c_str(), style, origin.x + c.left, origin.y + c.top, c.width,
@@ -102,10 +98,14 @@ void Win32SkinWindow::build_panels()
     win32::register_window_class(kRowsClass, &Win32SkinWindow::rows_procedure);
     std::map<ControlId, POINT> origins{{ControlId::skinForm, {0, 0}}};
     std::vector<std::pair<int, HWND>> tab_order;
+    bool after_radio = false;
     for (const PanelControl& c : panel_controls()) {
         const POINT parent = origins.at(c.parent);
         origins[c.id] = {parent.x + c.left, parent.y + c.top};
-        HWND control = make(c, parent, window_, static_cast<int>(c.id), c.caption);
+        // A radio group, and the control after it, start a group of their own.
+        const bool radio = c.kind == PanelKind::RadioButton;
+        HWND control = make(c, parent, window_, static_cast<int>(c.id), c.caption, radio != after_radio ? WS_GROUP : 0);
+        after_radio = radio;
         controls_[c.id] = control;
         if (c.tab > 0)
             tab_order.emplace_back(c.tab, control);
@@ -141,7 +141,6 @@ void Win32SkinWindow::add_rows(const std::vector<std::string>& names)
     for (const std::string& name : names) {
         const int n = static_cast<int>(mute_boxes_.size());
         const POINT origin{0, row_top(n) - rows_scrolled_};
-        last_was_radio_ = false;
         HWND box = make(kMuteBoxTemplate, origin, rows_, kFirstRowId + 2 * n, name);
         tooltip(TTM_ADDTOOLW, box, mute_tooltip(name));
         HWND bar = make(kVolumeBarTemplate, origin, rows_, kFirstRowId + 2 * n + 1, "");
