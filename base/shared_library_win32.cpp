@@ -18,7 +18,7 @@ SharedLibrary open_shared_library(const std::string& path, Unload unload, std::s
         LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS));
     if (!library) {
         if (error)
-            *error = "error " + std::to_string(GetLastError());
+            *error = win32::error_text(GetLastError());
         return library;
     }
     HMODULE pinned = nullptr;

@@ -5,7 +5,6 @@
 #include <pulse/sample.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace ornavox {
 
