@@ -15,11 +15,13 @@ public:
     virtual bool running() const = 0;
 };
 
-// Makes the timers of one event loop. GUI thread.
+// Makes the timers of one event loop, and tells the time they go by. GUI
+// thread.
 class TimerFactory {
 public:
     virtual ~TimerFactory() = default;
     virtual std::unique_ptr<OneShotTimer> make_timer() = 0;
+    virtual std::chrono::steady_clock::time_point now() const { return std::chrono::steady_clock::now(); }
 };
 
 } // namespace ornavox

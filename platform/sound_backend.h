@@ -4,6 +4,7 @@ namespace ornavox {
 
 class CaptureDevice;
 class Dispatcher;
+class LevelMonitor;
 class MediaPlayer;
 class MixerDevice;
 
@@ -16,6 +17,8 @@ public:
     virtual CaptureDevice& capture_device() = 0;
     virtual MixerDevice& mixer_device() = 0;
     virtual MediaPlayer& media_player() = 0;
+    // nullptr where the sound system cannot tell a source's level unrecorded.
+    virtual LevelMonitor* level_monitor() { return nullptr; }
 };
 
 // What a backend built as a module exports, unmangled: makes its backend,

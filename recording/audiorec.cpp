@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -459,12 +460,18 @@ void Taudiorec::buffer_filled(CaptureBuffer& buffer)
         if (sound_follows)
             recording.silence_to_skip = 0;
     }
+    data_.clear();
     if (bytes > 0 && !recording.failed) {
         if (!recording.begun) {
             recording.file.start_anew();
             recording.begun = true;
         }
         encode(recording, data, bytes);
+        // A copy: the device may fill the buffer again once it has it back.
+        if (ondata) {
+            data_.resize(bytes / 2);
+            std::memcpy(data_.data(), data, data_.size() * 2);
+        }
     }
 
     if (!recording.stopped) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -95,6 +96,10 @@ public:
 
     bool encoder_available() const { return encoder_ != nullptr; }
 
+    // During ondata: the sound of the buffer just filled as it went into the
+    // file, interleaved 16-bit stereo at rate(); empty when none did.
+    std::span<const int16_t> data() const { return data_; }
+
 private:
     void device_opened() override;
     void buffer_filled(CaptureBuffer& buffer) override;
@@ -121,6 +126,7 @@ private:
     double carried_time_ = 0;              // days, before the pauses of this file
     std::unique_ptr<Recording> recording_; // from rec() until finished; kept while paused
     bool rec_waiting_ = false;             // rec() came while closing
+    std::vector<int16_t> data_;            // what data() shows, for ondata only
     // Buffers of a recording whose device never finished closing: it may
     // still write into them, so they live as long as the component.
     std::vector<std::unique_ptr<BufferRing>> retired_;

@@ -20,7 +20,8 @@ constexpr std::chrono::milliseconds kStartWithoutPaint{250};
 // The first frame needs only the skin: everything else waits until it is on
 // the screen, so that neither the sound server nor the panels hold it back.
 TskinForm::TskinForm(SkinFormServices services, SkinFormView& view)
-    : services_(std::move(services)), view_(view), start_without_paint_(services_.timers.make_timer())
+    : services_(std::move(services)), view_(view), start_without_paint_(services_.timers.make_timer()),
+      meter_frame_(services_.timers.make_timer())
 {
     for (const SkinControl& c : skin_area())
         if (c.button)
@@ -29,7 +30,13 @@ TskinForm::TskinForm(SkinFormServices services, SkinFormView& view)
     start_without_paint_->start(kStartWithoutPaint, [this] { finish_start(); });
 }
 
-TskinForm::~TskinForm() = default;
+// The recording's last buffers may come while it is destroyed, after the
+// meters they would feed.
+TskinForm::~TskinForm()
+{
+    if (audiorec1)
+        audiorec1->ondata = nullptr;
+}
 
 // The close sequence must run once even when a second close arrives while
 // the first one waits for the recording to finish. The window goes first: the
@@ -63,6 +70,7 @@ void TskinForm::set_layout(Layout layout)
 {
     layout_ = layout;
     view_.set_layout(layout);
+    meters_changed();
 }
 
 // Selecting a radio button from code is a click when the selection changes.

@@ -4,11 +4,15 @@
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/controls.h"
+#include "ui/level_meter.h"
+#include "ui/meter_layout.h"
 #include "ui/skin_layout.h"
+#include "ui/sound_watch.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -211,6 +215,18 @@ private:
     void recording_failed();
     void show_format(const std::string& text);
 
+    // The level meters and the sound's warnings.
+    void recorded(const Taudiorec& recording);
+    void level_heard(float peak);
+    void meters_changed();
+    void watch_source_level();
+    void show_meters();
+    void show_meter(MeterPlace place, bool shown, const MeterReading& reading);
+    void update_warning();
+    std::string resting_hint() const;
+    const line* chosen_line() const;
+    std::string chosen_source_name() const;
+
     // Playback.
     void show_play_position();
     void show_play_length();
@@ -271,6 +287,16 @@ private:
     std::string missing_source_name_;
     bool length_shown_ = false; // the played file's length is on Label7
     std::vector<Control> held_; // the track bars whose thumb the user holds
+
+    // The recording's sound, or before a recording the chosen source's level.
+    LevelMeter meter_;
+    SoundWatch watch_;
+    std::map<MeterPlace, std::optional<MeterReading>> meters_shown_;
+    std::unique_ptr<OneShotTimer> meter_frame_;
+    std::string watched_source_; // the level stream's source id; empty: none runs
+    bool level_heard_ = false;   // the level stream sent a peak
+    std::string warning_;        // the hint line's resting text instead of SaveFile
+    bool hint_shown_ = false;    // the pointer is over a control with a hint
 };
 
 } // namespace ornavox

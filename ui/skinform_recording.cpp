@@ -44,6 +44,7 @@ void TskinForm::hotlinkbutton3Click(Control)
         audiorec1->append = true;
         set_button(ControlId::hotlinkbutton3, kRecordFace);
         view_.set_text(ControlId::Label5, "Pause");
+        meters_changed();
         break;
     case TaskState::Playing:
         services_.messages.show_message("Still in playback mode");
@@ -104,6 +105,7 @@ void TskinForm::start_recording()
     taskstate = TaskState::Recording;
     set_button(ControlId::hotlinkbutton3, kPauseFace);
     view_.set_text(ControlId::Label5, "Recording");
+    meters_changed();
     // A file is continued at its own rate, which the boxes may not show.
     if (audiorec1->rate() != static_cast<uint32_t>(audiorec1->samples)) {
         view_.set_text(ControlId::Label4,
@@ -142,6 +144,7 @@ void TskinForm::show_idle()
     view_.set_text(ControlId::Label5, "Idle");
     if (file_format_shown_)
         show_format(format_text_);
+    meters_changed();
 }
 
 // The component stopped by itself after showing why (the disk filled up, the

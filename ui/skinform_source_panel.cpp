@@ -174,6 +174,7 @@ void TskinForm::keep_missing_source(const std::string& source_id)
     view_.select_item(ControlId::ComboBox1, -1);
     view_.set_text(ControlId::Label6, source_label_text(0, source_id));
     mixer->select_missing(source_id);
+    meters_changed();
 }
 
 // Which radio button chose the source; a later test overrides an earlier one.
@@ -205,6 +206,7 @@ void TskinForm::show_source(int32_t line_kind)
 void TskinForm::select_source_on_mixer(int32_t line_kind, int32_t source_index)
 {
     mixer->select_mux(line_kind, source_index);
+    meters_changed();
 }
 
 void TskinForm::RadioButton1Click(Control)
@@ -264,6 +266,9 @@ void TskinForm::rebuild_mixer_panel()
         missing_source_name_ = had->name;
     }
     rebuilding_mixer_ = false;
+    // The sound system changed: a level stream it had is watched anew.
+    watched_source_.clear();
+    meters_changed();
 }
 
 // The chosen source, perhaps at another place in the list now: its level is
@@ -277,6 +282,7 @@ void TskinForm::hold_chosen_source(int32_t chosen)
         show_source(kind);
     }
     mixer->select_mux(0, chosen);
+    meters_changed();
 }
 
 } // namespace ornavox

@@ -81,6 +81,7 @@ void TskinForm::finish_start()
         AudiorecServices{sound.capture_device(), services_.dispatcher, services_.messages, services_.program_dir,
                          services_.locale.long_time_format(), services_.locale.zero_digit()});
     audiorec1->onfailure = [this](Taudiorec*) { recording_failed(); };
+    audiorec1->ondata = until_closed([this](Taudiorec* recording) { recorded(*recording); });
     Timer1 = services_.timers.make_timer();
     view_.build_panels();
     set_panel_values();

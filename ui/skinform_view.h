@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ui/controls.h"
+#include "ui/meter_layout.h"
 #include "ui/skin_layout.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,10 @@ public:
     // row n being the playback line with control_sort n.
     virtual void add_rows(const std::vector<std::string>& names) = 0;
     virtual void clear_rows() = 0;
+
+    // A level meter, drawn as meter_picture() paints the reading in its box;
+    // nullopt hides it.
+    virtual void show_meter(MeterPlace place, const std::optional<MeterReading>& reading) = 0;
 
     // The window.
     virtual void set_layout(Layout layout) = 0;

@@ -9,12 +9,14 @@ namespace ornavox {
 
 void TskinForm::hotlinkbutton1mouseenter(Control Sender)
 {
+    hint_shown_ = true;
     view_.set_text(ControlId::Label1, hint_of(Sender));
 }
 
 void TskinForm::hotlinkbutton1mouseleave(Control)
 {
-    view_.set_text(ControlId::Label1, program.SaveFile);
+    hint_shown_ = false;
+    view_.set_text(ControlId::Label1, resting_hint());
 }
 
 void TskinForm::hotlinkbutton2Click(Control Sender)

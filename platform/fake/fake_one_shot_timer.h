@@ -66,6 +66,10 @@ public:
             if (std::find(timers_.begin(), timers_.end(), timer) != timers_.end())
                 timer->fire();
     }
+    // The time stands still until the test moves it.
+    std::chrono::steady_clock::time_point now() const override { return now_; }
+    void advance(std::chrono::steady_clock::duration by) { now_ += by; }
+
     size_t running(std::chrono::milliseconds delay) const
     {
         return std::count_if(timers_.begin(), timers_.end(),
@@ -74,6 +78,7 @@ public:
 
 private:
     std::vector<FakeOneShotTimer*> timers_;
+    std::chrono::steady_clock::time_point now_{};
 };
 
 } // namespace ornavox

@@ -3,6 +3,7 @@
 #include "ui/skinform_view.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,8 +47,9 @@ public:
     bool panels_built = false;
     bool visible = true;
     bool closed = false;
-    std::vector<ControlId> menus;   // each popup, by the control it popped up under
-    std::vector<std::string> calls; // "set_text Label5 Idle", ...
+    std::map<MeterPlace, std::optional<MeterReading>> meters; // nullopt: hidden
+    std::vector<ControlId> menus;                             // each popup, by the control it popped up under
+    std::vector<std::string> calls;                           // "set_text Label5 Idle", ...
 
     std::string text(ControlId control) const { return value_or(texts, control, std::string("<unset>")); }
     int imageid(ControlId button) const { return value_or(buttons, button, Button()).imageid; }
@@ -64,6 +66,8 @@ public:
         buttons[button] = {imageid, hint};
     }
     void show_normal_face(ControlId button) override { log("show_normal_face", button, ""); }
+    void show_meter(MeterPlace place, const std::optional<MeterReading>& reading) override { meters[place] = reading; }
+    std::optional<MeterReading> meter(MeterPlace place) const { return value_or(meters, place, {}); }
 
     void set_items(ControlId box, const std::vector<std::string>& items) override
     {

@@ -2,6 +2,7 @@
 
 #include "platform/fake/fake_capture_device.h"
 #include "platform/fake/fake_hotkey_service.h"
+#include "platform/fake/fake_level_monitor.h"
 #include "platform/fake/fake_media_player.h"
 #include "platform/fake/fake_mixer_device.h"
 #include "platform/fake/queue_dispatcher.h"
@@ -21,7 +22,8 @@ struct FakeWindowServices {
     FakeCaptureDevice device{dispatcher};
     FakeMixerDevice card{dispatcher};
     FakeMediaPlayer player{dispatcher};
-    SoundDevices sound{device, card, player};
+    FakeLevelMonitor levels{dispatcher};
+    SoundDevices sound{device, card, player, &levels};
     FakeHotkeyService hotkeys;
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;

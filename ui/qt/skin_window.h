@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,7 @@ class QSlider;
 
 namespace ornavox {
 
+class LevelMeterWidget;
 class THotKey;
 
 // Answers of the window's hit test: a left press where it answers caption
@@ -65,6 +67,8 @@ public:
         return qobject_cast<W*>(widget_of(control));
     }
     QAction* action(ControlId entry) const;
+    // A level meter while it is shown; nullptr while hidden.
+    LevelMeterWidget* meter(MeterPlace place) const;
 
     // Components without a place on screen.
     TImageList ImageList1 = skin::empty_image_list(1);
@@ -96,6 +100,7 @@ public:
     void build_panels() override;
     void add_rows(const std::vector<std::string>& names) override;
     void clear_rows() override;
+    void show_meter(MeterPlace place, const std::optional<MeterReading>& reading) override;
     void set_layout(Layout layout) override;
     void show_window() override;
     void hide_window() override;
@@ -128,6 +133,7 @@ private:
     std::unique_ptr<TskinForm> form_;
     std::vector<QLabel*> autosize_labels_; // skin-area labels that grow with their text
     bool painted_ = false;                 // the first paint came
+    std::map<MeterPlace, LevelMeterWidget*> meters_;
 };
 
 } // namespace ornavox

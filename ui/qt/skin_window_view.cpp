@@ -4,6 +4,7 @@
 
 #include "ui/qt/hotkey_edit.h"
 #include "ui/qt/hotlinkbutton.h"
+#include "ui/qt/level_meter_widget.h"
 #include "ui/qt/volume_bar.h"
 
 #include <QApplication>
@@ -195,6 +196,30 @@ void SkinWindow::clear_rows()
         delete bar;
     MuteBoxes.clear();
     VolumeBars.clear();
+}
+
+// A panel's meter comes once its group box exists.
+void SkinWindow::show_meter(MeterPlace place, const std::optional<MeterReading>& reading)
+{
+    LevelMeterWidget*& widget = meters_[place];
+    if (!widget && reading) {
+        const MeterBox& box = meter_box(place);
+        QWidget* parent = box.parent == ControlId::skinForm ? this : widget_of(box.parent);
+        if (!parent)
+            return;
+        widget = new LevelMeterWidget(box, parent);
+    }
+    if (!widget)
+        return;
+    if (reading)
+        widget->show_reading(*reading);
+    widget->setVisible(reading.has_value());
+}
+
+LevelMeterWidget* SkinWindow::meter(MeterPlace place) const
+{
+    const auto found = meters_.find(place);
+    return found != meters_.end() && found->second && found->second->isVisible() ? found->second : nullptr;
 }
 
 // The window has no frame, so its size is its client size; the fixed size
