@@ -2,6 +2,7 @@
 // thread when the window first asks for a device, once the first frame is on
 // the screen, so that mapping the client libraries does not hold that back.
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_level_monitor.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
@@ -15,19 +16,21 @@ class PulseBackend final : public SoundBackend {
 public:
     explicit PulseBackend(Dispatcher& dispatcher)
         : session_(dispatcher), capture_(session_, dispatcher), mixer_(session_, dispatcher),
-          player_(session_, dispatcher)
+          player_(session_, dispatcher), levels_(session_, dispatcher)
     {
     }
 
     CaptureDevice& capture_device() override { return capture_; }
     MixerDevice& mixer_device() override { return mixer_; }
     MediaPlayer& media_player() override { return player_; }
+    LevelMonitor* level_monitor() override { return &levels_; }
 
 private:
     PulseSession session_; // outlives the devices
     PulseCaptureDevice capture_;
     PulseMixerDevice mixer_;
     PulseMediaPlayer player_;
+    PulseLevelMonitor levels_;
 };
 
 } // namespace

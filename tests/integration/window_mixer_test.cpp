@@ -1,6 +1,7 @@
 // The mixer panel of the window on a private sound server.
 #include "platform/fake/fake_hotkey_service.h"
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_level_monitor.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
@@ -12,6 +13,7 @@
 #include "tests/support/pulse_server.h"
 #include "tests/ui/skinform_fixture.h"
 #include "ui/qt/hotlinkbutton.h"
+#include "ui/qt/level_meter_widget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,7 +23,9 @@
 #include <QTest>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace ornavox::test {
 namespace {
@@ -70,6 +74,30 @@ protected:
     {
         return form->find<QComboBox>(ControlId::ComboBox1)->findText(text, Qt::MatchContains);
     }
+    void choose(const QString& source)
+    {
+        const int item = list_item(source);
+        ASSERT_GE(item, 0) << source.toStdString();
+        form->find<QComboBox>(ControlId::ComboBox1)->setCurrentIndex(item);
+        form->form().ComboBox1Change(ControlId::ComboBox1);
+    }
+    // The meter's highest level of the last moment on its first channel;
+    // nothing while it is hidden.
+    std::optional<double> meter_peak(MeterPlace place) const
+    {
+        const LevelMeterWidget* meter = form->meter(place);
+        if (!meter)
+            return std::nullopt;
+        return meter->reading().channels[0].peak_db;
+    }
+    bool meter_reads(MeterPlace place, double db)
+    {
+        return wait_for([&] {
+            const std::optional<double> peak = meter_peak(place);
+            return peak && std::abs(*peak - db) <= 1.0;
+        });
+    }
+
     int row(const QString& name) const
     {
         for (size_t i = 0; i < form->MuteBoxes.size(); ++i)
@@ -86,7 +114,8 @@ protected:
     PulseMediaPlayer player{session, dispatcher};
     QtUserLocale locale{"HH:mm:ss"};
     QtTimerFactory timers;
-    SoundDevices sound{device, mixer_device, player};
+    PulseLevelMonitor levels{session, dispatcher};
+    SoundDevices sound{device, mixer_device, player, &levels};
     FakeHotkeyService hotkeys;
     RecordingMessageSink messages;
     ScriptedDialogs dialogs;
@@ -358,6 +387,58 @@ TEST_F(WindowMixer, AFrozenServerHoldsNothingBack)
               form->find<QComboBox>(ControlId::ComboBox1)->itemText(1 + server.sources_per_tone()));
     EXPECT_TRUE(form->find<QComboBox>(ControlId::ComboBox1)->currentText().contains("880"))
         << form->find<QComboBox>(ControlId::ComboBox1)->currentText().toStdString();
+}
+
+} // namespace
+} // namespace ornavox::test
+
+namespace ornavox::test {
+namespace {
+
+// Before recording the uncovered panel reads the chosen source's own level
+// stream, and follows a change of source; the recording's meter reads what
+// is recorded.
+TEST_F(WindowMixer, TheMetersReadTheChosenSourceBeforeAndWhileRecording)
+{
+    server.add_tone_source("ornavox_quiet", 440, "Quiet tone", false, 0.25);
+    create();
+    choose("Quiet tone");
+    EXPECT_FALSE(form->meter(MeterPlace::Panel)) << "covered";
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
+    EXPECT_TRUE(meter_reads(MeterPlace::Panel, -12.0)) << meter_peak(MeterPlace::Panel).value_or(-99);
+    choose("Sine tone at 880 Hz");
+    EXPECT_TRUE(meter_reads(MeterPlace::Panel, -6.0)) << meter_peak(MeterPlace::Panel).value_or(-99);
+    choose("Quiet tone");
+    EXPECT_TRUE(meter_reads(MeterPlace::Panel, -12.0)) << meter_peak(MeterPlace::Panel).value_or(-99);
+
+    start_recording();
+    EXPECT_TRUE(meter_reads(MeterPlace::Skin, -12.0)) << meter_peak(MeterPlace::Skin).value_or(-99);
+    EXPECT_TRUE(meter_reads(MeterPlace::Panel, -12.0)) << meter_peak(MeterPlace::Panel).value_or(-99);
+    EXPECT_TRUE(wait_for([&] {
+        return server.pactl("list source-outputs").find("Recording level") == std::string::npos;
+    })) << "the level stream stays beside the recording";
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton4));
+    EXPECT_FALSE(form->meter(MeterPlace::Skin));
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
+    EXPECT_FALSE(form->meter(MeterPlace::Panel));
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+}
+
+TEST_F(WindowMixer, ASilentSourceIsToldInTheHintLineAfterTenSeconds)
+{
+    server.add_tone_source("ornavox_silent", 440, "Silent line", false, 0.0);
+    create();
+    choose("Silent line");
+    start_recording();
+    const auto started = Clock::now();
+    const QLabel* hint_line = form->find<QLabel>(ControlId::Label1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hint_line->text().startsWith("No sound"); }, 15000))
+        << hint_line->text().toStdString();
+    const double after = seconds(Clock::now() - started);
+    std::printf("told %.1f s after the record press\n", after);
+    EXPECT_GE(after, 10.0);
+    EXPECT_EQ(hint_line->text(), "No sound is coming from Silent line");
+    EXPECT_EQ(form->form().taskstate, TaskState::Recording);
 }
 
 } // namespace

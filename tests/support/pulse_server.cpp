@@ -322,7 +322,7 @@ void PulseServer::wait_until_answering(pid_t watched, const std::string& log)
 }
 
 void PulseServer::add_tone_source(const std::string& name, int frequency, const std::string& description,
-                                  bool microphone)
+                                  bool microphone, double amplitude)
 {
     std::string properties = "device.description=\\\""
         + (description.empty() ? "Sine tone at " + std::to_string(frequency) + " Hz" : description) + "\\\"";
@@ -332,14 +332,14 @@ void PulseServer::add_tone_source(const std::string& name, int frequency, const 
     if (kind_ == ServerKind::PipeWire) {
         source.modules.push_back(pactl("load-module module-null-sink media.class=Audio/Source/Virtual sink_name=" + name
                                        + " \"sink_properties='" + properties + "'\""));
-        source.player = start_tone(name, name, "input_", frequency);
+        source.player = start_tone(name, name, "input_", frequency, amplitude);
     } else {
         // A null sink that the tone plays into, and a source made of its
         // monitor.
         source.modules.push_back(pactl("load-module module-null-sink norewinds=1 sink_name=" + name + "_feed"));
         source.modules.push_back(pactl("load-module module-remap-source source_name=" + name + " master=" + name
                                        + "_feed.monitor \"source_properties='" + properties + "'\""));
-        source.player = start_tone(name, name + "_feed", "", frequency);
+        source.player = start_tone(name, name + "_feed", "", frequency, amplitude);
     }
     tones_[name] = source;
 }
@@ -355,11 +355,11 @@ void PulseServer::play_tone_into(const std::string& sink, int frequency)
 // session manager would send it to the default sink, and move it with the
 // default.
 pid_t PulseServer::start_tone(const std::string& name, const std::string& target, const std::string& ports,
-                              int frequency)
+                              int frequency, double amplitude)
 {
     const std::string file = folder_ + "/" + name + ".wav";
     const std::string synth = "sox -q -n -r 44100 -c 1 -e signed -b 16 " + file + " synth 120 sine ";
-    if (run_with(environment(), synth + std::to_string(frequency) + " vol 0.5") != 0)
+    if (run_with(environment(), synth + std::to_string(frequency) + " vol " + std::to_string(amplitude)) != 0)
         throw std::runtime_error("cannot make the tone of " + name);
     const std::string log = folder_ + "/tones.log";
     if (kind_ == ServerKind::PulseAudio)

@@ -62,9 +62,10 @@ public:
     // A source that streams a steady sine tone of `frequency` as the server
     // asks for it, named `name`, with a description ("Sine tone at <f> Hz"
     // unless given) and, for a microphone, its form factor. A virtual source
-    // fed by a player of the tone on either server.
+    // fed by a player of the tone on either server. `amplitude` is the tone's
+    // peak, linear: 0.5 is -6 dB of full scale, 0 silence.
     void add_tone_source(const std::string& name, int frequency, const std::string& description = {},
-                         bool microphone = false);
+                         bool microphone = false, double amplitude = 0.5);
     // The sources a tone source adds: on PulseAudio also the monitor of the
     // sink that feeds it.
     int sources_per_tone() const { return kind_ == ServerKind::PulseAudio ? 2 : 1; }
@@ -80,7 +81,8 @@ private:
         pid_t player = -1;                // a process group
     };
 
-    pid_t start_tone(const std::string& name, const std::string& target, const std::string& ports, int frequency);
+    pid_t start_tone(const std::string& name, const std::string& target, const std::string& ports, int frequency,
+                     double amplitude = 0.5);
     // What the last attempt printed goes to `refusal`.
     bool link_tone(const std::string& output, const std::string& inputs, std::string& refusal) const;
     void start();

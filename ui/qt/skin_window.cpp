@@ -23,7 +23,12 @@ SkinWindow::SkinWindow(SkinFormServices services, QWidget* parent) : QWidget(par
     autosize_labels();
 }
 
-SkinWindow::~SkinWindow() = default;
+// The window's logic goes first: a recording it finishes runs the event
+// loop, whose events still reach this window's widgets.
+SkinWindow::~SkinWindow()
+{
+    form_.reset();
+}
 
 // close() from the quit button, the menu or the window system all end here.
 void SkinWindow::closeEvent(QCloseEvent* e)
