@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/sound_backend.h"
+#include "platform/win32/core_audio_level_monitor.h"
 #include "platform/win32/core_audio_mixer_device.h"
 #include "platform/win32/mci_media_player.h"
 #include "platform/win32/win32_capture_device.h"
@@ -20,16 +21,19 @@ public:
     CaptureDevice& capture_device() override { return devices().capture; }
     MixerDevice& mixer_device() override { return devices().mixer; }
     MediaPlayer& media_player() override { return devices().player; }
+    LevelMonitor* level_monitor() override { return &devices().levels; }
 
 private:
     struct Devices {
         explicit Devices(Dispatcher& dispatcher)
-            : capture(dispatcher), mixer(dispatcher, [this](const RecordSource& source) { capture.choose(source); })
+            : capture(dispatcher), mixer(dispatcher, [this](const RecordSource& source) { capture.choose(source); }),
+              levels(dispatcher)
         {
         }
         Win32CaptureDevice capture;
         CoreAudioMixerDevice mixer;
         MciMediaPlayer player;
+        CoreAudioLevelMonitor levels;
     };
     Devices& devices()
     {

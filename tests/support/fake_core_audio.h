@@ -13,6 +13,7 @@
 #include <mmdeviceapi.h>
 
 #include "platform/fake/fake_capture_device.h"
+#include "platform/win32/audio_meter_information.h"
 
 #include <algorithm>
 #include <atomic>
@@ -305,6 +306,7 @@ struct FakeStream {
     std::atomic<bool> gone{false};
     // Opening and stopping the stream wait while set, as a hung driver does.
     std::atomic<bool> hung{false};
+    std::atomic<int> running{0}; // streams started and not stopped
     void wait_while_hung() const
     {
         while (hung)
@@ -385,11 +387,13 @@ public:
     HRESULT STDMETHODCALLTYPE Start() override
     {
         started_ = std::chrono::steady_clock::now();
+        ++stream_->running;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stop() override
     {
         stream_->wait_while_hung();
+        --stream_->running;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
@@ -437,6 +441,23 @@ private:
     DWORD form_factor_;
 };
 
+// An endpoint's peak meter, reading what the test sets.
+class FakeMeter final : public FakeCom<IAudioMeterInformation> {
+public:
+    explicit FakeMeter(std::shared_ptr<std::atomic<float>> peak) : peak_(std::move(peak)) {}
+    HRESULT STDMETHODCALLTYPE GetPeakValue(float* peak) override
+    {
+        *peak = *peak_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMeteringChannelCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelsPeakValues(UINT32, float*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryHardwareSupport(DWORD*) override { return E_NOTIMPL; }
+
+private:
+    std::shared_ptr<std::atomic<float>> peak_;
+};
+
 // An endpoint: a capture endpoint, or the output with its sessions and, where
 // `loopback`, a capture of what it plays.
 class FakeEndpoint final : public FakeCom<IMMDevice> {
@@ -447,6 +468,8 @@ public:
     std::shared_ptr<FakeStream> stream = std::make_shared<FakeStream>();
     bool has_volume = true;
     bool loopback = false;
+    bool records = false;                      // a capture endpoint that opens a stream of its own
+    std::shared_ptr<std::atomic<float>> meter; // none: the endpoint has no meter
     FakeSessionManager* sessions = nullptr;
 
     HRESULT STDMETHODCALLTYPE Activate(REFIID iid, DWORD, PROPVARIANT*, void** object) override
@@ -458,9 +481,11 @@ public:
             *object = static_cast<IAudioSessionManager2*>(sessions);
         } else if (iid == __uuidof(IAudioClient))
             *object = static_cast<IAudioClient*>(new FakeAudioClient(stream));
+        else if (iid == __uuidof(IAudioMeterInformation) && meter)
+            *object = static_cast<IAudioMeterInformation*>(new FakeMeter(meter));
         else
             return E_NOINTERFACE;
-        if (iid == __uuidof(IAudioClient) && !loopback) {
+        if (iid == __uuidof(IAudioClient) && !loopback && !records) {
             static_cast<IAudioClient*>(*object)->Release();
             *object = nullptr;
             return AUDCLNT_E_UNSUPPORTED_FORMAT;
@@ -541,7 +566,24 @@ public:
         std::erase(listeners, listener);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR, IMMDevice**) override { return E_NOTFOUND; }
+    HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR id, IMMDevice** device) override
+    {
+        std::vector<FakeEndpoint*> all = captures;
+        all.push_back(output);
+        for (FakeEndpoint* endpoint : all) {
+            LPWSTR its = nullptr;
+            if (!endpoint || FAILED(endpoint->GetId(&its)))
+                continue;
+            const bool same = std::wstring(its) == id;
+            CoTaskMemFree(its);
+            if (same) {
+                endpoint->AddRef();
+                *device = endpoint;
+                return S_OK;
+            }
+        }
+        return E_NOTFOUND;
+    }
 };
 
 } // namespace ornavox::test

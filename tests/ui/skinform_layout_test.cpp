@@ -3,6 +3,7 @@
 
 #include "ui/qt/hotkey_edit.h"
 #include "ui/qt/hotlinkbutton.h"
+#include "ui/qt/level_meter_widget.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -88,6 +89,20 @@ public:
         for (const QAction* a : window->PopupMenu1->actions())
             texts.push_back(a->text().toStdString());
         return texts;
+    }
+
+    std::optional<BuiltMeter> meter(MeterPlace place, const MeterReading& reading) override
+    {
+        window->show_meter(place, reading);
+        LevelMeterWidget* widget = window->meter(place);
+        if (!widget)
+            return std::nullopt;
+        const QImage picture = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        BuiltMeter built{widget->x(), widget->y(), widget->width(), widget->height(), {}};
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                built.pixels.push_back(picture.pixel(x, y) & 0xffffff);
+        return built;
     }
 
 private:

@@ -134,6 +134,44 @@ public:
         return texts;
     }
 
+    // Painted into a picture of its own: the test's window may not be on a
+    // screen.
+    std::optional<BuiltMeter> meter(MeterPlace place, const MeterReading& reading) override
+    {
+        window->show_meter(place, reading);
+        const LevelMeterWindow* meter = window->meter(place);
+        if (!meter)
+            return std::nullopt;
+        RECT rect;
+        GetWindowRect(meter->handle(), &rect);
+        MapWindowPoints(HWND_DESKTOP, window->handle(), reinterpret_cast<POINT*>(&rect), 2);
+        POINT origin{0, 0};
+        if (meter_box(place).parent != ControlId::skinForm) {
+            const RECT parent = window->control_rect(meter_box(place).parent);
+            origin = {parent.left, parent.top};
+        }
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        const win32::ScreenDc screen;
+        const win32::Bitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+        {
+            const win32::Selection drawn_in(dc.get(), picture.get());
+            meter->draw(dc.get(), width, height);
+            GdiFlush();
+        }
+        BuiltMeter built{
+            static_cast<int>(rect.left - origin.x), static_cast<int>(rect.top - origin.y), width, height, {}};
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        built.pixels.assign(pixels, pixels + width * height);
+        for (uint32_t& pixel : built.pixels)
+            pixel &= 0xffffff;
+        return built;
+    }
+
 private:
     std::string tooltip(HWND control)
     {

@@ -112,5 +112,30 @@ TEST(WindowLayoutWholeTest, RowsTabOrderAndMenuAreTheDescribedOnes)
     EXPECT_EQ(window->menu_texts(), menu);
 }
 
+// Both meters at their boxes, painted as the description paints a reading:
+// a loud left channel with its peak, a right one that clipped.
+TEST(WindowLayoutWholeTest, TheMetersArePaintedInTheirBoxes)
+{
+    const std::unique_ptr<BuiltWindow> window = build_window();
+    MeterReading reading;
+    reading.channels[0] = {-8.0, -2.0, false};
+    reading.channels[1] = {-30.0, -20.0, true};
+    for (const MeterPlace place : {MeterPlace::Skin, MeterPlace::Panel}) {
+        SCOPED_TRACE(place == MeterPlace::Skin ? "skin" : "panel");
+        const MeterBox& box = meter_box(place);
+        const std::optional<BuiltMeter> built = window->meter(place, reading);
+        ASSERT_TRUE(built);
+        EXPECT_EQ(built->left, box.left);
+        EXPECT_EQ(built->top, box.top);
+        ASSERT_EQ(built->width, box.width);
+        ASSERT_EQ(built->height, box.height);
+        std::vector<uint32_t> expected(static_cast<size_t>(box.width * box.height));
+        for (const MeterRect& r : meter_picture(reading, box.width, box.height))
+            for (int y = r.top; y < r.top + r.height; ++y)
+                std::fill_n(expected.begin() + y * box.width + r.left, r.width, r.colour);
+        EXPECT_EQ(built->pixels, expected);
+    }
+}
+
 } // namespace
 } // namespace ornavox::test

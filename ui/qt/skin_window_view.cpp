@@ -219,7 +219,7 @@ void SkinWindow::show_meter(MeterPlace place, const std::optional<MeterReading>&
 LevelMeterWidget* SkinWindow::meter(MeterPlace place) const
 {
     const auto found = meters_.find(place);
-    return found != meters_.end() && found->second && found->second->isVisible() ? found->second : nullptr;
+    return found != meters_.end() && found->second && !found->second->isHidden() ? found->second : nullptr;
 }
 
 // The window has no frame, so its size is its client size; the fixed size

@@ -6,6 +6,7 @@
 #include "ui/skinform_view.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/image_button.h"
+#include "ui/win32/level_meter_window.h"
 #include "ui/win32/skin_artwork.h"
 
 #include <windows.h>
@@ -43,6 +44,8 @@ public:
     const ImageButton* button(ControlId id) const;
     // What a painted label shows.
     std::string label_text(ControlId label) const;
+    // A level meter while it is shown; nullptr while hidden.
+    const LevelMeterWindow* meter(MeterPlace place) const;
 
     // SkinFormView
     void set_text(ControlId control, const std::string& text) override;
@@ -62,6 +65,7 @@ public:
     void build_panels() override;
     void add_rows(const std::vector<std::string>& names) override;
     void clear_rows() override;
+    void show_meter(MeterPlace place, const std::optional<MeterReading>& reading) override;
     void set_layout(Layout layout) override;
     void show_window() override;
     void hide_window() override;
@@ -103,7 +107,8 @@ private:
     std::map<ControlId, PaintedLabel> labels_;
     ControlId pointer_label_ = ControlId::None; // the display label under the pointer
     std::map<ControlId, HWND> controls_;        // the panels' controls
-    HWND rows_ = nullptr;                       // the scrolling box's inside
+    std::map<MeterPlace, std::unique_ptr<LevelMeterWindow>> meters_;
+    HWND rows_ = nullptr; // the scrolling box's inside
     int rows_scrolled_ = 0;
     std::vector<HWND> mute_boxes_;
     std::vector<HWND> volume_bars_;

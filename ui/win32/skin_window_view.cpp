@@ -144,6 +144,34 @@ uint16_t Win32SkinWindow::hotkey(ControlId field) const
     return from_hotkey_control(LOWORD(SendMessageW(controls_.at(field), HKM_GETHOTKEY, 0, 0)));
 }
 
+// A meter's place is in the window's client area: the panels' controls are
+// the window's own, placed where their group box puts them.
+void Win32SkinWindow::show_meter(MeterPlace place, const std::optional<MeterReading>& reading)
+{
+    std::unique_ptr<LevelMeterWindow>& meter = meters_[place];
+    if (!meter && reading) {
+        const MeterBox& box = meter_box(place);
+        POINT origin{0, 0};
+        if (const PanelControl* parent = panel_control(box.parent))
+            origin = {parent->left, parent->top};
+        const RECT rect{origin.x + box.left, origin.y + box.top, origin.x + box.left + box.width,
+                        origin.y + box.top + box.height};
+        meter = std::make_unique<LevelMeterWindow>(window_, rect);
+    }
+    if (!meter)
+        return;
+    if (reading)
+        meter->show_reading(*reading);
+    else
+        meter->hide();
+}
+
+const LevelMeterWindow* Win32SkinWindow::meter(MeterPlace place) const
+{
+    const auto found = meters_.find(place);
+    return found != meters_.end() && found->second && found->second->visible() ? found->second.get() : nullptr;
+}
+
 // The window has no frame: its size is its client size. Its top-left corner
 // stays where it is.
 void Win32SkinWindow::set_layout(Layout layout)
