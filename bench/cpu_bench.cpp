@@ -1,24 +1,38 @@
 // The processor share of one core that recording and playing take, on a
 // private sound server: 30 s recorded from its 440 Hz source at 44.1 kHz and
 // 128 kbit/s through the recording component, the PulseAudio capture device
-// and the encoder plug-in, then the file played back to its end. The share is
-// this process's processor time (every thread, libpulse's included) over the
-// wall time. The window is not part of it.
+// and the encoder plug-in; the same again with the level meter's work (the
+// meter and the sound's warnings fed with every buffer, both meters painted
+// into pictures of their size at the window's frame rate); the level stream
+// of the mixer panel for 30 s, meter and painting included; then the file
+// played back to its end. The share is this process's processor time (every
+// thread, libpulse's included) over the wall time. The window's toolkit is
+// not part of it, beyond the painting.
 
 #include "bench/elapsed.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_level_monitor.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_session.h"
 #include "recording/audiorec.h"
 #include "tests/support/pulse_server.h"
+#include "ui/level_meter.h"
+#include "ui/meter_layout.h"
+#include "ui/sound_watch.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,6 +51,67 @@ public:
         ended = true;
         code = c;
     }
+};
+
+// What the window does for its meters, less the toolkit's own work: feeds
+// the meter and the warnings, and paints both meters while they move.
+class MeterWork {
+public:
+    void recorded(const ornavox::Taudiorec& recorder)
+    {
+        fed_ = std::chrono::steady_clock::now();
+        meter_.feed(recorder.data(), fed_);
+        watch_.feed(recorder.data(), recorder.rate());
+        paint();
+    }
+    void heard(float peak)
+    {
+        fed_ = std::chrono::steady_clock::now();
+        meter_.feed_peak(peak, fed_);
+        paint();
+    }
+    // As the window does: a meter is painted only when its picture changed.
+    void paint()
+    {
+        const ornavox::MeterReading reading = meter_.reading(std::chrono::steady_clock::now());
+        for (Meter* meter : {&skin_, &panel_}) {
+            std::vector<ornavox::MeterRect> picture =
+                ornavox::meter_picture(reading, meter->image.width(), meter->image.height());
+            if (picture == meter->shown)
+                continue;
+            meter->shown = std::move(picture);
+            QPainter painter(&meter->image);
+            for (const ornavox::MeterRect& r : meter->shown)
+                painter.fillRect(r.left, r.top, r.width, r.height, QColor::fromRgb(r.colour));
+            ++paints_;
+        }
+    }
+    // Runs the dispatcher for `time`, painting a frame every kMeterFrame
+    // while the meter moves.
+    void run(ornavox::QueueDispatcher& dispatcher, std::chrono::milliseconds time)
+    {
+        const auto end = std::chrono::steady_clock::now() + time;
+        while (std::chrono::steady_clock::now() < end) {
+            dispatcher.run_until([] { return false; }, ornavox::kMeterFrame);
+            const auto now = std::chrono::steady_clock::now();
+            if (meter_.moving(now) && now - fed_ >= ornavox::kMeterFrame)
+                paint();
+        }
+    }
+    bool warned() const { return watch_.silent() || watch_.clipping(); }
+    size_t take_paints() { return std::exchange(paints_, 0); }
+
+private:
+    struct Meter {
+        QImage image;
+        std::vector<ornavox::MeterRect> shown;
+    };
+    ornavox::LevelMeter meter_;
+    ornavox::SoundWatch watch_;
+    std::chrono::steady_clock::time_point fed_{};
+    Meter skin_{QImage(ornavox::kSkinMeter.width, ornavox::kSkinMeter.height, QImage::Format_RGB32), {}};
+    Meter panel_{QImage(ornavox::kPanelMeter.width, ornavox::kPanelMeter.height, QImage::Format_RGB32), {}};
+    size_t paints_ = 0;
 };
 
 } // namespace
@@ -59,21 +134,56 @@ int main()
     PulseMediaPlayer player(session, dispatcher);
     RecordingMessageSink messages;
 
-    Elapsed recording;
-    {
+    MeterWork meters;
+    const auto record = [&](bool metered, Elapsed& took) {
         Taudiorec recorder(AudiorecServices{device, dispatcher, messages, ORNAVOX_PROGRAM_DIR, "HH:mm:ss"});
         recorder.samples = 44100;
         recorder.bps = 128;
         recorder.filename = path;
+        if (metered)
+            recorder.ondata = [&](Taudiorec* r) { meters.recorded(*r); };
         const Times start = Times::now(RUSAGE_SELF);
         recorder.rec();
-        dispatcher.run_until([] { return false; }, kRecording);
+        if (metered)
+            meters.run(dispatcher, kRecording);
+        else
+            dispatcher.run_until([] { return false; }, kRecording);
         recorder.stop();
         recorder.finish_closing();
-        recording = since(start, RUSAGE_SELF);
+        took = since(start, RUSAGE_SELF);
         if (!messages.messages.empty() || recorder.mp3size == 0) {
             std::fprintf(stderr, "recording failed: %s\n",
                          messages.messages.empty() ? "nothing written" : messages.messages.front().c_str());
+            return false;
+        }
+        return true;
+    };
+    Elapsed recording, metered;
+    if (!record(false, recording) || !record(true, metered))
+        return 1;
+    const size_t recording_paints = meters.take_paints();
+    if (meters.warned()) {
+        std::fprintf(stderr, "a steady tone was taken for silence or clipping\n");
+        return 1;
+    }
+
+    Elapsed watching;
+    {
+        PulseLevelMonitor levels(session, dispatcher);
+        size_t peaks = 0;
+        const Times start = Times::now(RUSAGE_SELF);
+        levels.watch(ornavox::test::PulseServer::kSineSource, [&](float peak) {
+            ++peaks;
+            meters.heard(peak);
+        });
+        meters.run(dispatcher, kRecording);
+        levels.stop();
+        watching = since(start, RUSAGE_SELF);
+        std::printf("level stream: %.1f peaks a second, %.1f meter paints a second\n", peaks / watching.wall,
+                    meters.take_paints() / watching.wall);
+        std::printf("recording: %.1f meter paints a second\n", recording_paints / metered.wall);
+        if (peaks == 0) {
+            std::fprintf(stderr, "the level stream sent nothing\n");
             return 1;
         }
     }
@@ -96,6 +206,10 @@ int main()
 
     std::printf("recording: %.1f s at 44.1 kHz, 128 kbit/s: %.2f %% of one core\n", recording.wall,
                 100 * recording.cpu / recording.wall);
+    std::printf("recording with the meter: %.1f s:         %.2f %% of one core (%+.2f)\n", metered.wall,
+                100 * metered.cpu / metered.wall, 100 * (metered.cpu / metered.wall - recording.cpu / recording.wall));
+    std::printf("panel's level stream: %.1f s:             %.2f %% of one core\n", watching.wall,
+                100 * watching.cpu / watching.wall);
     std::printf("playing:   %.1f s to the end:             %.2f %% of one core\n", playing.wall,
                 100 * playing.cpu / playing.wall);
     fs::remove_all(folder);

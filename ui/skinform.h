@@ -9,6 +9,7 @@
 #include "ui/skin_layout.h"
 #include "ui/sound_watch.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -221,6 +222,7 @@ private:
     void meters_changed();
     void watch_source_level();
     void show_meters();
+    void meter_frame();
     void show_meter(MeterPlace place, bool shown, const MeterReading& reading);
     void update_warning();
     std::string resting_hint() const;
@@ -293,6 +295,7 @@ private:
     SoundWatch watch_;
     std::map<MeterPlace, std::optional<MeterReading>> meters_shown_;
     std::unique_ptr<OneShotTimer> meter_frame_;
+    std::chrono::steady_clock::time_point last_feed_{}; // of the meter
     std::string watched_source_; // the level stream's source id; empty: none runs
     bool level_heard_ = false;   // the level stream sent a peak
     std::string warning_;        // the hint line's resting text instead of SaveFile

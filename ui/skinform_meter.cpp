@@ -15,7 +15,8 @@ void TskinForm::recorded(const Taudiorec& recording)
 {
     if (recording.data().empty())
         return;
-    meter_.feed(recording.data(), services_.timers.now());
+    last_feed_ = services_.timers.now();
+    meter_.feed(recording.data(), last_feed_);
     watch_.feed(recording.data(), recording.rate());
     update_warning();
     show_meters();
@@ -24,7 +25,8 @@ void TskinForm::recorded(const Taudiorec& recording)
 void TskinForm::level_heard(float peak)
 {
     level_heard_ = true;
-    meter_.feed_peak(peak, services_.timers.now());
+    last_feed_ = services_.timers.now();
+    meter_.feed_peak(peak, last_feed_);
     show_meters();
 }
 
@@ -67,18 +69,31 @@ void TskinForm::show_meters()
     const bool recording = taskstate == TaskState::Recording || taskstate == TaskState::Paused;
     show_meter(MeterPlace::Skin, recording, reading);
     show_meter(MeterPlace::Panel, layout_ == Layout::Mixer && (recording || level_heard_), reading);
-    // While a level falls, the meters are drawn again a frame later.
+    // While a level falls, the meters are drawn again a frame later; sound
+    // that comes more often than that draws them itself.
     const bool shown = meters_shown_[MeterPlace::Skin] || meters_shown_[MeterPlace::Panel];
     if (shown && meter_.moving(services_.timers.now()) && !meter_frame_->running())
-        meter_frame_->start(kMeterFrame, until_closed([this] { show_meters(); }));
+        meter_frame_->start(kMeterFrame, until_closed([this] { meter_frame(); }));
 }
 
-// A picture that did not change is not sent again.
+void TskinForm::meter_frame()
+{
+    if (services_.timers.now() - last_feed_ >= kMeterFrame)
+        show_meters();
+    else
+        meter_frame_->start(kMeterFrame, until_closed([this] { meter_frame(); }));
+}
+
+// A meter is drawn again only when its picture changes.
 void TskinForm::show_meter(MeterPlace place, bool shown, const MeterReading& reading)
 {
+    const MeterBox& box = meter_box(place);
+    const auto picture = [&box](const std::optional<MeterReading>& r) {
+        return r ? meter_picture(*r, box.width, box.height) : std::vector<MeterRect>{};
+    };
     const std::optional<MeterReading> wanted = shown ? std::optional(reading) : std::nullopt;
     auto [known, added] = meters_shown_.try_emplace(place, std::nullopt);
-    if (!added && known->second == wanted)
+    if (!added && known->second.has_value() == wanted.has_value() && picture(known->second) == picture(wanted))
         return;
     known->second = wanted;
     view_.show_meter(place, wanted);

@@ -67,7 +67,8 @@ TEST_F(WindowMeterTest, TheRecordingsLevelShowsInTheSkinAndTheUncoveredPanel)
     EXPECT_FALSE(view.meter(MeterPlace::Panel));
     form->handle(ControlId::hotlinkbutton9, ControlEvent::Click);
     ASSERT_TRUE(view.meter(MeterPlace::Panel));
-    EXPECT_EQ(*view.meter(MeterPlace::Panel), *view.meter(MeterPlace::Skin));
+    // Each is sent again only when its picture changes: within a pixel.
+    EXPECT_NEAR(view.meter(MeterPlace::Panel)->channels[0].level_db, skin_level(), 1.6);
     EXPECT_EQ(levels.source(), "") << "no level stream beside a recording";
 
     form->handle(ControlId::hotlinkbutton3, ControlEvent::Click); // pause
