@@ -296,10 +296,10 @@ private:
     std::map<MeterPlace, std::optional<MeterReading>> meters_shown_;
     std::unique_ptr<OneShotTimer> meter_frame_;
     std::chrono::steady_clock::time_point last_feed_{}; // of the meter
-    std::string watched_source_; // the level stream's source id; empty: none runs
-    bool level_heard_ = false;   // the level stream sent a peak
-    std::string warning_;        // the hint line's resting text instead of SaveFile
-    bool hint_shown_ = false;    // the pointer is over a control with a hint
+    std::string watched_source_;                        // the level stream's source id; empty: none runs
+    bool level_heard_ = false;                          // the level stream sent a peak
+    std::string warning_;                               // the hint line's resting text instead of SaveFile
+    bool hint_shown_ = false;                           // the pointer is over a control with a hint
 };
 
 } // namespace ornavox

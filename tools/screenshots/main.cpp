@@ -1,6 +1,7 @@
 // Writes pictures of the main window for a person to look at: the three
-// layouts, and every skin button in its normal, hover and pressed faces over
-// the background it stands on. Usage: ornavox_screenshots <output folder>.
+// layouts, the mixer layout while a tone is recorded (both level meters), and
+// every skin button in its normal, hover and pressed faces over the
+// background it stands on. Usage: ornavox_screenshots <output folder>.
 // The window is built over a copy of the program folder, so a Config.ini in
 // the real one changes nothing and nothing is written back, and over a sample
 // sound card, so the pictures are the same on every machine.
@@ -14,8 +15,8 @@
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
+#include "ui/dialogs.h"
 #include "ui/qt/hotlinkbutton.h"
-#include "ui/qt/qt_dialogs.h"
 #include "ui/qt/skin_window.h"
 
 #include <QApplication>
@@ -26,7 +27,10 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
+#include <numbers>
+#include <vector>
 
 namespace {
 
@@ -41,6 +45,30 @@ public:
     }
     bool shown = false;
 };
+
+// Every recording appends; no dialog comes up.
+class AlwaysAppend : public Dialogs {
+public:
+    Answer ask_yes_no(const std::string&, const std::string&) override { return Answer::Yes; }
+    std::optional<std::string> get_save_file_name(const SaveFileOptions&) override { return std::nullopt; }
+};
+
+// Half a second of a 440 Hz tone, louder on the left (-6 dB) than on the
+// right (-10 dB), in the pieces a sound server sends.
+void record_tone(FakeCaptureDevice& device)
+{
+    constexpr size_t kFrames = 441;
+    std::vector<int16_t> piece(2 * kFrames);
+    for (size_t done = 0; done < 22050; done += kFrames) {
+        for (size_t i = 0; i < kFrames; ++i) {
+            const double wave = std::sin(2 * std::numbers::pi * 440 * static_cast<double>(done + i) / 44100);
+            piece[2 * i] = static_cast<int16_t>(16384 * wave);
+            piece[2 * i + 1] = static_cast<int16_t>(10362 * wave);
+        }
+        device.fill(piece);
+        QCoreApplication::processEvents();
+    }
+}
 
 bool copy_program_folder(const QString& from, const QString& to)
 {
@@ -153,7 +181,7 @@ int main(int argc, char** argv)
     mixer_device.add_playback("Firefox: Radio stream", 65535, 0);
     mixer_device.add_playback("Music Player: Side A", 30000, 1);
     PrintedMessages messages;
-    QtDialogs dialogs(nullptr);
+    AlwaysAppend dialogs;
     QtShell shell;
     SoundDevices sound(device, mixer_device, player);
     QtUserLocale locale("HH:mm:ss");
@@ -172,5 +200,12 @@ int main(int argc, char** argv)
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_options.png")) && ok;
     form.form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(button_faces(form), output, QStringLiteral("button_faces.png")) && ok;
+
+    form.form().hotlinkbutton3Click(ControlId::hotlinkbutton3);
+    form.form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
+    record_tone(device);
+    ok = save(form.grab().toImage(), output, QStringLiteral("layout_recording.png")) && ok;
+    form.form().hotlinkbutton4Click(ControlId::hotlinkbutton4);
+    form.form().audiorec1->finish_closing();
     return ok && !messages.shown ? 0 : 1;
 }

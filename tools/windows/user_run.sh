@@ -7,7 +7,7 @@
 # layouts; a second start, which only brings the first window forward; the
 # monitor chosen as record source in the mixer panel; about 3 s
 # recorded with the record button (Yes to the append question) and the stop
-# button; played with the play button and heard on the sink; the quit button,
+# button, with a picture of the mixer layout's meters on the way; played with the play button and heard on the sink; the quit button,
 # and Config.ini written with CR LF lines. Leaves the pictures, the MP3 and
 # Config.ini under <build>/user-run.
 set -euo pipefail
@@ -73,7 +73,14 @@ question=$(timeout 20 xdotool search --sync --onlyvisible --name "MP3 File alrea
   fail "the append question did not come"
 timeout 10 xdotool windowfocus --sync "$question" key Return || fail "the append question took no answer"
 wait_for 15 recording || fail "recording did not start"
-sleep 3
+# The tone on both meters: the skin's and the mixer panel's.
+click 118 13
+wait_for 10 has_size 351x314 || fail "the mixer button did not uncover the mixer panel while recording"
+sleep 1
+shot recording
+click 118 13
+wait_for 10 has_size 351x124 || fail "the mixer button did not cover the mixer panel"
+sleep 1.5
 click 256 105
 wait_for 15 eval '! recording' || fail "recording did not stop"
 
@@ -96,4 +103,4 @@ read -r seconds hertz < <("$tools/mp3_probe" "$program/save.mp3") || fail "the r
 awk -v s="$seconds" -v h="$hertz" 'BEGIN { exit !(s >= 2.0 && s <= 5.0 && h >= 435 && h <= 445) }' ||
   fail "the recording is $seconds s at $hertz Hz, not about 3 s at 440 Hz"
 echo "Recorded under Wine: $out/save.mp3 ($seconds s decoded, pitch $hertz Hz; the tone is 440 Hz)"
-echo "Pictures: $out/compact.png, $out/mixer.png, $out/options.png"
+echo "Pictures: $out/compact.png, $out/mixer.png, $out/options.png, $out/recording.png"
