@@ -76,6 +76,8 @@ wait_for 15 recording || fail "recording did not start"
 # The tone on both meters: the skin's and the mixer panel's.
 click 118 13
 wait_for 10 has_size 351x314 || fail "the mixer button did not uncover the mixer panel while recording"
+# The pointer away from the button, so that no tooltip covers the display.
+xdotool mousemove --window "$window" 300 290
 sleep 1
 shot recording
 click 118 13
