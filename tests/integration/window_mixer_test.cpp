@@ -228,6 +228,25 @@ TEST_F(WindowMixer, TheWindowClosesCleanlyWithTheServerGone)
     EXPECT_NE(folder.read_config().find("source=2"), std::string::npos);
 }
 
+// Destroyed while it records, as when its owner goes without a close: the
+// recording is finished on the way, with the panels and meters still there.
+TEST_F(WindowMixer, AWindowDestroyedWhileRecordingFinishesItsFile)
+{
+    create();
+    click(form->find<Thotlinkbutton>(ControlId::hotlinkbutton9));
+    start_recording();
+    ASSERT_TRUE(wait_for([&] { return form->meter(MeterPlace::Skin) != nullptr; }));
+    QTest::qWait(500);
+    const std::string file = form->form().program.SaveFile;
+    // A new text asks the window for a layout, which the finishing recording's
+    // event loop hands over.
+    form->form().handle(ControlId::hotlinkbutton4, ControlEvent::PointerIn);
+    form.reset();
+    const DecodedMp3 decoded = decode_mp3_file(file);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_GT(decoded.frames(), 44100u / 4);
+}
+
 // A restart in which the sources stand elsewhere in the list: the stored name
 // records, wherever its place; a stored source that is gone records nothing
 // else, and its choice is kept for when it returns.
