@@ -191,9 +191,8 @@ PulseStreamPtr PulseCaptureDevice::connect_stream(pa_context* context, const std
     pa_buffer_attr attr;
     attr.maxlength = whole_frames(bytes_per_second * backlog_.count() / 1000, frame_bytes_);
     // What the server holds for us and has not sent yet is lost when our
-    // source leaves it: small fragments keep that short, and so the level
-    // meter's delay.
-    attr.fragsize = whole_frames(bytes_per_second / 50, frame_bytes_);
+    // source leaves it: small fragments keep that short.
+    attr.fragsize = whole_frames(bytes_per_second / 25, frame_bytes_);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
     // The stream stays where the user put it; pipewire-pulse maps this to
     // node.dont-reconnect.
