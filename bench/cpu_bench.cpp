@@ -124,7 +124,8 @@ public:
                 paint();
         }
     }
-    bool warned() const { return watch_.silent() || watch_.clipping(); }
+    // What the warnings say of the recorded sound; empty for nothing.
+    const char* warning() const { return watch_.silent() ? "silence" : watch_.clipping() ? "clipping" : ""; }
     size_t take_paints() { return std::exchange(paints_, 0); }
     // Its own processor time since the last call, in seconds.
     double take_cpu() { return std::exchange(cpu_, 0.0); }
@@ -200,8 +201,8 @@ int main()
     }
     const size_t recording_paints = meters.take_paints();
     const double recording_meter_cpu = meters.take_cpu();
-    if (meters.warned()) {
-        std::fprintf(stderr, "a steady tone was taken for silence or clipping\n");
+    if (*meters.warning()) {
+        std::fprintf(stderr, "a steady tone was taken for %s\n", meters.warning());
         return 1;
     }
 
