@@ -187,10 +187,12 @@ protected:
             GTEST_SKIP() << why;
     }
 
-    Backend backend;
-    CaptureDevice& device = backend.device;
+    // The listener and the buffers outlive the device, which may still fill
+    // what is queued until it is gone, as the recording keeps its own.
     CaptureEventLog log;
     BufferRing ring{4, 4 * 4410};
+    Backend backend;
+    CaptureDevice& device = backend.device;
     std::string error;
 
     void open_and_queue()
