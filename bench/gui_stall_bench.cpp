@@ -22,9 +22,9 @@
 #include "platform/pulse/pulse_session.h"
 #include "platform/sound_devices.h"
 #include "tests/support/pulse_server.h"
+#include "tests/ui/always_append_dialogs.h"
 #include "tests/ui/fake_skin_view.h"
 #include "tests/ui/program_folder.h"
-#include "ui/dialogs.h"
 #include "ui/skinform.h"
 
 #include <algorithm>
@@ -76,13 +76,6 @@ private:
     std::atomic<bool> stop_{false};
     double worst_ = 0; // GUI thread
     std::thread thread_;
-};
-
-// The user answers Yes to the append question and never picks a file.
-class AlwaysAppend : public Dialogs {
-public:
-    Answer ask_yes_no(const std::string&, const std::string&) override { return Answer::Yes; }
-    std::optional<std::string> get_save_file_name(const SaveFileOptions&) override { return std::nullopt; }
 };
 
 // Notes when the window was hidden.

@@ -19,8 +19,8 @@
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
 #include "tests/support/pulse_server.h"
+#include "tests/ui/always_append_dialogs.h"
 #include "tests/ui/program_folder.h"
-#include "ui/dialogs.h"
 #include "ui/qt/level_meter_widget.h"
 #include "ui/qt/skin_window.h"
 
@@ -118,12 +118,6 @@ private:
     std::atomic<bool> written_{false};
     std::atomic<Clock::rep> written_at_{0};
     std::thread thread_;
-};
-
-class AlwaysAppend : public Dialogs {
-public:
-    Answer ask_yes_no(const std::string&, const std::string&) override { return Answer::Yes; }
-    std::optional<std::string> get_save_file_name(const SaveFileOptions&) override { return std::nullopt; }
 };
 
 // Notes the first paint of the meter that shows the click.

@@ -15,7 +15,7 @@
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_user_locale.h"
 #include "platform/sound_devices.h"
-#include "ui/dialogs.h"
+#include "tests/ui/always_append_dialogs.h"
 #include "ui/qt/hotlinkbutton.h"
 #include "ui/qt/skin_window.h"
 
@@ -44,13 +44,6 @@ public:
         shown = true;
     }
     bool shown = false;
-};
-
-// Every recording appends; no dialog comes up.
-class AlwaysAppend : public Dialogs {
-public:
-    Answer ask_yes_no(const std::string&, const std::string&) override { return Answer::Yes; }
-    std::optional<std::string> get_save_file_name(const SaveFileOptions&) override { return std::nullopt; }
 };
 
 // Half a second of a 440 Hz tone, louder on the left (-6 dB) than on the
