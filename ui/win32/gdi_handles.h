@@ -4,10 +4,17 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 
 namespace ornavox::win32 {
+
+// A description's colour, 0xRRGGBB, as GDI takes it.
+inline COLORREF colour_ref(uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 // GDI objects, image lists and icons, each freed with its own call.
 struct GdiObjectDeleter {

@@ -9,11 +9,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"OrnavoxLevelMeter";
 
-COLORREF native(uint32_t rgb)
-{
-    return RGB((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
-}
-
 } // namespace
 
 LevelMeterWindow::LevelMeterWindow(HWND parent, const RECT& place)
@@ -70,7 +65,7 @@ void LevelMeterWindow::paint()
 void LevelMeterWindow::draw(HDC dc, int width, int height) const
 {
     for (const MeterRect& r : meter_picture(reading_, width, height)) {
-        const win32::Brush brush(CreateSolidBrush(native(r.colour)));
+        const win32::Brush brush(CreateSolidBrush(win32::colour_ref(r.colour)));
         const RECT area{r.left, r.top, r.left + r.width, r.top + r.height};
         FillRect(dc, &area, brush.get());
     }

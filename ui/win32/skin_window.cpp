@@ -13,11 +13,6 @@ constexpr wchar_t kClassName[] = L"OrnavoxSkinWindow";
 // Start-up goes on once the first frame is on the screen.
 constexpr UINT kFinishStart = WM_APP + 10;
 
-COLORREF native_colour(uint32_t rgb)
-{
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 } // namespace
 
 int skin_window_hit_test(POINT client)
@@ -68,7 +63,7 @@ void Win32SkinWindow::build_skin(const SkinFormServices& services)
                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, win32::utf16(face.family).c_str()));
     }
-    panel_brush_.reset(CreateSolidBrush(native_colour(kPanelColour)));
+    panel_brush_.reset(CreateSolidBrush(win32::colour_ref(kPanelColour)));
 
     window_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, win32::utf16(control_name(ControlId::skinForm)).c_str(),
                               WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, kStartLeft, kStartTop,
@@ -202,7 +197,7 @@ void Win32SkinWindow::paint()
         PaintedLabel& label = labels_.at(l->id);
         const std::wstring text = win32::utf16(label.text);
         const win32::Selection written_in(dc, font_of(l->font));
-        SetTextColor(dc, native_colour(l->colour));
+        SetTextColor(dc, win32::colour_ref(l->colour));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label.rect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
     }
     EndPaint(window_, &ps);
@@ -288,7 +283,7 @@ LRESULT Win32SkinWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        SetBkColor(reinterpret_cast<HDC>(wparam), native_colour(kPanelColour));
+        SetBkColor(reinterpret_cast<HDC>(wparam), win32::colour_ref(kPanelColour));
         return reinterpret_cast<LRESULT>(panel_brush_.get());
     case WM_CLOSE:
         form_->close();
