@@ -4,7 +4,7 @@
 ORNAVOX_BUILD_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
-  libpulse-dev libmp3lame-dev libmpg123-dev libxcb1-dev libxcb-keysyms1-dev
+  libpulse-dev libmp3lame-dev libmpg123-dev libxcb1-dev libxcb-keysyms1-dev libspeexdsp-dev
   fonts-liberation fonts-dejavu-core fontconfig libfontconfig-dev
   pulseaudio-utils
 )

@@ -1,10 +1,10 @@
 // The sound server backend as a module: the program opens it on the GUI
 // thread when the window first asks for a device, once the first frame is on
 // the screen, so that mapping the client libraries does not hold that back.
-#include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_level_monitor.h"
 #include "platform/pulse/pulse_media_player.h"
 #include "platform/pulse/pulse_mixer_device.h"
+#include "platform/pulse/pulse_record_device.h"
 #include "platform/pulse/pulse_session.h"
 #include "platform/sound_backend.h"
 
@@ -27,7 +27,7 @@ public:
 
 private:
     PulseSession session_; // outlives the devices
-    PulseCaptureDevice capture_;
+    PulseRecordDevice capture_;
     PulseMixerDevice mixer_;
     PulseMediaPlayer player_;
     PulseLevelMonitor levels_;

@@ -1,5 +1,7 @@
 #include "platform/pulse/pulse_capture_device.h"
 
+#include "platform/record_source_id.h"
+
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/sample.h>
@@ -31,10 +33,11 @@ uint32_t whole_frames(uint64_t bytes, uint32_t frame_bytes)
 
 } // namespace
 
-PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher, std::chrono::milliseconds backlog)
-    : session_(session), dispatcher_(dispatcher), backlog_(backlog)
+PulseCaptureDevice::PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher, std::chrono::milliseconds backlog,
+                                       Part part)
+    : session_(session), dispatcher_(dispatcher), backlog_(backlog), part_(part)
 {
-    listening_ = session_.listen(*this, PA_SUBSCRIPTION_MASK_SOURCE);
+    listening_ = session_.listen(*this, PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER);
 }
 
 PulseCaptureDevice::~PulseCaptureDevice()
@@ -98,7 +101,16 @@ bool PulseCaptureDevice::open(const WaveFormat& format, CaptureListener& listene
 // instead of failing it. Under the lock.
 void PulseCaptureDevice::ask_for_stream(pa_context* context)
 {
-    const std::string& source = session_.record_source();
+    if (following()) {
+        find_default_monitor(context, [this] {
+            if (default_monitor_.empty())
+                fail("there is no sound output whose sound could be recorded");
+            else
+                connect_wanted(session_.context(), default_monitor_);
+        });
+        return;
+    }
+    const std::string source = chosen_source();
     if (source.empty()) {
         connect_wanted(context, source);
         return;
@@ -137,9 +149,9 @@ void PulseCaptureDevice::source_looked_up(pa_context* context, const pa_source_i
     }
     if (eol == 0 || self.failed_)
         return;
-    const std::string& source = self.session_.record_source();
+    const std::string source = self.chosen_source();
     if (!self.source_found_) {
-        const std::string& known = self.session_.record_source_description();
+        const std::string known = self.chosen_description();
         self.fail("the record source \"" + (known.empty() ? source : known)
                   + "\" is no longer there; choose another one in the mixer panel");
         return;
@@ -162,10 +174,13 @@ void PulseCaptureDevice::stream_ready(pa_stream* stream)
 {
     const char* name = pa_stream_get_device_name(stream);
     source_name_ = name ? name : "";
-    session_.set_record_stream({pa_stream_get_index(stream), source_name_});
+    if (part_ == Part::Chosen)
+        session_.set_record_stream({pa_stream_get_index(stream), source_name_});
     if (!answer_limit_)
         return;
     answer_limit_.reset();
+    if (following())
+        source_description_ = kWhatYouHear;
     if (source_description_.empty())
         described_.reset(pa_context_get_source_info_by_name(pa_stream_get_context(stream), source_name_.c_str(),
                                                             source_described, this));
@@ -367,7 +382,8 @@ void PulseCaptureDevice::stream_moved(pa_stream* stream, void* device)
         return;
     const char* name = pa_stream_get_device_name(stream);
     const std::string now_on = name ? name : "";
-    self.session_.set_record_stream({pa_stream_get_index(stream), now_on});
+    if (self.part_ == Part::Chosen)
+        self.session_.set_record_stream({pa_stream_get_index(stream), now_on});
     self.moving_ = true;
     // libpulse handles the server's messages in order: everything unread now
     // came from where the stream was before this move.
@@ -407,7 +423,7 @@ void PulseCaptureDevice::source_checked(pa_context* context, const pa_source_inf
     if (eol == 0)
         return;
     if (!self.source_found_)
-        self.fail_once_delivered(self.source_gone_text(self.wanted_source()));
+        self.fail_or_follow(self.source_gone_text(self.wanted_source()));
     else if (!PA_STREAM_IS_GOOD(pa_stream_get_state(self.stream_.get())))
         self.fail(std::string("the sound server ended the recording (") + pa_strerror(pa_context_errno(context)) + ")");
     else if (self.away_)
@@ -430,14 +446,21 @@ void PulseCaptureDevice::moved_back(pa_context*, int success, void* device)
 
 // Server events, on the GUI thread. A source left the server: if it was
 // ours, the check fails the device, whatever the server did with the stream.
+// The server's defaults changed: what you hear may be elsewhere now.
 void PulseCaptureDevice::server_event(pa_subscription_event_type_t facility, pa_subscription_event_type_t type,
                                       uint32_t)
 {
-    if (!open_ || facility != PA_SUBSCRIPTION_EVENT_SOURCE || type != PA_SUBSCRIPTION_EVENT_REMOVE)
+    const bool source_gone = facility == PA_SUBSCRIPTION_EVENT_SOURCE && type == PA_SUBSCRIPTION_EVENT_REMOVE;
+    const bool defaults = facility == PA_SUBSCRIPTION_EVENT_SERVER && following();
+    if (!open_ || (!source_gone && !defaults))
         return;
     auto lock = session_.lock();
-    if (stream_ && !failed_ && !pending_failure_)
+    if (!stream_ || failed_ || pending_failure_)
+        return;
+    if (source_gone)
         check_source();
+    else
+        follow_default();
 }
 
 void PulseCaptureDevice::record_source_changed()
@@ -445,8 +468,64 @@ void PulseCaptureDevice::record_source_changed()
     if (!open_)
         return;
     auto lock = session_.lock();
-    if (stream_ && wanted_source() != source_name_)
+    if (stream_ && following())
+        follow_default();
+    else if (stream_ && wanted_source() != source_name_)
         reconnect();
+}
+
+// Under the lock.
+void PulseCaptureDevice::find_default_monitor(pa_context* context, std::function<void()> then)
+{
+    found_default_ = std::move(then);
+    default_found_ = false;
+    // Both servers resolve the special name to the default sink's monitor.
+    default_lookup_.reset(pa_context_get_source_info_by_name(context, "@DEFAULT_MONITOR@", default_monitor_read, this));
+    if (!default_lookup_)
+        fail(open_failure_text(kWhatYouHear, pa_context_errno(context)));
+}
+
+void PulseCaptureDevice::default_monitor_read(pa_context*, const pa_source_info* info, int eol, void* device)
+{
+    auto& self = *static_cast<PulseCaptureDevice*>(device);
+    if (info && info->name) {
+        self.default_found_ = true;
+        self.default_monitor_ = info->name;
+    }
+    if (eol == 0 || self.failed_)
+        return;
+    if (!self.default_found_)
+        self.default_monitor_.clear();
+    if (auto then = std::exchange(self.found_default_, nullptr))
+        then();
+}
+
+// A new stream on the default sink's monitor once it is another. Under the
+// lock.
+void PulseCaptureDevice::follow_default()
+{
+    if (pa_context* context = session_.context())
+        find_default_monitor(context, [this] {
+            if (!default_monitor_.empty() && default_monitor_ != source_name_)
+                reconnect();
+        });
+}
+
+// A followed source that went is followed to the new default, if there is
+// one. Under the lock.
+void PulseCaptureDevice::fail_or_follow(const std::string& reason)
+{
+    pa_context* context = session_.context();
+    if (!following() || !context) {
+        fail_once_delivered(reason);
+        return;
+    }
+    find_default_monitor(context, [this, reason] {
+        if (!default_monitor_.empty() && default_monitor_ != source_name_)
+            reconnect();
+        else
+            fail_once_delivered(reason);
+    });
 }
 
 // A stream fails with its context; one not made yet has nothing to fail.
@@ -481,7 +560,7 @@ void PulseCaptureDevice::reconnect()
     move_back_.reset();
     stream_ = std::move(stream);
     source_name_ = wanted_source();
-    source_description_ = session_.record_source_description();
+    source_description_ = chosen_description();
     plan_.clear();
     away_ = false;
     moving_ = false;
@@ -497,7 +576,29 @@ void PulseCaptureDevice::source_described(pa_context*, const pa_source_info* inf
 
 std::string PulseCaptureDevice::wanted_source() const
 {
-    return session_.record_source().empty() ? source_name_ : session_.record_source();
+    if (following())
+        return default_monitor_.empty() ? source_name_ : default_monitor_;
+    const std::string chosen = chosen_source();
+    return chosen.empty() ? source_name_ : chosen;
+}
+
+std::string PulseCaptureDevice::chosen_source() const
+{
+    if (part_ == Part::OtherSide)
+        return kWhatYouHear;
+    return call_voice(session_.record_source()).value_or(session_.record_source());
+}
+
+std::string PulseCaptureDevice::chosen_description() const
+{
+    if (following())
+        return kWhatYouHear;
+    return call_voice(session_.record_source_description()).value_or(session_.record_source_description());
+}
+
+bool PulseCaptureDevice::following() const
+{
+    return chosen_source() == kWhatYouHear;
 }
 
 std::string PulseCaptureDevice::source_gone_text(const std::string& name) const
@@ -695,9 +796,13 @@ void PulseCaptureDevice::release_stream()
     described_.reset();
     source_check_.reset();
     move_back_.reset();
+    default_lookup_.reset();
+    found_default_ = nullptr;
+    default_monitor_.clear();
     buffers_added_.reset();
     stream_.reset();
-    session_.set_record_stream({});
+    if (part_ == Part::Chosen)
+        session_.set_record_stream({});
     staging_.clear();
     staging_read_ = 0;
     unread_when_idle_ = 0;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,12 +49,20 @@ namespace ornavox {
 // stream there. A server that moves the stream all the same gets it moved
 // back; what arrives from elsewhere meanwhile is never delivered.
 //
+// "What you hear" is the monitor of the server's default sink, followed: when
+// the default sink changes, or goes and another becomes the default, a new
+// stream opens on the new one's monitor, as for a new choice.
+//
 // The device fails, once, when its stream fails or the chosen source leaves
 // the server, whatever the server then does with the stream: it kills it,
 // moves it, or leaves it unlinked. What the chosen source sent before is
 // delivered first.
 class PulseCaptureDevice : public CaptureDevice, private PulseSessionListener {
 public:
+    // Which part of the chosen source the device records: the source, of a
+    // call its voice; or what you hear, as the other side of a call.
+    enum class Part { Chosen, OtherSide };
+
     static constexpr std::chrono::milliseconds kDefaultBacklog{20000};
     static constexpr std::chrono::milliseconds kAnswerLimit{5000};
     static constexpr std::chrono::milliseconds kResetLimit{1000};
@@ -63,7 +72,7 @@ public:
     static constexpr std::chrono::milliseconds kConnectWait{40};
 
     PulseCaptureDevice(PulseSession& session, Dispatcher& dispatcher,
-                       std::chrono::milliseconds backlog = kDefaultBacklog);
+                       std::chrono::milliseconds backlog = kDefaultBacklog, Part part = Part::Chosen);
     ~PulseCaptureDevice() override;
     PulseCaptureDevice(const PulseCaptureDevice&) = delete;
     PulseCaptureDevice& operator=(const PulseCaptureDevice&) = delete;
@@ -100,6 +109,7 @@ private:
     static void corked_for_reset(pa_stream* stream, int success, void* device);
     static void buffers_added(pa_mainloop_api* api, pa_defer_event* event, void* device);
     static void moved_back(pa_context* context, int success, void* device);
+    static void default_monitor_read(pa_context* context, const pa_source_info* info, int eol, void* device);
 
     // Under the mainloop lock.
     PulseStreamPtr connect_stream(pa_context* context, const std::string& source, bool corked, int& error);
@@ -117,6 +127,16 @@ private:
     void fail(const std::string& reason);
     void fail_once_delivered(const std::string& reason);
     std::string wanted_source() const;
+    // What this device records of the session's choice: a source's name,
+    // kWhatYouHear, or empty for the server's default.
+    std::string chosen_source() const;
+    std::string chosen_description() const;
+    bool following() const;
+    // Finds the default sink's monitor; `then` runs under the lock once
+    // default_monitor_ holds its name, empty when the server has no sink.
+    void find_default_monitor(pa_context* context, std::function<void()> then);
+    void follow_default();
+    void fail_or_follow(const std::string& reason);
     std::string source_gone_text(const std::string& name) const;
     void take_nothing_after_unread();
     size_t unread_bytes() const;
@@ -129,6 +149,7 @@ private:
     PulseSession& session_;
     Dispatcher& dispatcher_;
     const std::chrono::milliseconds backlog_;
+    const Part part_;
     PostedGuard<CaptureListener> listener_; // cleared when the device goes
 
     PulseSession::Listening listening_;
@@ -177,6 +198,10 @@ private:
     std::unique_ptr<PulseTimer> reset_limit_;  // while the reset waits for it
     PulseOperationPtr source_check_;
     PulseOperationPtr move_back_;
+    PulseOperationPtr default_lookup_;
+    std::string default_monitor_; // following: the monitor last found default
+    bool default_found_ = false;
+    std::function<void()> found_default_;
     bool awaiting_session_ = false; // open() came while the session was connecting
     bool source_found_ = false;
     bool failed_ = false;

@@ -1,5 +1,7 @@
 #include "platform/pulse/pulse_level_monitor.h"
 
+#include "platform/record_source_id.h"
+
 #include <pulse/error.h>
 
 #include <algorithm>
@@ -24,9 +26,11 @@ PulseLevelMonitor::~PulseLevelMonitor()
     close_stream();
 }
 
+// Of a call the voice is watched; what you hear is the default sink's monitor
+// when the stream opens, and the panel watches anew when the default changes.
 void PulseLevelMonitor::watch(const std::string& source_id, std::function<void(float)> heard)
 {
-    source_ = source_id;
+    source_ = source_id == kWhatYouHear ? "@DEFAULT_MONITOR@" : call_voice(source_id).value_or(source_id);
     heard_ = std::move(heard);
     open_stream();
 }

@@ -1,6 +1,7 @@
 #include "platform/pulse/pulse_mixer_device.h"
 
 #include "base/list_name.h"
+#include "platform/record_source_id.h"
 
 #include <pulse/proplist.h>
 
@@ -80,9 +81,15 @@ bool PulseMixerDevice::open(uint32_t, MixerListener& listener)
     }
     waiting_ = false;
     open_ = true;
-    mux_sources_.clear();
+    mux_entries_.clear();
     for (const auto& [index, source] : model_.sources)
-        mux_sources_.push_back(index);
+        mux_entries_.push_back({Kind::Source, index});
+    if (default_monitor()) {
+        mux_entries_.push_back({Kind::WhatYouHear, 0});
+        for (const auto& [index, source] : model_.sources)
+            if (source.monitor_of_sink == PA_INVALID_INDEX)
+                mux_entries_.push_back({Kind::Call, index});
+    }
     // The server's default at the first open counts as chosen, so that one
     // item is always selected and a later change of the default moves
     // nothing. A choice made before is kept, also when its source is gone.
@@ -457,6 +464,9 @@ void PulseMixerDevice::removed(Kind kind, uint32_t index)
             lines_changed();
         break;
     }
+    case Kind::WhatYouHear:
+    case Kind::Call: // items, not server objects
+        break;
     }
 }
 
@@ -467,6 +477,9 @@ PulseMixerDevice::Ids& PulseMixerDevice::ids(Kind kind, uint32_t index)
     Ids& id = ids_[{kind, index}];
     if (id.line == 0) {
         id.line = next_id_++;
+        // Their level is their source's own.
+        if (kind == Kind::WhatYouHear || kind == Kind::Call)
+            return id;
         id.volume = next_id_++;
         controls_[id.volume] = {kind, index, false};
         if (kind != Kind::Source) {
@@ -491,13 +504,49 @@ const PulseMixerDevice::Sink* PulseMixerDevice::default_sink() const
     return nullptr;
 }
 
+const PulseMixerDevice::Source* PulseMixerDevice::default_monitor() const
+{
+    const Sink* speakers = default_sink();
+    for (const auto& [index, source] : model_.sources)
+        if (speakers && source.monitor_of_sink == speakers->index)
+            return &source;
+    return nullptr;
+}
+
+const PulseMixerDevice::Source* PulseMixerDevice::level_source(const MuxEntry& entry) const
+{
+    if (entry.kind == Kind::WhatYouHear)
+        return default_monitor();
+    const auto found = model_.sources.find(entry.source);
+    return found == model_.sources.end() ? nullptr : &found->second;
+}
+
+std::string PulseMixerDevice::entry_id(const MuxEntry& entry) const
+{
+    if (entry.kind == Kind::WhatYouHear)
+        return kWhatYouHear;
+    const auto found = model_.sources.find(entry.source);
+    if (found == model_.sources.end())
+        return "";
+    return entry.kind == Kind::Call ? call_source_id(found->second.name) : found->second.name;
+}
+
+std::string PulseMixerDevice::entry_description(const MuxEntry& entry) const
+{
+    if (entry.kind == Kind::WhatYouHear)
+        return kWhatYouHear;
+    const auto found = model_.sources.find(entry.source);
+    if (found == model_.sources.end())
+        return "";
+    return found->second.description + (entry.kind == Kind::Call ? kCallSuffix : "");
+}
+
+// A monitor is one output's sound; "What you hear" is the mix of what is
+// played.
 uint32_t PulseMixerDevice::component_type(const Source& source) const
 {
-    if (source.monitor_of_sink != PA_INVALID_INDEX) {
-        const Sink* speakers = default_sink();
-        return speakers && speakers->index == source.monitor_of_sink ? MIXERLINE_COMPONENTTYPE_SRC_ANALOG
-                                                                     : MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
-    }
+    if (source.monitor_of_sink != PA_INVALID_INDEX)
+        return MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
     const std::string& form = source.form_factor;
     if (source.port_type == PA_DEVICE_PORT_TYPE_MIC || source.port_type == PA_DEVICE_PORT_TYPE_HEADSET
         || form == "microphone" || form == "webcam" || form == "headset" || form == "handset")
@@ -516,7 +565,7 @@ bool PulseMixerDevice::line_by_component_type(uint32_t component_type, MixerLine
                          kRecordDestination,
                          component_type,
                          MIXERLINE_TARGETTYPE_WAVEIN,
-                         static_cast<uint32_t>(mux_sources_.size()),
+                         static_cast<uint32_t>(mux_entries_.size()),
                          1,
                          "Recording"};
         return true;
@@ -537,7 +586,22 @@ bool PulseMixerDevice::line_by_component_type(uint32_t component_type, MixerLine
 bool PulseMixerDevice::line_by_id(uint32_t line_id, MixerLine& line)
 {
     for (const auto& [key, id] : ids_) {
-        if (id.line != line_id || key.first != Kind::Source)
+        if (id.line != line_id)
+            continue;
+        if (key.first == Kind::WhatYouHear || key.first == Kind::Call) {
+            const MuxEntry entry{key.first, key.second};
+            const Source* source = level_source(entry);
+            const bool heard = key.first == Kind::WhatYouHear;
+            line = MixerLine{line_id,
+                             kRecordDestination,
+                             heard ? MIXERLINE_COMPONENTTYPE_SRC_ANALOG : MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE,
+                             MIXERLINE_TARGETTYPE_UNDEFINED,
+                             0,
+                             source ? 1u : 0u,
+                             entry_description(entry)};
+            return source != nullptr || heard;
+        }
+        if (key.first != Kind::Source)
             continue;
         const auto source = model_.sources.find(key.second);
         if (source == model_.sources.end())
@@ -574,12 +638,20 @@ bool PulseMixerDevice::control_by_type(uint32_t line_id, MixerControlType type, 
     if (line_id == kRecordLineId) {
         if (type != MixerControlType::Mux)
             return false;
-        control = MixerControl{kMuxId, static_cast<uint32_t>(mux_sources_.size())};
+        control = MixerControl{kMuxId, static_cast<uint32_t>(mux_entries_.size())};
         return true;
     }
     for (const auto& [key, id] : ids_) {
         if (id.line != line_id)
             continue;
+        // Their level is their source's own control.
+        if (key.first == Kind::WhatYouHear || key.first == Kind::Call) {
+            const Source* source = level_source({key.first, key.second});
+            if (type != MixerControlType::Volume || !source)
+                return false;
+            control = MixerControl{ids(Kind::Source, source->index).volume, 0};
+            return true;
+        }
         if (type == MixerControlType::Mux || (type == MixerControlType::Mute && id.mute == 0))
             return false;
         if (type == MixerControlType::Volume && key.first == Kind::SinkInput) {
@@ -598,14 +670,19 @@ bool PulseMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items
     if (!open_ || control_id != kMuxId)
         return false;
     items.clear();
-    for (uint32_t index : mux_sources_) {
-        const auto source = model_.sources.find(index);
-        if (source == model_.sources.end()) {
+    for (const MuxEntry& entry : mux_entries_) {
+        const auto source = model_.sources.find(entry.source);
+        if (entry.kind == Kind::WhatYouHear)
+            items.push_back(MuxItem{ids(entry.kind, 0).line, MIXERLINE_COMPONENTTYPE_SRC_ANALOG, kWhatYouHear,
+                                    kWhatYouHear});
+        else if (source == model_.sources.end())
             items.push_back(MuxItem{});
-            continue;
-        }
-        items.push_back(MuxItem{ids(Kind::Source, index).line, component_type(source->second),
-                                list_name(source->second.description), source->second.name});
+        else if (entry.kind == Kind::Call)
+            items.push_back(MuxItem{ids(entry.kind, entry.source).line, MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE,
+                                    call_source_name(source->second.description), entry_id(entry)});
+        else
+            items.push_back(MuxItem{ids(Kind::Source, entry.source).line, component_type(source->second),
+                                    list_name(source->second.description), source->second.name});
     }
     return true;
 }
@@ -616,35 +693,33 @@ bool PulseMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>& va
         return false;
     // The user's choice, never where our stream happens to be.
     const std::string& on = session_.record_source();
-    values.assign(mux_sources_.size(), 0);
-    for (size_t i = 0; i < mux_sources_.size(); ++i) {
-        const auto source = model_.sources.find(mux_sources_[i]);
-        values[i] = source != model_.sources.end() && source->second.name == on ? 1 : 0;
+    values.assign(mux_entries_.size(), 0);
+    for (size_t i = 0; i < mux_entries_.size(); ++i) {
+        const std::string id = entry_id(mux_entries_[i]);
+        values[i] = !id.empty() && id == on ? 1 : 0;
     }
     return true;
 }
 
 std::string PulseMixerDevice::mux_source_name(uint32_t item) const
 {
-    if (item >= mux_sources_.size())
-        return "";
-    const auto source = model_.sources.find(mux_sources_[item]);
-    return source == model_.sources.end() ? "" : source->second.name;
+    return item < mux_entries_.size() ? entry_id(mux_entries_[item]) : "";
 }
 
 // Chooses the source of our own record stream; a recording under way goes
 // on from there. The server's default stays as it is.
 bool PulseMixerDevice::set_mux_values(uint32_t control_id, const std::vector<uint32_t>& values)
 {
-    if (!open_ || control_id != kMuxId || values.size() != mux_sources_.size())
+    if (!open_ || control_id != kMuxId || values.size() != mux_entries_.size())
         return false;
     const auto selected = std::find_if(values.begin(), values.end(), [](uint32_t v) { return v != 0; });
     if (selected == values.end())
         return false;
-    const auto source = model_.sources.find(mux_sources_[selected - values.begin()]);
-    if (source == model_.sources.end())
+    const MuxEntry& entry = mux_entries_[selected - values.begin()];
+    const std::string id = entry_id(entry);
+    if (id.empty())
         return false;
-    session_.set_record_source(source->second.name, source->second.description);
+    session_.set_record_source(id, entry_description(entry));
     return true;
 }
 
@@ -669,6 +744,9 @@ PulseMixerDevice::Levels PulseMixerDevice::levels(Kind kind, uint32_t index) con
     case Kind::SinkInput:
         if (const auto found = model_.inputs.find(index); found != model_.inputs.end())
             return {&found->second.volume, &found->second.mute};
+        break;
+    case Kind::WhatYouHear:
+    case Kind::Call: // their level is their source's control
         break;
     }
     return {};
@@ -729,6 +807,8 @@ bool PulseMixerDevice::set_value(uint32_t control_id, uint32_t value)
     case Kind::SinkInput:
         operation = mute ? pa_context_set_sink_input_mute(context, index, value != 0, nullptr, nullptr)
                          : pa_context_set_sink_input_volume(context, index, &volume, nullptr, nullptr);
+        break;    case Kind::WhatYouHear:
+    case Kind::Call:
         break;
     }
     if (!operation)

@@ -17,11 +17,16 @@ namespace ornavox {
 
 // The sound server seen as the mixer of one sound card:
 // - the recording destination's MUX lists every source, monitors included,
-//   in index order; selecting an item chooses the source of our own record
-//   stream (the session's record source), never the server's default. The
-//   selected item is that choice, by the source's name: where our stream is
-//   now, or which source is the default, never changes it. A chosen source
-//   that left the server leaves no item selected;
+//   in index order; then, while there is a default sink, "What you hear"
+//   (its monitor, whichever sink is the default: the mix of what is played,
+//   which auto-detection prefers) and a call item for each source that is
+//   not a monitor, typed as a telephone so that no line kind picks it. The
+//   level of "What you hear" is the default monitor's, a call's its voice's.
+//   Selecting an item chooses the source of our own record stream (the
+//   session's record source), never the server's default. The selected item
+//   is that choice, by its id: where our stream is now, or which source is
+//   the default, never changes it. A chosen source that left the server
+//   leaves no item selected;
 // - the speakers destination is the default sink, and its source lines are
 //   the playback streams on it when open() ran.
 // Line and control ids are ours, unique for the run.
@@ -64,7 +69,7 @@ public:
     std::string mux_source_name(uint32_t item) const;
 
 private:
-    enum class Kind { Source, Sink, SinkInput };
+    enum class Kind { Source, Sink, SinkInput, WhatYouHear, Call };
 
     struct Source {
         uint32_t index = PA_INVALID_INDEX;
@@ -99,6 +104,11 @@ private:
     struct Levels {
         const pa_cvolume* volume = nullptr;
         const bool* mute = nullptr;
+    };
+    // An item of the MUX: a source, "What you hear", or the call of a source.
+    struct MuxEntry {
+        Kind kind;
+        uint32_t source;
     };
     struct ControlRef {
         Kind kind;
@@ -155,6 +165,12 @@ private:
     Levels levels(Kind kind, uint32_t index) const;
     uint32_t component_type(const Source& source) const;
     const Sink* default_sink() const;
+    const Source* default_monitor() const;
+    // The source whose level an item's line has; nullptr when it is gone.
+    const Source* level_source(const MuxEntry& entry) const;
+    // The item's id, as the session keeps the choice, and its description.
+    std::string entry_id(const MuxEntry& entry) const;
+    std::string entry_description(const MuxEntry& entry) const;
     std::string input_name(const SinkInput& input) const;
     void track(pa_operation* operation);
 
@@ -170,7 +186,7 @@ private:
     uint64_t readings_ = 0;    // number of the last reading started
     std::vector<std::pair<Kind, uint32_t>> removed_while_reading_;
     Model model_;
-    std::vector<uint32_t> mux_sources_;    // source index of each MUX item, as open() found them
+    std::vector<MuxEntry> mux_entries_;    // each MUX item, as open() found them
     std::vector<uint32_t> speaker_inputs_; // sink-input index of each speakers source line
     std::map<std::pair<Kind, uint32_t>, Ids> ids_;
     std::map<uint32_t, ControlRef> controls_;

@@ -2,6 +2,7 @@
 // use, and the platform's device on a private sound server: PulseAudio's on
 // Linux, waveIn and the output's loopback under Wine
 // (tools/windows/with_sound_server.sh starts the server there).
+#include "platform/call_capture_device.h"
 #include "platform/fake/fake_capture_device.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "tests/support/capture_events.h"
@@ -14,7 +15,9 @@
 #include "tests/support/wine_sound.h"
 #else
 #include "platform/pulse/pulse_capture_device.h"
+#include "platform/pulse/pulse_record_device.h"
 #include "platform/pulse/pulse_session.h"
+#include "platform/record_source_id.h"
 #include "tests/support/pulse_server.h"
 #endif
 
@@ -58,6 +61,43 @@ public:
     void make_next_open_fail() { device.fail_next_open("no such device"); }
     static constexpr const char* kCannotBreak = nullptr;
     static const char* unavailable() { return nullptr; }
+};
+
+// A call over two fakes: a 440 Hz voice and a 660 Hz other side.
+class FakeCallBackend {
+public:
+    QueueDispatcher dispatcher;
+    FakeCaptureDevice voice{dispatcher};
+    FakeCaptureDevice other{dispatcher};
+    CallCaptureDevice device{voice, other};
+
+    FakeCallBackend()
+    {
+        voice.set_backlog(20 * 4 * 44100);
+        other.set_backlog(20 * 4 * 44100);
+    }
+    bool capture_until(const std::function<bool()>& done)
+    {
+        for (int step = 0; step < 10000 && !done(); ++step) {
+            capture(441);
+            dispatcher.run_pending();
+        }
+        return done();
+    }
+    void let_time_pass() { capture(4410); }
+    void hold_the_gui_thread() { capture(44100); }
+    static constexpr bool kHoldsBacklog = true;
+    void break_device() { other.fail("the sound server went away (test)"); }
+    void make_next_open_fail() { voice.fail_next_open("no such device"); }
+    static constexpr const char* kCannotBreak = nullptr;
+    static const char* unavailable() { return nullptr; }
+
+private:
+    void capture(size_t frames)
+    {
+        other.fill_sine(frames, 660);
+        voice.fill_sine(frames, 440);
+    }
 };
 
 #ifdef _WIN32
@@ -176,6 +216,15 @@ public:
     static constexpr const char* kCannotBreak = nullptr;
     static const char* unavailable() { return nullptr; }
 };
+
+// The backend's device recording a call: the tone source and what the null
+// sink plays.
+class PulseCallBackend : public PulseBackend {
+public:
+    PulseCallBackend() { session.set_record_source(call_source_id(PulseServer::kSineSource)); }
+    PulseRecordDevice device{session, dispatcher};
+    void make_next_open_fail() { session.set_record_source(call_source_id("no_such_source")); }
+};
 #endif
 
 template <class Backend>
@@ -223,18 +272,21 @@ protected:
 };
 
 #ifdef _WIN32
-using Backends = ::testing::Types<FakeBackend, WaveInBackend, LoopbackBackend, FakeOutputLoopbackBackend>;
+using Backends =
+    ::testing::Types<FakeBackend, FakeCallBackend, WaveInBackend, LoopbackBackend, FakeOutputLoopbackBackend>;
 #else
-using Backends = ::testing::Types<FakeBackend, PulseBackend>;
+using Backends = ::testing::Types<FakeBackend, FakeCallBackend, PulseBackend, PulseCallBackend>;
 #endif
 class BackendNames {
 public:
     template <class T>
     static std::string GetName(int)
     {
-#ifdef _WIN32
         if constexpr (std::is_same_v<T, FakeBackend>)
             return "Fake";
+        else if constexpr (std::is_same_v<T, FakeCallBackend>)
+            return "CallOnFakes";
+#ifdef _WIN32
         else if constexpr (std::is_same_v<T, WaveInBackend>)
             return "WaveIn";
         else if constexpr (std::is_same_v<T, LoopbackBackend>)
@@ -242,7 +294,10 @@ public:
         else
             return "LoopbackOnFakeOutput";
 #else
-        return std::is_same_v<T, FakeBackend> ? "Fake" : "Pulse";
+        else if constexpr (std::is_same_v<T, PulseBackend>)
+            return "Pulse";
+        else
+            return "PulseCall";
 #endif
     }
 };

@@ -1,0 +1,142 @@
+#include "platform/call_mix.h"
+
+#include <speex/speex_resampler.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace ornavox {
+
+namespace {
+
+// The control's gains, per second of error and per window. Together they
+// settle a clock difference within a minute or so, with the level's error
+// at its worst a few milliseconds for 200 ppm, and they are gentle enough
+// that the jitter of the deliveries moves the pitch by far less than anyone
+// hears.
+constexpr double kProportional = 0.05;
+constexpr double kIntegral = 0.001;
+// Windows at the start whose level does not count: the devices are still
+// finding their pace. The next one sets the level to keep.
+constexpr int kSettlingWindows = 2;
+// The ratio's denominator: a step of one part in a million.
+constexpr spx_uint32_t kRatioScale = 1'000'000;
+// Good enough for speech and music at the recording's own rate, and cheap.
+constexpr int kQuality = 4;
+// Input taken beyond what the output needs, for the filter's reach.
+constexpr size_t kInputMargin = 64;
+
+struct ResamplerDeleter {
+    void operator()(SpeexResamplerState* state) const { speex_resampler_destroy(state); }
+};
+
+} // namespace
+
+struct CallMix::Resampler {
+    std::unique_ptr<SpeexResamplerState, ResamplerDeleter> state;
+    spx_uint32_t ratio_num = kRatioScale;
+};
+
+CallMix::CallMix(uint32_t rate, uint32_t channels)
+    : rate_(rate), channels_(std::max<uint32_t>(channels, 1)), resampler_(std::make_unique<Resampler>())
+{
+    int error = 0;
+    resampler_->state.reset(speex_resampler_init(channels_, rate_, rate_, kQuality, &error));
+    if (!resampler_->state)
+        throw std::runtime_error(std::string("cannot make the resampler: ") + speex_resampler_strerror(error));
+    speex_resampler_set_rate_frac(resampler_->state.get(), kRatioScale, kRatioScale, rate_, rate_);
+    speex_resampler_skip_zeros(resampler_->state.get());
+    restart();
+}
+
+CallMix::~CallMix() = default;
+
+void CallMix::restart()
+{
+    queue_.clear();
+    speex_resampler_reset_mem(resampler_->state.get());
+    speex_resampler_skip_zeros(resampler_->state.get());
+    level_sum_ = 0;
+    window_frames_ = 0;
+    settling_windows_ = kSettlingWindows;
+    target_ = -1;
+    started_ = false;
+}
+
+void CallMix::add_other(std::span<const int16_t> samples)
+{
+    const size_t whole = samples.size() - samples.size() % channels_;
+    queue_.insert(queue_.end(), samples.begin(), samples.begin() + static_cast<ptrdiff_t>(whole));
+    started_ = started_ || whole > 0;
+}
+
+void CallMix::mix_into(std::span<int16_t> voice)
+{
+    const size_t frames = voice.size() / channels_;
+    if (frames == 0)
+        return;
+    if (!started_) {
+        missing_ += frames;
+        return;
+    }
+    const size_t wanted = static_cast<size_t>(std::ceil(frames * (1 + correction_))) + kInputMargin;
+    const size_t available = std::min(queued_frames(), wanted);
+    input_.assign(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(available * channels_));
+    output_.resize(frames * channels_);
+    auto in_frames = static_cast<spx_uint32_t>(available);
+    auto out_frames = static_cast<spx_uint32_t>(frames);
+    speex_resampler_process_interleaved_int(resampler_->state.get(), input_.data(), &in_frames, output_.data(),
+                                            &out_frames);
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<ptrdiff_t>(size_t{in_frames} * channels_));
+    const size_t mixed = size_t{out_frames} * channels_;
+    for (size_t i = 0; i < mixed; ++i)
+        voice[i] = saturating_sum(voice[i], output_[i]);
+    missing_ += frames - out_frames;
+    measure(frames);
+}
+
+// The level after each take, weighted by the voice's frames.
+void CallMix::measure(size_t voice_frames)
+{
+    level_sum_ += static_cast<double>(queued_frames()) * static_cast<double>(voice_frames);
+    window_frames_ += voice_frames;
+    if (window_frames_ < rate_)
+        return;
+    const double level = level_sum_ / static_cast<double>(window_frames_) / rate_;
+    level_sum_ = 0;
+    window_frames_ = 0;
+    control(level);
+}
+
+void CallMix::control(double level_seconds)
+{
+    if (settling_windows_ > 0) {
+        if (--settling_windows_ == 0)
+            target_ = level_seconds;
+        return;
+    }
+    if (level_seconds - target_ > kResyncExcess) {
+        const auto keep = static_cast<size_t>(target_ * rate_) * channels_;
+        if (queue_.size() > keep)
+            queue_.erase(queue_.begin(), queue_.end() - static_cast<ptrdiff_t>(keep));
+        return;
+    }
+    const double error = level_seconds - target_;
+    integral_ = std::clamp(integral_ + kIntegral * error, -kMaxCorrection, kMaxCorrection);
+    set_correction(std::clamp(kProportional * error + integral_, -kMaxCorrection, kMaxCorrection));
+}
+
+// More of the second sound goes into each frame of the voice while the
+// correction is above 0.
+void CallMix::set_correction(double correction)
+{
+    correction_ = correction;
+    const auto num = static_cast<spx_uint32_t>(std::llround((1 + correction) * kRatioScale));
+    if (num == resampler_->ratio_num)
+        return;
+    resampler_->ratio_num = num;
+    speex_resampler_set_rate_frac(resampler_->state.get(), num, kRatioScale, rate_, rate_);
+}
+
+} // namespace ornavox
