@@ -74,7 +74,7 @@ private:
     int open_sides_ = 0; // sides whose closed notification is still to come
     bool running_ = false;
     bool failed_ = false;
-    bool holding_ = false;              // the voice's buffers wait for the caller's reset
+    bool holding_ = false;             // the voice's buffers wait for the caller's reset
     std::vector<CaptureBuffer*> held_; // in the order the voice gave them back
 };
 

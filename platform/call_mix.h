@@ -14,20 +14,24 @@ namespace ornavox {
 //
 // The two come from different clocks, so the second is fitted to the first:
 // it waits in a queue, and a resampler takes it out a little faster while the
-// queue runs fuller than it did at the start and a little slower while it
-// runs emptier. A proportional-integral control of the queue's mean level,
-// once a second of the voice's time, keeps the delay between the sides where
-// it settled, whatever the clocks' difference (up to kMaxCorrection). Where
-// the second sound has nothing yet, silence takes its place; a backlog that
-// comes at once after a stall is dropped past the settled level, so the
-// sides keep their time.
+// queue runs fuller than it should and a little slower while it runs
+// emptier. Once the start has settled, the queue is cut or padded at once so
+// that at its lowest it holds kSlack, whatever the sizes in which the two
+// sides deliver; from then on a proportional-integral control of its mean
+// level over each second of the voice's time keeps that mean, and so the
+// delay between the sides, whatever the clocks' difference (up to
+// kMaxCorrection). Where the second sound has nothing yet, silence takes
+// its place; a backlog that comes at once after a stall is dropped but for
+// the slack, so the sides keep their time.
 //
 // One thread at a time.
 class CallMix {
 public:
     // The largest clock difference fitted, as a fraction.
     static constexpr double kMaxCorrection = 0.005;
-    // A queue this much (in seconds) fuller than settled is cut back at once.
+    // Seconds the queue keeps at its lowest, for a late delivery.
+    static constexpr double kSlack = 0.02;
+    // A queue this much (in seconds) fuller than that is cut back at once.
     static constexpr double kResyncExcess = 0.5;
 
     CallMix(uint32_t rate, uint32_t channels);
@@ -55,7 +59,8 @@ private:
     struct Resampler;
 
     void measure(size_t voice_frames);
-    void control(double level_seconds);
+    void control(double level, double low); // seconds
+    void resync(size_t voice_frames);
     void set_correction(double correction);
 
     const uint32_t rate_;
@@ -63,14 +68,17 @@ private:
     std::unique_ptr<Resampler> resampler_;
     std::deque<int16_t> queue_;
     std::vector<int16_t> input_, output_;
-    // The window over which the level is averaged: a second of the voice.
-    double level_sum_ = 0; // frames queued times voice frames, this window
+    // The window over which the level is taken: a second of the voice.
+    double level_sum_ = 0; // frames queued times voice frames
+    size_t window_low_ = 0;
     uint64_t window_frames_ = 0;
-    int settling_windows_ = 0; // windows still to go before the level counts
-    double target_ = -1;       // seconds; below 0 until settled
+    bool window_short_ = false; // the other side ran dry in this window
+    int settling_windows_ = 0;  // windows still to go before the level counts
+    double target_ = -1;        // the mean level to keep, seconds; below 0 until settled
     double integral_ = 0;
     double correction_ = 0;
-    bool started_ = false; // the second sound sent something since the (re)start
+    size_t delivery_frames_ = 0; // of the last delivery of the usual size
+    bool started_ = false;       // the second sound sent something since the (re)start
     uint64_t missing_ = 0;
 };
 

@@ -673,8 +673,8 @@ bool PulseMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& items
     for (const MuxEntry& entry : mux_entries_) {
         const auto source = model_.sources.find(entry.source);
         if (entry.kind == Kind::WhatYouHear)
-            items.push_back(MuxItem{ids(entry.kind, 0).line, MIXERLINE_COMPONENTTYPE_SRC_ANALOG, kWhatYouHear,
-                                    kWhatYouHear});
+            items.push_back(
+                MuxItem{ids(entry.kind, 0).line, MIXERLINE_COMPONENTTYPE_SRC_ANALOG, kWhatYouHear, kWhatYouHear});
         else if (source == model_.sources.end())
             items.push_back(MuxItem{});
         else if (entry.kind == Kind::Call)
@@ -807,7 +807,8 @@ bool PulseMixerDevice::set_value(uint32_t control_id, uint32_t value)
     case Kind::SinkInput:
         operation = mute ? pa_context_set_sink_input_mute(context, index, value != 0, nullptr, nullptr)
                          : pa_context_set_sink_input_volume(context, index, &volume, nullptr, nullptr);
-        break;    case Kind::WhatYouHear:
+        break;
+    case Kind::WhatYouHear:
     case Kind::Call:
         break;
     }

@@ -14,8 +14,7 @@ public:
     PulseRecordDevice(PulseSession& session, Dispatcher& dispatcher,
                       std::chrono::milliseconds backlog = PulseCaptureDevice::kDefaultBacklog)
         : SwitchedCaptureDevice(chosen_), session_(session), chosen_(session, dispatcher, backlog),
-          other_side_(session, dispatcher, backlog, PulseCaptureDevice::Part::OtherSide),
-          call_(chosen_, other_side_)
+          other_side_(session, dispatcher, backlog, PulseCaptureDevice::Part::OtherSide), call_(chosen_, other_side_)
     {
     }
 
