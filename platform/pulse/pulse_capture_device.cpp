@@ -507,7 +507,7 @@ void PulseCaptureDevice::follow_default()
     if (pa_context* context = session_.context())
         find_default_monitor(context, [this] {
             if (!default_monitor_.empty() && default_monitor_ != source_name_)
-                reconnect();
+                switch_stream();
         });
 }
 
@@ -522,7 +522,7 @@ void PulseCaptureDevice::fail_or_follow(const std::string& reason)
     }
     find_default_monitor(context, [this, reason] {
         if (!default_monitor_.empty() && default_monitor_ != source_name_)
-            reconnect();
+            switch_stream();
         else
             fail_once_delivered(reason);
     });
@@ -545,6 +545,12 @@ void PulseCaptureDevice::session_lost(const std::string& reason)
 void PulseCaptureDevice::reconnect()
 {
     auto lock = session_.lock();
+    switch_stream();
+}
+
+// Under the lock, on either thread.
+void PulseCaptureDevice::switch_stream()
+{
     pa_context* context = session_.context();
     if (!stream_ || failed_ || pending_failure_ || !context)
         return;

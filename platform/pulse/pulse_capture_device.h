@@ -99,6 +99,7 @@ private:
     void session_ready() override;
     void session_unavailable(const std::string& reason) override;
     void reconnect();
+    void switch_stream();
 
     static void stream_state_changed(pa_stream* stream, void* device);
     static void stream_readable(pa_stream* stream, size_t readable, void* device);

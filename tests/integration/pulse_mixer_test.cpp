@@ -8,6 +8,7 @@
 #include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_mixer_device.h"
 #include "platform/pulse/pulse_session.h"
+#include "platform/record_source_id.h"
 #include "tests/support/capture_events.h"
 #include "tests/support/pulse_server.h"
 
@@ -104,19 +105,25 @@ protected:
     bool lines_changed = false;
 };
 
+// After the sources, "What you hear" and a call item for each source that
+// is not a monitor, with its voice's level.
 TEST_F(PulseMixerTest, EverySourceIsListedWithItsKindAndWhatIsPlayedIsDetected)
 {
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
-    ASSERT_EQ(mixer.record_lines().size(), 3u + 2 * server.sources_per_tone());
+    ASSERT_EQ(mixer.record_lines().size(), 3u + 2 * server.sources_per_tone() + 1 + 3);
+    const std::string mic_call = call_source_id("ornavox_mic");
     const struct {
-        const char* name;
+        std::string name;
         uint32_t type;
     } expected[] = {
-        {"ornavox_null.monitor", MIXERLINE_COMPONENTTYPE_SRC_ANALOG},
+        {"ornavox_null.monitor", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT},
         {"ornavox_sine", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
         {"ornavox_other.monitor", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT},
         {"ornavox_high", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
         {"ornavox_mic", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE},
+        {kWhatYouHear, MIXERLINE_COMPONENTTYPE_SRC_ANALOG},
+        {call_source_id("ornavox_sine"), MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE},
+        {mic_call, MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE},
     };
     for (const auto& e : expected) {
         const int32_t i = entry(e.name);
@@ -124,7 +131,20 @@ TEST_F(PulseMixerTest, EverySourceIsListedWithItsKindAndWhatIsPlayedIsDetected)
         EXPECT_EQ(mixer.record_lines()[i].component_type, e.type) << e.name;
         EXPECT_FALSE(mixer.record_lines()[i].name.empty());
     }
-    EXPECT_EQ(mixer.autodetect(), entry("ornavox_null.monitor"));
+    EXPECT_EQ(mixer.record_lines()[entry(kWhatYouHear)].name, kWhatYouHear);
+    EXPECT_EQ(mixer.record_lines()[entry(mic_call)].name,
+              mixer.record_lines()[entry("ornavox_mic")].name + " + what you hear");
+    EXPECT_EQ(mixer.autodetect(), entry(kWhatYouHear));
+    // A call's level is its voice's; a microphone's kind still picks the
+    // microphone itself.
+    MixerControl voice, call;
+    ASSERT_TRUE(mixer_device.control_by_type(mixer.record_lines()[entry("ornavox_mic")].line_id,
+                                             MixerControlType::Volume, voice));
+    ASSERT_TRUE(
+        mixer_device.control_by_type(mixer.record_lines()[entry(mic_call)].line_id, MixerControlType::Volume, call));
+    EXPECT_EQ(call.control_id, voice.control_id);
+    mixer.select_mux(2, 0);
+    EXPECT_EQ(mixer_device.mux_source_name(mixer.mux_selected), "ornavox_mic");
     ASSERT_FALSE(mixer.playback_ctls().empty());
     EXPECT_EQ(mixer.playback_ctls()[0].name, "Null Output");
     // A kind without a line of its own keeps what was selected at open: the

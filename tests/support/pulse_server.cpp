@@ -498,11 +498,29 @@ void PulseServer::stop()
     std::filesystem::remove_all(folder_, ignored);
 }
 
-PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream)
+PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream,
+                               int frequency, const std::string& sink)
 {
-    std::vector<std::string> args = {
-        "pacat", "--playback", "--raw", "--client-name=" + client, "--stream-name=" + stream, "/dev/zero"};
     std::vector<std::string> env = {"PULSE_SERVER=" + server.address(), "HOME=/tmp"};
+    std::string played = "/dev/zero";
+    if (frequency > 0) {
+        char name[] = "/tmp/ornavox-tone-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd < 0)
+            throw std::runtime_error("cannot make a tone file");
+        close(fd);
+        tone_file_ = played = name;
+        if (run_with(env,
+                     "sox -q -n -r 44100 -c 2 -e signed -b 16 -t raw " + tone_file_ + " synth 120 sine "
+                         + std::to_string(frequency) + " vol 0.5")
+            != 0)
+            throw std::runtime_error("cannot make the tone of " + client);
+    }
+    std::vector<std::string> args = {"pacat", "--playback", "--raw", "--client-name=" + client,
+                                     "--stream-name=" + stream};
+    if (!sink.empty())
+        args.push_back("--device=" + sink);
+    args.push_back(played);
     std::vector<char*> argv = c_strings(args), envp = c_strings(env);
     if (posix_spawnp(&pid_, "pacat", nullptr, nullptr, argv.data(), envp.data()) != 0)
         throw std::runtime_error("cannot start pacat");
@@ -525,6 +543,8 @@ PlaybackStream::PlaybackStream(const PulseServer& server, const std::string& cli
 
 PlaybackStream::~PlaybackStream()
 {
+    if (!tone_file_.empty())
+        unlink(tone_file_.c_str());
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);

@@ -105,11 +105,14 @@ private:
     std::optional<PulseServerVariable> variable_;
 };
 
-// A playback stream on the server's default sink that plays silence while it
-// lives: pacat with the given client and stream names.
+// A playback stream that plays while it lives, as a desktop player does: pacat
+// with the given client and stream names, on the server's default sink or on
+// `sink`, playing silence or a steady tone of `frequency` at -6 dB. The
+// server's policy, or a test, may move it.
 class PlaybackStream {
 public:
-    PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream);
+    PlaybackStream(const PulseServer& server, const std::string& client, const std::string& stream, int frequency = 0,
+                   const std::string& sink = {});
     ~PlaybackStream();
     PlaybackStream(const PlaybackStream&) = delete;
     PlaybackStream& operator=(const PlaybackStream&) = delete;
@@ -120,6 +123,7 @@ public:
 private:
     pid_t pid_ = -1;
     uint32_t index_ = 0;
+    std::string tone_file_;
 };
 
 // The raw channel volumes on the first "Volume:" line of pactl's text.
