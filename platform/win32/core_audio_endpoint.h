@@ -16,6 +16,7 @@ struct CoreAudioMixerDevice::Endpoint {
     std::string id; // the endpoint's, which outlives a restart
     uint32_t component_type = MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED;
     bool what_you_hear = false;
+    std::string voice; // of a call item: its capture endpoint's name, else empty
     uint32_t line_id = 0;
     uint32_t volume_control = 0;
     uint32_t mute_control = 0;

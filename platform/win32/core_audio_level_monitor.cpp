@@ -1,5 +1,7 @@
 #include "platform/win32/core_audio_level_monitor.h"
 
+#include "platform/record_source_id.h"
+
 #include "base/utf16.h"
 #include "platform/win32/audio_meter_information.h"
 #include "platform/win32/core_audio_mixer_device.h"
@@ -66,10 +68,11 @@ namespace {
 win32::ComPtr<IMMDevice> endpoint(IMMDeviceEnumerator& enumerator, const std::string& id)
 {
     win32::ComPtr<IMMDevice> device;
+    // Of a call, its voice.
     if (id == CoreAudioMixerDevice::kWhatYouHear)
         enumerator.GetDefaultAudioEndpoint(eRender, eConsole, device.put());
     else
-        enumerator.GetDevice(win32::utf16(id).c_str(), device.put());
+        enumerator.GetDevice(win32::utf16(call_voice(id).value_or(id)).c_str(), device.put());
     return device;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/list_name.h"
 
+#include "platform/record_source_id.h"
 #include "platform/win32/core_audio_callbacks.h"
 #include "platform/win32/core_audio_endpoint.h"
 #include "platform/win32/loopback_capture_device.h"
@@ -78,11 +79,14 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
         || FAILED(inputs->GetCount(&count)))
         return false;
     const auto next_capture = [this] { return static_cast<uint32_t>(captures_.size()); };
+    std::vector<win32::ComPtr<IMMDevice>> voices;
     for (UINT i = 0; i < count; ++i) {
         win32::ComPtr<IMMDevice> device;
-        if (SUCCEEDED(inputs->Item(i, device.put())))
+        if (SUCCEEDED(inputs->Item(i, device.put()))) {
             captures_.push_back(make_endpoint(*device.get(), kFirstCaptureLine + next_capture(),
                                               kFirstCaptureControl + 2 * next_capture()));
+            voices.push_back(std::move(device));
+        }
     }
     *device_events_.put() = new Callbacks(dispatcher_, guard_.ref(), 0);
     win32::ComPtr<IMMDevice> output;
@@ -96,6 +100,17 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
             heard->component_type = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
             heard->what_you_hear = true;
             captures_.push_back(std::move(heard));
+            // A call of each capture endpoint, with the endpoint's level;
+            // typed as a telephone, which no line kind picks.
+            for (const auto& voice : voices) {
+                auto call = make_endpoint(*voice.get(), kFirstCaptureLine + next_capture(),
+                                          kFirstCaptureControl + 2 * next_capture());
+                call->voice = call->name;
+                call->name = call_source_name(call->voice);
+                call->id = call_source_id(call->id);
+                call->component_type = MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE;
+                captures_.push_back(std::move(call));
+            }
         }
         read_sessions(*output.get());
     }
@@ -261,6 +276,8 @@ bool CoreAudioMixerDevice::mux_list(uint32_t control_id, std::vector<MuxItem>& i
 
 RecordSource CoreAudioMixerDevice::source_of(const Endpoint& endpoint)
 {
+    if (!endpoint.voice.empty())
+        return RecordSource{endpoint.voice, false, true};
     return RecordSource{endpoint.name, endpoint.what_you_hear};
 }
 
@@ -278,7 +295,8 @@ bool CoreAudioMixerDevice::mux_values(uint32_t control_id, std::vector<uint32_t>
 // next record.
 void CoreAudioMixerDevice::choose_missing_source(const std::string& id)
 {
-    chosen_ = RecordSource{id, false};
+    const std::optional<std::string> voice = call_voice(id);
+    chosen_ = RecordSource{voice.value_or(id), false, voice.has_value()};
     choose_record_source_(chosen_);
 }
 

@@ -60,15 +60,21 @@ HRESULT open_loopback(IMMDevice& output, const WAVEFORMATEX* format, LoopbackCli
     return result;
 }
 
-HRESULT open_default_loopback(win32::ComPtr<IMMDeviceEnumerator> enumerator, const WAVEFORMATEX& format,
-                              LoopbackClient& client)
+// The default output's id, empty when there is none.
+std::wstring default_output(IMMDeviceEnumerator& enumerator)
 {
     win32::ComPtr<IMMDevice> output;
-    HRESULT result = enumerator ? S_OK
-                                : CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
-                                                   __uuidof(IMMDeviceEnumerator), enumerator.put_void());
-    if (SUCCEEDED(result))
-        result = enumerator->GetDefaultAudioEndpoint(eRender, eConsole, output.put());
+    LPWSTR id = nullptr;
+    if (FAILED(enumerator.GetDefaultAudioEndpoint(eRender, eConsole, output.put())) || FAILED(output->GetId(&id)))
+        return {};
+    const win32::CoTaskMem<WCHAR> owned(id);
+    return id;
+}
+
+HRESULT open_default_loopback(IMMDeviceEnumerator& enumerator, const WAVEFORMATEX& format, LoopbackClient& client)
+{
+    win32::ComPtr<IMMDevice> output;
+    HRESULT result = enumerator.GetDefaultAudioEndpoint(eRender, eConsole, output.put());
     if (SUCCEEDED(result))
         result = open_loopback(*output.get(), &format, client);
     if (SUCCEEDED(result))
@@ -77,9 +83,9 @@ HRESULT open_default_loopback(win32::ComPtr<IMMDeviceEnumerator> enumerator, con
 }
 
 // Moves what the output sent since the last call into the staging area,
-// while capturing; false once the output went away.
-bool take_packets(IAudioCaptureClient& capture, uint32_t block_align, LoopbackCaptureDevice::Shared& shared,
-                  bool& arrived)
+// while capturing; a failure once the output went away.
+HRESULT take_packets(IAudioCaptureClient& capture, uint32_t block_align, LoopbackCaptureDevice::Shared& shared,
+                     bool& arrived)
 {
     UINT32 frames = 0;
     HRESULT result = S_OK;
@@ -104,13 +110,33 @@ bool take_packets(IAudioCaptureClient& capture, uint32_t block_align, LoopbackCa
         }
         capture.ReleaseBuffer(frames);
     }
-    if (SUCCEEDED(result))
-        return true;
+    return result;
+}
+
+void tell_stopped(HRESULT result, LoopbackCaptureDevice::Shared& shared)
+{
     const std::lock_guard lock(shared.mutex);
     shared.failure = result == AUDCLNT_E_DEVICE_INVALIDATED
         ? "the sound output went away"
         : "the sound output stopped (" + win32::result_text(result) + ")";
-    return false;
+}
+
+// Another output became the default, or the one recorded went and another
+// is the default now: the recording goes on from it. False when there is
+// none to go on from.
+bool follow_default(IMMDeviceEnumerator& enumerator, const WAVEFORMATEX& format, std::wstring& output,
+                    LoopbackClient& client)
+{
+    const std::wstring now = default_output(enumerator);
+    if (now.empty() || now == output)
+        return false;
+    LoopbackClient next;
+    if (FAILED(open_default_loopback(enumerator, format, next)))
+        return false;
+    client.audio->Stop();
+    client = std::move(next);
+    output = now;
+    return true;
 }
 
 // While nothing plays the output sends nothing: after 100 ms without a
@@ -147,7 +173,14 @@ void capture(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, win32::ComPt
 {
     win32::ComApartment apartment(COINIT_MULTITHREADED);
     LoopbackClient client;
-    const HRESULT result = open_default_loopback(std::move(endpoints), format, client);
+    HRESULT result = endpoints ? S_OK
+                               : CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                                  __uuidof(IMMDeviceEnumerator), endpoints.put_void());
+    std::wstring output;
+    if (SUCCEEDED(result)) {
+        output = default_output(*endpoints.get());
+        result = open_default_loopback(*endpoints.get(), format, client);
+    }
     std::unique_lock lock(shared->mutex);
     shared->answered = true;
     shared->wake.notify_all();
@@ -158,10 +191,21 @@ void capture(std::shared_ptr<LoopbackCaptureDevice::Shared> shared, win32::ComPt
         return;
     }
     auto last_packet = Clock::now();
+    auto last_look = Clock::now();
     while (!shared->wake.wait_for(lock, 10ms, [&] { return shared->stop; })) {
         lock.unlock();
         bool arrived = false;
-        const bool healthy = take_packets(*client.capture.get(), format.nBlockAlign, *shared, arrived);
+        HRESULT taken = take_packets(*client.capture.get(), format.nBlockAlign, *shared, arrived);
+        // The default output is looked at 20 times a second; the silence
+        // filled in keeps the time of a change.
+        if (FAILED(taken) || Clock::now() - last_look >= 50ms) {
+            last_look = Clock::now();
+            if (follow_default(*endpoints.get(), format, output, client))
+                taken = S_OK;
+        }
+        const bool healthy = SUCCEEDED(taken);
+        if (!healthy)
+            tell_stopped(taken, *shared);
         if (arrived)
             last_packet = Clock::now();
         else if (healthy && Clock::now() - last_packet > 100ms)

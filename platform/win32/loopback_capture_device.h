@@ -32,8 +32,10 @@ namespace ornavox {
 // close() leaves a thread stuck in the output to itself.
 //
 // The output sends nothing while nothing plays; the device then records
-// silence, so that the recording keeps its time. It fails, once, when the
-// output goes away; what it sent before is delivered first.
+// silence, so that the recording keeps its time. It follows the default
+// output: when another becomes the default, or the one recorded goes and
+// another is the default, it goes on from that one. It fails, once, when the
+// output goes away and none is left; what it sent before is delivered first.
 class LoopbackCaptureDevice final : public CaptureDevice {
 public:
     static constexpr std::chrono::milliseconds kAnswerLimit{5000};

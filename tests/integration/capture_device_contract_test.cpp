@@ -199,6 +199,28 @@ public:
     static constexpr const char* kCannotBreak = nullptr;
     static const char* unavailable() { return nullptr; }
 };
+
+// A call of a real waveIn microphone with the loopback device on a fake
+// output, where Wine cannot capture a real one.
+class WaveInCallBackend {
+public:
+    WaveInCallBackend() { voice.set_record_source(kWineMonitor); }
+
+    FakeOutputLoopbackBackend::Output fake;
+    Win32Pump dispatcher;
+    WaveInCaptureDevice voice;
+    LoopbackCaptureDevice other{dispatcher, std::chrono::seconds(20), fake.machine()};
+    CallCaptureDevice device{voice, other};
+
+    bool capture_until(const std::function<bool()>& done) { return dispatcher.run_until(done, kPatience); }
+    void let_time_pass() { std::this_thread::sleep_for(300ms); }
+    void hold_the_gui_thread() { std::this_thread::sleep_for(1s); }
+    static constexpr bool kHoldsBacklog = WaveInBackend::kHoldsBacklog;
+    void break_device() { fake.output->stream->gone = true; }
+    void make_next_open_fail() { voice.set_record_source("no_such_source"); }
+    static constexpr const char* kCannotBreak = nullptr;
+    static const char* unavailable() { return nullptr; }
+};
 #else
 class PulseBackend {
 public:
@@ -272,8 +294,8 @@ protected:
 };
 
 #ifdef _WIN32
-using Backends =
-    ::testing::Types<FakeBackend, FakeCallBackend, WaveInBackend, LoopbackBackend, FakeOutputLoopbackBackend>;
+using Backends = ::testing::Types<FakeBackend, FakeCallBackend, WaveInBackend, LoopbackBackend,
+                                  FakeOutputLoopbackBackend, WaveInCallBackend>;
 #else
 using Backends = ::testing::Types<FakeBackend, FakeCallBackend, PulseBackend, PulseCallBackend>;
 #endif
@@ -291,8 +313,10 @@ public:
             return "WaveIn";
         else if constexpr (std::is_same_v<T, LoopbackBackend>)
             return "Loopback";
-        else
+        else if constexpr (std::is_same_v<T, FakeOutputLoopbackBackend>)
             return "LoopbackOnFakeOutput";
+        else
+            return "CallOfWaveInAndFakeOutput";
 #else
         else if constexpr (std::is_same_v<T, PulseBackend>)
             return "Pulse";
@@ -525,6 +549,41 @@ TEST(LoopbackCapture, AnOutputThatNeverAnswersLeavesOpenAndCloseUnheld)
     ASSERT_TRUE(backend.capture_until([&] { return again.count(CaptureEvent::Closed) == 1; }));
     EXPECT_EQ(again.kinds().back(), 'C');
     backend.fake.output->stream->hung = false;
+}
+
+// Another output becomes the default and the one recorded goes: the
+// recording goes on from the new one, and nothing fails.
+TEST(LoopbackCapture, TheRecordingFollowsTheDefaultOutput)
+{
+    FakeOutputLoopbackBackend backend;
+    FakeEndpoint* headset = new FakeEndpoint(L"Headset", Speakers);
+    headset->loopback = true;
+    CaptureEventLog log;
+    BufferRing ring{4, 4 * 4410};
+    std::string error;
+    ASSERT_TRUE(backend.device.open(stereo16(44100), log, error)) << error;
+    ring.queue_all(backend.device);
+    backend.device.start();
+    size_t seen = 0;
+    const auto filled_until = [&](size_t count) {
+        return backend.capture_until([&] {
+            for (; seen < log.events.size(); ++seen)
+                if (log.events[seen].kind == CaptureEvent::Filled)
+                    backend.device.add_buffer(*log.events[seen].buffer);
+            return log.count(CaptureEvent::Filled) >= count || log.count(CaptureEvent::Failed) > 0;
+        });
+    };
+    ASSERT_TRUE(filled_until(3));
+    backend.fake.endpoints->output = headset;
+    backend.fake.output->stream->gone = true;
+    ASSERT_TRUE(filled_until(12));
+    EXPECT_EQ(log.count(CaptureEvent::Failed), 0u);
+    EXPECT_EQ(headset->stream->running, 1) << "the headset is recorded";
+    backend.device.reset();
+    backend.device.close();
+    backend.dispatcher.run_pending();
+    backend.fake.endpoints->output = backend.fake.output;
+    headset->Release();
 }
 
 // While the output plays nothing it sends nothing; the recording still keeps

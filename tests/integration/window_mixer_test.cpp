@@ -178,13 +178,16 @@ TEST_F(WindowMixer, LevelsAndMutesGoBothWays)
 TEST_F(WindowMixer, SourcesThatComeAndGoAreListedAndTheChoiceIsKept)
 {
     create("[audio]\r\naudioline=0\r\nsource=2\r\n");
-    const int listed = 2 + server.sources_per_tone();
+    // The sources, "What you hear", and a call of each source that is not a
+    // monitor.
+    const int listed = 2 + server.sources_per_tone() + 1 + 2;
     ASSERT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->count(), listed);
     const QString chosen = form->find<QComboBox>(ControlId::ComboBox1)->currentText();
 
     server.add_tone_source("ornavox_new", 330);
-    ASSERT_TRUE(wait_for(
-        [&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == listed + server.sources_per_tone(); }));
+    ASSERT_TRUE(wait_for([&] {
+        return form->find<QComboBox>(ControlId::ComboBox1)->count() == listed + server.sources_per_tone() + 1;
+    }));
     EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(), chosen);
     server.remove_source("ornavox_new");
     ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == listed; }));
@@ -199,7 +202,8 @@ TEST_F(WindowMixer, AfterTheServerCameBackThePanelIsCompleteAndTheChoiceRecords)
     server.kill();
     server.restart();
     server.add_tone_source("ornavox_high", 880);
-    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == high + 1; }));
+    // With "What you hear" and the two sources' calls.
+    ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() == high + 1 + 1 + 2; }));
     ASSERT_TRUE(form->find<QLabel>(ControlId::Label6)
                     ->text()
                     .contains(form->find<QComboBox>(ControlId::ComboBox1)->itemText(high)))
@@ -341,9 +345,9 @@ TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
     server.pactl("load-module module-null-sink sink_name=ornavox_other norewinds=1");
     server.play_tone_into(PulseServer::kNullSink, 330);
     server.play_tone_into("ornavox_other", 550);
-    create();
+    create("[audio]\r\naudioline=0\r\nsource=0\r\n");
     const QString chosen = form->find<QComboBox>(ControlId::ComboBox1)->currentText();
-    ASSERT_TRUE(chosen.startsWith("Monitor of Null Output")) << chosen.toStdString() << " was detected";
+    ASSERT_TRUE(chosen.startsWith("Monitor of Null Output")) << chosen.toStdString() << " was chosen";
     start_recording();
     QTest::qWait(1000);
     server.pactl("set-default-sink ornavox_other");
@@ -363,7 +367,7 @@ TEST_F(WindowMixer, TheChosenMonitorHoldsWhenTheDefaultOutputChanges)
 }
 
 // Started while no server answers, the window chooses as at start-up once
-// one comes: what the default output plays.
+// one comes: what you hear.
 TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
 {
     server.kill();
@@ -373,8 +377,7 @@ TEST_F(WindowMixer, StartedWithoutAServerItChoosesWhenOneComes)
     EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->count(), 0);
     server.restart();
     ASSERT_TRUE(wait_for([&] { return form->find<QComboBox>(ControlId::ComboBox1)->count() >= 2; }));
-    EXPECT_TRUE(form->find<QComboBox>(ControlId::ComboBox1)->currentText().startsWith("Monitor of Null Output"))
-        << form->find<QComboBox>(ControlId::ComboBox1)->currentText().toStdString();
+    EXPECT_EQ(form->find<QComboBox>(ControlId::ComboBox1)->currentText(), "What you hear");
     EXPECT_EQ(form->find<QLabel>(ControlId::Label6)->text(),
               "Record source->" + form->find<QComboBox>(ControlId::ComboBox1)->currentText());
     form->close();

@@ -539,17 +539,18 @@ private:
 class FakeEndpoints final : public FakeCom<IMMDeviceEnumerator> {
 public:
     std::vector<FakeEndpoint*> captures;
-    FakeEndpoint* output = nullptr;
+    // The default output; a test may change it while a capture thread asks.
+    std::atomic<FakeEndpoint*> output{nullptr};
     std::vector<IMMNotificationClient*> listeners;
 
     HRESULT STDMETHODCALLTYPE EnumAudioEndpoints(EDataFlow flow, DWORD, IMMDeviceCollection** list) override
     {
-        *list = new FakeEndpointList(flow == eCapture ? captures : std::vector<FakeEndpoint*>{output});
+        *list = new FakeEndpointList(flow == eCapture ? captures : std::vector<FakeEndpoint*>{output.load()});
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDefaultAudioEndpoint(EDataFlow flow, ERole, IMMDevice** device) override
     {
-        FakeEndpoint* endpoint = flow == eRender ? output : captures.empty() ? nullptr : captures.front();
+        FakeEndpoint* endpoint = flow == eRender ? output.load() : captures.empty() ? nullptr : captures.front();
         if (!endpoint)
             return E_NOTFOUND;
         endpoint->AddRef();

@@ -1,4 +1,4 @@
-# LAME and mpg123 built for Windows from Debian's source packages: fetched
+# LAME, libspeexdsp and mpg123 built for Windows from Debian's source packages: fetched
 # once into a cache folder outside the tree, their checksums checked against
 # Debian's signed index, built as static libraries with mingw-w64. Sourced by
 # tools/windows/build.sh; prints nothing but progress.
@@ -67,6 +67,7 @@ build_windows_library() {
 windows_libraries() {
   mkdir -p "$ORNAVOX_WINDOWS_CACHE"
   build_windows_library lame libmp3lame.a --disable-frontend
+  build_windows_library speexdsp libspeexdsp.a --disable-examples
   build_windows_library mpg123 libmpg123.a --with-cpu=x86-64 --enable-modules=no --with-audio=dummy \
     --with-default-audio=dummy
 }
