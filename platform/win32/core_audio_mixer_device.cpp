@@ -79,15 +79,13 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
         || FAILED(inputs->GetCount(&count)))
         return false;
     const auto next_capture = [this] { return static_cast<uint32_t>(captures_.size()); };
-    std::vector<win32::ComPtr<IMMDevice>> voices;
     for (UINT i = 0; i < count; ++i) {
         win32::ComPtr<IMMDevice> device;
-        if (SUCCEEDED(inputs->Item(i, device.put()))) {
+        if (SUCCEEDED(inputs->Item(i, device.put())))
             captures_.push_back(make_endpoint(*device.get(), kFirstCaptureLine + next_capture(),
                                               kFirstCaptureControl + 2 * next_capture()));
-            voices.push_back(std::move(device));
-        }
     }
+    const size_t voices = captures_.size();
     *device_events_.put() = new Callbacks(dispatcher_, guard_.ref(), 0);
     win32::ComPtr<IMMDevice> output;
     if (SUCCEEDED(enumerator_->GetDefaultAudioEndpoint(eRender, eConsole, output.put()))) {
@@ -100,15 +98,20 @@ bool CoreAudioMixerDevice::open(uint32_t mixer_id, MixerListener& listener)
             heard->component_type = MIXERLINE_COMPONENTTYPE_SRC_ANALOG;
             heard->what_you_hear = true;
             captures_.push_back(std::move(heard));
-            // A call of each capture endpoint, with the endpoint's level;
-            // typed as a telephone, which no line kind picks.
-            for (const auto& voice : voices) {
-                auto call = make_endpoint(*voice.get(), kFirstCaptureLine + next_capture(),
-                                          kFirstCaptureControl + 2 * next_capture());
-                call->voice = call->name;
-                call->name = call_source_name(call->voice);
-                call->id = call_source_id(call->id);
+            // A call of each capture endpoint, typed as a telephone, which no
+            // line kind picks. Its level and mute are the endpoint's own
+            // controls, which the endpoint's line reports.
+            for (size_t v = 0; v < voices; ++v) {
+                const Endpoint& voice = *captures_[v];
+                auto call = std::make_unique<Endpoint>();
+                call->voice = voice.name;
+                call->name = call_source_name(voice.name);
+                call->id = call_source_id(voice.id);
                 call->component_type = MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE;
+                call->line_id = kFirstCaptureLine + next_capture();
+                call->volume = voice.volume;
+                call->volume_control = voice.volume_control;
+                call->mute_control = voice.mute_control;
                 captures_.push_back(std::move(call));
             }
         }

@@ -105,26 +105,37 @@ protected:
     std::optional<CoreAudioMixerDevice> device;
 };
 
+// Then a call of each capture endpoint, with the endpoint's own controls.
 TEST_F(CoreAudioMixerLogic, TheMuxListsTheCaptureEndpointsByFormFactorThenWhatYouHear)
 {
     open();
     const std::vector<MuxItem> items = mux_items();
-    ASSERT_EQ(items.size(), 4u);
+    ASSERT_EQ(items.size(), 7u);
     EXPECT_EQ(items[0].name, "Microphone (USB)");
     EXPECT_EQ(items[0].component_type, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);
     EXPECT_EQ(items[1].component_type, MIXERLINE_COMPONENTTYPE_SRC_LINE);
     EXPECT_EQ(items[2].component_type, MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED);
     EXPECT_EQ(items[3].name, CoreAudioMixerDevice::kWhatYouHear);
     EXPECT_EQ(items[3].component_type, MIXERLINE_COMPONENTTYPE_SRC_ANALOG);
-    EXPECT_EQ(mux().items, 4u);
+    EXPECT_EQ(items[4].name, "Microphone (USB) + what you hear");
+    EXPECT_EQ(items[4].id, items[0].id + " + what you hear");
+    EXPECT_EQ(items[4].component_type, MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE);
+    MixerControl voice, call;
+    ASSERT_TRUE(device->control_by_type(items[0].line_id, MixerControlType::Volume, voice));
+    ASSERT_TRUE(device->control_by_type(items[4].line_id, MixerControlType::Volume, call));
+    EXPECT_EQ(call.control_id, voice.control_id);
+    EXPECT_EQ(mux().items, 7u);
     std::vector<uint32_t> values;
     ASSERT_TRUE(device->mux_values(mux().control_id, values));
-    EXPECT_EQ(values, std::vector<uint32_t>(4, 0)) << "nothing is chosen until the program chooses";
+    EXPECT_EQ(values, std::vector<uint32_t>(7, 0)) << "nothing is chosen until the program chooses";
+    values[4] = 1;
+    ASSERT_TRUE(device->set_mux_values(mux().control_id, values));
+    EXPECT_EQ(chosen.back(), (RecordSource{"Microphone (USB)", false, true}));
 
     device->close();
     output->loopback = false;
     open();
-    EXPECT_EQ(mux_items().size(), 3u) << "where the output cannot be captured, there is no such item";
+    EXPECT_EQ(mux_items().size(), 3u) << "where the output cannot be captured, there is no such item nor calls";
 }
 
 // The mixer component detects the mix of what is played; the choice reaches
@@ -151,7 +162,7 @@ TEST_F(CoreAudioMixerLogic, AutoDetectionPrefersWhatYouHearAndEachChoiceIsToldOn
     EXPECT_EQ(chosen, expected);
     std::vector<uint32_t> values;
     ASSERT_TRUE(device->mux_values(mux().control_id, values));
-    EXPECT_EQ(values, (std::vector<uint32_t>{1, 0, 0, 0}));
+    EXPECT_EQ(values, (std::vector<uint32_t>{1, 0, 0, 0, 0, 0, 0}));
     mixer.close();
 }
 
