@@ -5,18 +5,20 @@
 // level meter's work (the meter and the sound's warnings fed with every
 // buffer, the display's meter painted into a picture of its size whenever it
 // changed, as the compact window does); the mixer panel's level stream for
-// 30 s, with its meter fed and painted; then the last take played back to its
-// end. The share is this process's processor time (every thread, libpulse's
+// 30 s, with its meter fed and painted; a call for 30 s (a 440 Hz microphone
+// and a 660 Hz tone played into the default output, mixed); then the last
+// take played back to its end. The share is this process's processor time (every thread, libpulse's
 // included) over the wall time. The window's toolkit is not part of it,
 // beyond the painting.
 
 #include "bench/elapsed.h"
 #include "platform/fake/queue_dispatcher.h"
 #include "platform/fake/recording_message_sink.h"
-#include "platform/pulse/pulse_capture_device.h"
 #include "platform/pulse/pulse_level_monitor.h"
 #include "platform/pulse/pulse_media_player.h"
+#include "platform/pulse/pulse_record_device.h"
 #include "platform/pulse/pulse_session.h"
+#include "platform/record_source_id.h"
 #include "recording/audiorec.h"
 #include "tests/support/pulse_server.h"
 #include "ui/level_meter.h"
@@ -161,7 +163,7 @@ int main()
 
     QueueDispatcher dispatcher;
     PulseSession session(dispatcher);
-    PulseCaptureDevice device(session, dispatcher);
+    PulseRecordDevice device(session, dispatcher);
     PulseMediaPlayer player(session, dispatcher);
     RecordingMessageSink messages;
 
@@ -204,6 +206,28 @@ int main()
     if (*meters.warning()) {
         std::fprintf(stderr, "a steady tone was taken for %s\n", meters.warning());
         return 1;
+    }
+
+    // A call: the same source and what the default output plays.
+    Elapsed voice, call;
+    {
+        // A microphone that sends as a real one does: the server's own
+        // sine source hands out two seconds at a time.
+        server.add_tone_source("ornavox_voice", 440, "Voice", true);
+        server.play_tone_into(ornavox::test::PulseServer::kNullSink, 660);
+        // In turns, the microphone alone and the call.
+        for (int turn = 0; turn < 2; ++turn) {
+            Elapsed alone, half;
+            session.set_record_source("ornavox_voice");
+            if (!record(false, alone))
+                return 1;
+            session.set_record_source(call_source_id("ornavox_voice"));
+            if (!record(false, half))
+                return 1;
+            voice.wall += alone.wall, voice.cpu += alone.cpu;
+            call.wall += half.wall, call.cpu += half.cpu;
+        }
+        session.set_record_source(ornavox::test::PulseServer::kSineSource);
     }
 
     Elapsed watching;
@@ -250,6 +274,10 @@ int main()
                 100 * recording.cpu / recording.wall);
     std::printf("recording with the meter: %.1f s:         %.2f %% of one core (%+.2f)\n", metered.wall,
                 100 * metered.cpu / metered.wall, 100 * (metered.cpu / metered.wall - recording.cpu / recording.wall));
+    std::printf("recording a microphone: %.1f s:           %.2f %% of one core\n", voice.wall,
+                100 * voice.cpu / voice.wall);
+    std::printf("recording a call of it: %.1f s:           %.2f %% of one core (%+.2f against it alone)\n", call.wall,
+                100 * call.cpu / call.wall, 100 * (call.cpu / call.wall - voice.cpu / voice.wall));
     std::printf("panel's level stream: %.1f s:             %.2f %% of one core\n", watching.wall,
                 100 * watching.cpu / watching.wall);
     std::printf("playing:   %.1f s to the end:             %.2f %% of one core\n", playing.wall,

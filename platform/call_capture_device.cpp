@@ -66,7 +66,7 @@ bool CallCaptureDevice::open(const WaveFormat& format, CaptureListener& listener
     listener_ = &listener;
     mix_ = std::make_unique<CallMix>(format.samples_per_sec, format.channels);
     const uint32_t align = format.block_align ? format.block_align : 4;
-    const uint32_t bytes = std::max<uint32_t>(format.samples_per_sec / 20, 1) * align;
+    const uint32_t bytes = std::max<uint32_t>(format.samples_per_sec / 10, 1) * align;
     other_data_.assign(size_t{bytes} * kOtherBuffers, 0);
     for (size_t i = 0; i < kOtherBuffers; ++i) {
         other_buffers_[i] = CaptureBuffer{other_data_.data() + i * bytes, bytes, 0};

@@ -55,7 +55,7 @@ private:
     friend class OtherSide;
 
     // A twentieth of a second each: the other side's latency stays short.
-    static constexpr size_t kOtherBuffers = 16;
+    static constexpr size_t kOtherBuffers = 8;
 
     void voice_filled(CaptureBuffer& buffer);
     void other_filled(CaptureBuffer& buffer);
