@@ -14,12 +14,15 @@
 #include "platform/qt/qt_one_shot_timer.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_user_locale.h"
+#include "platform/record_source_id.h"
 #include "platform/sound_devices.h"
 #include "tests/ui/always_append_dialogs.h"
 #include "ui/qt/hotlinkbutton.h"
 #include "ui/qt/skin_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QEnterEvent>
@@ -167,9 +170,15 @@ int main(int argc, char** argv)
     FakeMixerDevice mixer_device(dispatcher);
     FakeMediaPlayer player(dispatcher);
     FakeHotkeyService hotkeys;
-    mixer_device.add_source("Monitor of Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_ANALOG, 65535);
+    // As the sound server's mixer lists them: its sources, what you hear,
+    // and a call of each source that is not a monitor.
+    mixer_device.add_source("Monitor of Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, 65535);
     mixer_device.add_source("Built-in Audio Analog Stereo", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, 40000);
     mixer_device.add_source("USB Line In", MIXERLINE_COMPONENTTYPE_SRC_LINE, 52000);
+    mixer_device.add_source(kWhatYouHear, MIXERLINE_COMPONENTTYPE_SRC_ANALOG, 65535);
+    const uint32_t call = mixer_device.add_source(call_source_name("Built-in Audio Analog Stereo"),
+                                                  MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE, 40000);
+    mixer_device.add_source(call_source_name("USB Line In"), MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE, 52000);
     mixer_device.add_playback("Built-in Audio Analog Stereo", 45000, 0);
     mixer_device.add_playback("Firefox: Radio stream", 65535, 0);
     mixer_device.add_playback("Music Player: Side A", 30000, 1);
@@ -193,6 +202,19 @@ int main(int argc, char** argv)
     ok = save(form.grab().toImage(), output, QStringLiteral("layout_options.png")) && ok;
     form.form().hotlinkbutton11Click(ControlId::hotlinkbutton11);
     ok = save(button_faces(form), output, QStringLiteral("button_faces.png")) && ok;
+
+    // A call chosen in the panel, and the list it was chosen from.
+    form.form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
+    auto* sources = form.find<QComboBox>(ControlId::ComboBox1);
+    sources->setCurrentIndex(static_cast<int>(call));
+    emit sources->activated(static_cast<int>(call));
+    QCoreApplication::processEvents();
+    ok = save(form.grab().toImage(), output, QStringLiteral("layout_call.png")) && ok;
+    sources->showPopup();
+    QCoreApplication::processEvents();
+    ok = save(sources->view()->window()->grab().toImage(), output, QStringLiteral("call_items.png")) && ok;
+    sources->hidePopup();
+    form.form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
 
     form.form().hotlinkbutton3Click(ControlId::hotlinkbutton3);
     form.form().hotlinkbutton9Click(ControlId::hotlinkbutton9);
