@@ -330,6 +330,9 @@ void PulseServer::add_tone_source(const std::string& name, int frequency, const 
         properties += " device.form_factor=microphone";
     Tone source;
     if (kind_ == ServerKind::PipeWire) {
+        // Never paused or suspended between two streams that record it: the
+        // player linked to it by hand would not be taken up again.
+        properties += " node.pause-on-idle=false session.suspend-timeout-seconds=0";
         source.modules.push_back(pactl("load-module module-null-sink media.class=Audio/Source/Virtual sink_name=" + name
                                        + " \"sink_properties='" + properties + "'\""));
         source.player = start_tone(name, name, "input_", frequency, amplitude);
