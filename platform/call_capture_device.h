@@ -45,9 +45,6 @@ public:
     uint64_t undelivered_bytes() const override { return voice_.undelivered_bytes(); }
     std::string close_failure() const override;
 
-    // The mix of the open call, for the benchmarks; nullptr when none is.
-    const CallMix* mix() const { return mix_.get(); }
-
 private:
     class VoiceSide;
     class OtherSide;

@@ -18,9 +18,6 @@ public:
     {
     }
 
-    // The call's mix while one is open, for the benchmarks.
-    const CallMix* call_mix() const { return call_.mix(); }
-
 private:
     CaptureDevice& device_to_open() override
     {
