@@ -87,6 +87,8 @@ TEST_F(PulseCapture, DataLostBeyondTheBacklogIsCounted)
 
     device->add_buffer(ring.buffers[0]);
     device->reset();
+    // The buffer comes back once the server has stopped the stream.
+    ASSERT_TRUE(dispatcher.run_until([&] { return log.count(CaptureEvent::Filled) == 2; }, kPatience));
     const uint64_t position = *device->position_samples();
     device->close();
     dispatcher.run_pending();
