@@ -268,10 +268,13 @@ void PulseServer::start_pipewire()
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // The graph runs at the tests' rate, so that a tone reaches them without
-    // being resampled twice.
+    // being resampled twice, and at one quantum: a tone player linked by hand
+    // into a virtual source fell silent for good, under load, when a new
+    // stream changed the quantum of the graph.
     std::filesystem::create_directories(folder_ + "/config/pipewire/pipewire.conf.d");
     std::ofstream(folder_ + "/config/pipewire/pipewire.conf.d/rate.conf")
-        << "context.properties = { default.clock.rate = 44100 }\n";
+        << "context.properties = { default.clock.rate = 44100 default.clock.quantum = 1024\n"
+           "    default.clock.min-quantum = 1024 default.clock.max-quantum = 1024 }\n";
     // Its clients come once the daemon listens: a session manager that finds
     // no daemon gives up, and without it no node gets its ports.
     stack_.insert(stack_.begin(), spawn({"pipewire"}, log));
