@@ -6,6 +6,7 @@
 #include "platform/portal/portal_hotkey_service.h"
 #endif
 #include "app/sound_backend_module.h"
+#include "base/settings_places.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_one_shot_timer.h"
@@ -81,8 +82,8 @@ int main(int argc, char** argv)
 
     QtUserLocale locale(QLocale::system().timeFormat(QLocale::LongFormat).toStdString());
     QtTimerFactory timers;
-    SkinWindow skinForm(
-        SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir, locale, timers});
+    SkinWindow skinForm(SkinFormServices{sound, *hotkeys, dispatcher, messages, dialogs, shell, program_dir, locale,
+                                         timers, settings_places(program_dir)});
     // Boxes must stand in front of the always-on-top window; those raised
     // while it was being built have no parent.
     messages.set_parent(&skinForm);

@@ -1,6 +1,8 @@
 // The program on Windows: the window over the Windows backends, in the
 // program folder beside its plug-in, skin and help page. Config.ini is read
-// and written there.
+// and written there too, unless the folder was installed or cannot be
+// written: then in %APPDATA%\Ornavox.
+#include "base/settings_places.h"
 #include "base/utf16.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/win32_dispatcher.h"
@@ -64,8 +66,9 @@ int main()
     Win32Shell shell;
     Win32UserLocale locale;
     Win32TimerFactory timers;
-    Win32SkinWindow skinForm(
-        SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, program_dir(), locale, timers});
+    const std::string folder = program_dir();
+    Win32SkinWindow skinForm(SkinFormServices{sound, hotkeys, dispatcher, messages, dialogs, shell, folder, locale,
+                                              timers, settings_places(folder)});
     // Boxes stand in front of the always-on-top window.
     messages.set_owner(skinForm.handle());
     dialogs.set_owner(skinForm.handle());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ini_document.h"
+#include "base/settings_places.h"
 #include "mixer/mixer.h"
 #include "recording/audiorec.h"
 #include "ui/controls.h"
@@ -45,6 +46,9 @@ struct SkinFormServices {
     std::string program_dir; // with trailing '/'; the folder of the executable
     UserLocale& locale;
     TimerFactory& timers;
+    // Where Config.ini and the default recording live; empty folders stand
+    // for the program folder.
+    SettingsPlaces places{};
 };
 
 // The values the window's handlers share. They belong to the one window of the
@@ -52,7 +56,8 @@ struct SkinFormServices {
 // tests can build several windows, each over its own program folder.
 struct ProgramValues {
     std::string ProgramDir;      // with trailing '/'
-    std::string DefaultSaveFile; // ProgramDir + "save.mp3"
+    std::string SettingsFile;    // Config.ini: in ProgramDir, or in the user's folder when installed
+    std::string DefaultSaveFile; // save.mp3 in ProgramDir, or in the user's music folder when installed
     std::string SaveFile;        // the file recorded to and played back
     std::string SaveDir;         // where the save dialog opens, with trailing '/'
     IniDocument Settings;        // Config.ini in memory; written back once, at close

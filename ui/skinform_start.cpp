@@ -1,6 +1,7 @@
 #include "ui/skinform.h"
 
 #include "base/shortcut_text.h"
+#include "base/utf8_path.h"
 #include "platform/hotkey_service.h"
 #include "platform/message_sink.h"
 #include "platform/one_shot_timer.h"
@@ -11,6 +12,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 
 namespace ornavox {
@@ -46,10 +48,13 @@ void TskinForm::FormCreate(Control)
     p.ProgramDir = services_.program_dir;
     if (p.ProgramDir.empty() || p.ProgramDir.back() != '/')
         p.ProgramDir += '/';
-    p.DefaultSaveFile = p.ProgramDir + "save.mp3";
-    p.Settings = IniDocument::load(p.ProgramDir + "Config.ini");
+    const SettingsPlaces& places = services_.places;
+    const std::string& recordings_dir = places.recordings_dir.empty() ? p.ProgramDir : places.recordings_dir;
+    p.SettingsFile = (places.settings_dir.empty() ? p.ProgramDir : places.settings_dir) + "Config.ini";
+    p.DefaultSaveFile = recordings_dir + "save.mp3";
+    p.Settings = IniDocument::load(p.SettingsFile);
     p.SaveFile = p.DefaultSaveFile;
-    p.SaveDir = p.ProgramDir;
+    p.SaveDir = recordings_dir;
     show_start_texts();
     set_layout(Layout::Compact);
 }
@@ -92,7 +97,7 @@ void TskinForm::finish_start()
     open_mixer();
 
     if (p.Settings.section_exists("path")) {
-        p.SaveDir = p.Settings.read_string("path", "savepath", p.ProgramDir);
+        p.SaveDir = p.Settings.read_string("path", "savepath", p.SaveDir);
         p.SaveFile = p.Settings.read_string("path", "savefile", p.DefaultSaveFile);
     }
     view_.set_text(ControlId::Edit1, p.SaveFile);
@@ -221,7 +226,11 @@ void TskinForm::FormClose(Control)
 void TskinForm::save_settings()
 {
     std::string error;
-    if (!program.Settings.save(program.ProgramDir + "Config.ini", error))
+    // The user's settings folder of an installed program may not be there
+    // yet; a folder that cannot be made shows as the file's write error.
+    std::error_code ignored;
+    std::filesystem::create_directories(utf8_path(program.SettingsFile).parent_path(), ignored);
+    if (!program.Settings.save(program.SettingsFile, error))
         services_.messages.show_message(error);
 }
 

@@ -30,9 +30,11 @@ protected:
         form.reset();
         view = FakeSkinView();
         form = std::make_unique<TskinForm>(SkinFormServices{sound, hotkeys, dispatcher, sink ? *sink : messages,
-                                                            dialogs, shell, folder.path(), locale, timers},
+                                                            dialogs, shell, folder.path(), locale, timers, places},
                                            view);
     }
+
+    SettingsPlaces places; // the program folder's own, unless a test says otherwise
 
     // What the user does, reported as a front end reports it.
     void select_radio(ControlId radio)

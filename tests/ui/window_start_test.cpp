@@ -2,6 +2,7 @@
 
 #include "base/shortcut_text.h"
 #include "tests/support/mp3_decode.h"
+#include "tests/support/temporary_folder.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace ornavox::test {
 namespace {
@@ -232,6 +234,31 @@ TEST_F(WindowStartTest, ReadOnlyProgramFolderIsReported)
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0], "Cannot write settings to " + folder.config_path() + ": Permission denied");
 #endif
+}
+
+// Installed, the program reads and writes Config.ini in the user's settings
+// folder, made at close, and records to the user's music folder; nothing goes
+// into the program folder.
+TEST_F(WindowStartTest, AnInstalledProgramKeepsItsSettingsAndRecordingInTheUsersFolders)
+{
+    const std::filesystem::path user = make_temporary_folder("ornavox-user-");
+    places = {user.generic_string() + "/config/ornavox/", user.generic_string() + "/"};
+    create();
+    const ProgramValues& p = form->program;
+    EXPECT_EQ(p.SettingsFile, places.settings_dir + "Config.ini");
+    EXPECT_EQ(p.SaveFile, places.recordings_dir + "save.mp3");
+    EXPECT_EQ(p.SaveDir, places.recordings_dir);
+    EXPECT_EQ(view.text(ControlId::Edit1), p.SaveFile);
+    form->close();
+    EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
+    EXPECT_EQ(folder.read_config(), "<missing>");
+
+    std::ofstream(p.SettingsFile, std::ios::binary) << "[mp3]\r\nsamples=48000\r\n";
+    create();
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox2), "48000");
+    form->close();
+    EXPECT_EQ(folder.read_config(), "<missing>");
+    std::filesystem::remove_all(user);
 }
 
 TEST_F(WindowStartTest, CloseIsRunOnce)
