@@ -17,6 +17,9 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # the run, and --output-on-failure shows the first failure too.
 ctest --test-dir build-test --output-on-failure --timeout 600 -j2 --repeat until-pass:2
 tools/fuzz.sh --smoke
+# The Debian package, checked by Debian's tools and run where it is unpacked
+# (and, on a throwaway machine, installed and removed with apt-get).
+tools/debian/package.sh --check
 # The Windows build: the core, the window's logic and the encoder plug-in
 # cross-built with mingw-w64, their tests run under Wine.
 tools/windows/build.sh --test

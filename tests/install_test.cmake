@@ -8,8 +8,9 @@ if(NOT result EQUAL 0)
 endif()
 foreach(file
     lib/ornavox/ornavox lib/ornavox/liblame_enc.so lib/ornavox/pulse_backend.so lib/ornavox/ornavox.html lib/ornavox/skin/background.jpg
-    lib/ornavox/skin/fonts.conf bin/ornavox share/applications/ornavox.desktop
-    share/icons/hicolor/32x32/apps/ornavox.png)
+    lib/ornavox/skin/fonts.conf lib/ornavox/installed.txt bin/ornavox share/applications/ornavox.desktop
+    share/icons/hicolor/16x16/apps/ornavox.png share/icons/hicolor/256x256/apps/ornavox.png
+    share/metainfo/ornavox.metainfo.xml share/man/man1/ornavox.1.gz share/doc/ornavox/copyright)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

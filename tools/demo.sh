@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# tools/demo.sh <build folder>
+# tools/demo.sh <build folder> [<installed launcher>]
 # Shows the recorder's main job where there is no desktop to show it on: a
 # private X display and a private sound server playing a 440 Hz test tone, both
 # removed at the end; the built program run from a fresh copy of its folder
 # (<build>/demo/program); about three seconds recorded through the global
 # hotkeys, played back with the play button, and the program quit with its quit
 # button. Leaves the MP3, Config.ini and two screenshots under <build>/demo.
+# Given an installed launcher (bin/ornavox of an installed tree), runs that
+# instead, for a private user whose home is <build>/demo-installed/home: the
+# settings and the recording must land in that user's folders, and nothing in
+# the program folder.
 set -euo pipefail
 build=$(cd "$1" && pwd)
-out="$build/demo"
+launcher=${2:+$(readlink -f "$2")}
+out="$build/demo${launcher:+-installed}"
 tools="$build/tools-bin"
 work=$(mktemp -d)
 program_pid= xvfb_pid= pulse_pid=
@@ -42,8 +47,18 @@ fi
 
 rm -rf "$out"
 mkdir -p "$out"
-cp -r "$build/ornavox" "$out/program"
-rm -f "$out/program/Config.ini" "$out/program/save.mp3"
+if [ -n "$launcher" ]; then
+  program_dir="$(dirname "$launcher")/../lib/ornavox"
+  [ -x "$program_dir/ornavox" ] || fail "no program folder beside $launcher"
+  export HOME="$out/home" XDG_CONFIG_HOME="$out/home/config"
+  mkdir -p "$HOME"
+  settings="$XDG_CONFIG_HOME/ornavox/Config.ini" recording_file="$HOME/save.mp3"
+else
+  cp -r "$build/ornavox" "$out/program"
+  rm -f "$out/program/Config.ini" "$out/program/save.mp3"
+  program_dir="$out/program" launcher="$out/program/ornavox"
+  settings="$out/program/Config.ini" recording_file="$out/program/save.mp3"
+fi
 
 # The X display: Xvfb picks a free number and writes it to fd 3.
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -72,7 +87,7 @@ wait_for 20 pactl info || fail "the private sound server did not start"
 # The program on X11, so that its hotkeys are X key grabs that xdotool reaches.
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 export QT_QPA_PLATFORM=xcb
-"$out/program/ornavox" >"$work/ornavox.log" 2>&1 &
+"$launcher" >"$work/ornavox.log" 2>&1 &
 program_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$program_pid" | head -n1) ||
   fail "the recorder showed no window"
@@ -101,9 +116,14 @@ xdotool mousemove --window "$window" 335 14 click 1
 wait_for 10 test ! -e "/proc/$program_pid" || fail "the recorder did not quit"
 wait "$program_pid" || fail "the recorder exited with status $?"
 program_pid=
-[ -s "$out/program/Config.ini" ] || fail "Config.ini was not written"
+[ -s "$settings" ] || fail "Config.ini was not written to $settings"
+if [ "$program_dir" != "$out/program" ]; then
+  for file in Config.ini save.mp3; do
+    [ ! -e "$program_dir/$file" ] || fail "$file was written into the installed program folder"
+  done
+fi
 
-read -r seconds hertz < <("$tools/mp3_probe" "$out/program/save.mp3") || fail "the recording does not decode"
-echo "Recorded:  $out/program/save.mp3 ($seconds s decoded, pitch $hertz Hz; the test tone is 440 Hz)"
+read -r seconds hertz < <("$tools/mp3_probe" "$recording_file") || fail "the recording does not decode"
+echo "Recorded:  $recording_file ($seconds s decoded, pitch $hertz Hz; the test tone is 440 Hz)"
 echo "Pictures:  $out/recording.png (recording), $out/playing.png (playing)"
-echo "Settings:  $out/program/Config.ini"
+echo "Settings:  $settings"

@@ -20,6 +20,10 @@ ORNAVOX_TEST_PACKAGES=(
   lame mpg123 xvfb xauth clang-format xdotool x11-xkb-utils dbus-daemon clang libclang-rt-dev
 )
 
+# The Debian package and the checks of it (tools/debian/package.sh); the
+# demonstration runs the installed package.
+ORNAVOX_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream "${ORNAVOX_DEMO_PACKAGES[@]}")
+
 # The Windows build: the -posix mingw-w64 compilers (the -win32 ones have no
 # std::thread), Wine to run its tests (with the GStreamer plug-ins through
 # which Wine plays MP3), and the sources of GoogleTest.

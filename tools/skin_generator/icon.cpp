@@ -35,12 +35,14 @@ int nearest(QRgb c)
     return best;
 }
 
-QImage draw_true_colour()
+// Drawn on a grid of 32 x 32, scaled to `size`.
+QImage draw_true_colour(int size)
 {
-    QImage image(32, 32, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
 
     // Microphone: a rounded capsule with a grille, in a U-shaped holder.
     QLinearGradient metal(7, 0, 19, 0);
@@ -77,7 +79,7 @@ QImage draw_true_colour()
 
 QImage draw_icon()
 {
-    const QImage source = draw_true_colour();
+    const QImage source = draw_true_colour(32);
     QImage indexed(32, 32, QImage::Format_Indexed8);
     indexed.setColorTable(kPalette);
     for (int y = 0; y < 32; ++y) {
@@ -94,6 +96,11 @@ QImage draw_icon()
         }
     }
     return indexed;
+}
+
+QImage draw_theme_icon(int size)
+{
+    return draw_true_colour(size);
 }
 
 } // namespace ornavox::skin_generator

@@ -8,4 +8,8 @@ namespace ornavox::skin_generator {
 // transparent colour.
 QImage draw_icon();
 
+// The same drawing in full colour at `size` pixels square, for the icon
+// themes of Linux desktops.
+QImage draw_theme_icon(int size);
+
 } // namespace ornavox::skin_generator

@@ -1,5 +1,8 @@
 // Draws the skin's artwork and writes it into a folder:
 //   skin_generator [output folder]    (default: the source tree's skin/)
+// or the program's icon in the sizes of an icon theme, as
+// <folder>/<size>x<size>/apps/ornavox.png:
+//   skin_generator --theme-icons <folder>
 // Run it with QT_QPA_PLATFORM=offscreen; the output is the same on every run.
 
 #include "tools/skin_generator/background.h"
@@ -9,6 +12,7 @@
 #include "tools/skin_generator/shapes.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 
@@ -103,11 +107,23 @@ bool write_all(const QDir& out)
     return true;
 }
 
+bool write_theme_icons(const QDir& out)
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString name = QStringLiteral("%1x%1/apps/ornavox.png").arg(size);
+        if (!out.mkpath(QFileInfo(out.filePath(name)).path()) || !draw_theme_icon(size).save(out.filePath(name), "PNG"))
+            return fail(out.filePath(name));
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--theme-icons"))
+        return write_theme_icons(QDir(QString::fromLocal8Bit(argv[2]))) ? 0 : 1;
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(ORNAVOX_SKIN_SOURCE_DIR);
     QDir out(folder);
     if (!out.mkpath(QStringLiteral("."))) {
