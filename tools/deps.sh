@@ -26,10 +26,11 @@ ORNAVOX_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream "${ORNAV
 
 # The Windows build: the -posix mingw-w64 compilers (the -win32 ones have no
 # std::thread), Wine to run its tests (with the GStreamer plug-ins through
-# which Wine plays MP3), and the sources of GoogleTest.
+# which Wine plays MP3), the sources of GoogleTest, and NSIS for the
+# installer.
 ORNAVOX_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix wine wine64 gstreamer1.0-plugins-good gstreamer1.0-plugins-base googletest
-  xvfb xauth pulseaudio pulseaudio-utils sox
+  xvfb xauth pulseaudio pulseaudio-utils sox nsis
 )
 
 installed() {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/windows/user_run.sh <Windows build folder> <folder of window_shot and mp3_probe>
+# tools/windows/user_run.sh <Windows build folder> <folder of window_shot and mp3_probe> [--installer]
 # The program as a user runs it on Windows, under Wine on the display and
 # with the prefix the caller gives (DISPLAY, WINEPREFIX), with a private sound
 # server playing a 440 Hz tone into its null sink: the downloaded zip
@@ -10,6 +10,12 @@
 # button, with a picture of the mixer layout's meters on the way; played with the play button and heard on the sink; the quit button,
 # and Config.ini written with CR LF lines. Leaves the pictures, the MP3 and
 # Config.ini under <build>/user-run.
+# With --installer, the same run of the installed program instead: the
+# installer run silently (/S), the program started through its Start menu
+# shortcut, Config.ini and the recording expected in the user's folders
+# (%APPDATA%\Ornavox, the Music folder), then the uninstaller run silently:
+# the program folder, the shortcut and the apps list's entry go, the
+# recording and the settings stay. Under <build>/installer-run.
 set -euo pipefail
 if [ -z "${ORNAVOX_USER_RUN_SERVER:-}" ]; then
   export ORNAVOX_USER_RUN_SERVER=1
@@ -17,7 +23,9 @@ if [ -z "${ORNAVOX_USER_RUN_SERVER:-}" ]; then
 fi
 build=$(cd "$1" && pwd)
 tools=$(cd "$2" && pwd)
+installer=${3:-}
 out="$build/user-run"
+[ -n "$installer" ] && out="$build/installer-run"
 program_pid=
 
 fail() {
@@ -37,12 +45,35 @@ shot() { "$tools/window_shot" "$window" "$out/$1.png" 2>/dev/null || fail "no pi
 
 rm -rf "$out"
 mkdir -p "$out"
-(cd "$out" && cmake -E tar xf "$build/ornavox-windows-x64.zip") || fail "the zip does not unpack"
-program="$out/ornavox"
+# A Windows folder of the prefix's user as a Unix path.
+user_folder() { winepath -u "$(wine cmd /c echo "$1" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ornavox'
 
-wine "$program/ornavox.exe" >"$out/wine.log" 2>&1 &
-program_pid=$!
+if [ -z "$installer" ]; then
+  (cd "$out" && cmake -E tar xf "$build/ornavox-windows-x64.zip") || fail "the zip does not unpack"
+  program="$out/ornavox"
+  settings_dir="$program" recordings_dir="$program"
+  wine "$program/ornavox.exe" >"$out/wine.log" 2>&1 &
+  program_pid=$!
+else
+  program=$(user_folder '%LOCALAPPDATA%')/Programs/Ornavox
+  settings_dir=$(user_folder '%APPDATA%')/Ornavox recordings_dir=$(user_folder '%USERPROFILE%')/Music
+  shortcut=$(user_folder '%APPDATA%')"/Microsoft/Windows/Start Menu/Programs/Ornavox.lnk"
+  case "$(readlink -f "$recordings_dir")" in
+    "$(readlink -f "$WINEPREFIX")"/*) ;;
+    *) fail "the prefix's Music folder lies outside it, at $(readlink -f "$recordings_dir")" ;;
+  esac
+  rm -rf "$program" "$settings_dir" "$recordings_dir/save.mp3" "$shortcut"
+  timeout 120 wine "$build/ornavox-setup-x64.exe" /S >"$out/wine.log" 2>&1 || fail "the installer failed"
+  [ -x "$program/ornavox.exe" ] && [ -f "$program/skin/background.jpg" ] || fail "nothing installed in $program"
+  [ -f "$shortcut" ] || fail "no Start menu entry"
+  timeout 30 wine reg query "$uninstall_key" /v QuietUninstallString >"$out/registry.txt" 2>&1 ||
+    fail "the uninstaller is not in the apps list"
+  # What the Start menu starts: the shortcut through the shell.
+  timeout 30 wine start /unix "$shortcut" >>"$out/wine.log" 2>&1 || fail "the shortcut does not start"
+fi
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^skinForm$' | head -n1) || fail "no window came"
+[ -n "$program_pid" ] || program_pid=$(pgrep -n -f 'ornavox\.exe') || fail "no program process"
 wait_for 10 has_size 351x124 || fail "the window is not compact at start"
 sleep 1
 shot compact
@@ -95,14 +126,26 @@ wait_for 30 eval '! playing' || fail "playing did not end"
 click 335 14
 wait_for 20 eval "! kill -0 $program_pid" || fail "the program did not quit"
 program_pid=
-config="$program/Config.ini"
-[ -s "$config" ] || fail "Config.ini was not written"
+config="$settings_dir/Config.ini"
+[ -s "$config" ] || fail "Config.ini was not written to $config"
 if grep -qv $'\r$' "$config"; then
   fail "Config.ini has lines without CR LF"
 fi
-cp "$config" "$program/save.mp3" "$out/"
-read -r seconds hertz < <("$tools/mp3_probe" "$program/save.mp3") || fail "the recording does not decode"
+cp "$config" "$recordings_dir/save.mp3" "$out/"
+read -r seconds hertz < <("$tools/mp3_probe" "$recordings_dir/save.mp3") || fail "the recording does not decode"
 awk -v s="$seconds" -v h="$hertz" 'BEGIN { exit !(s >= 2.0 && s <= 5.0 && h >= 435 && h <= 445) }' ||
   fail "the recording is $seconds s at $hertz Hz, not about 3 s at 440 Hz"
 echo "Recorded under Wine: $out/save.mp3 ($seconds s decoded, pitch $hertz Hz; the tone is 440 Hz)"
 echo "Pictures: $out/compact.png, $out/mixer.png, $out/options.png, $out/recording.png"
+if [ -n "$installer" ]; then
+  for file in Config.ini save.mp3; do
+    [ ! -e "$program/$file" ] || fail "$file was written into the installed program folder"
+  done
+  timeout 60 wine "$program/uninstall.exe" /S >>"$out/wine.log" 2>&1 || fail "the uninstaller failed"
+  # It runs on from a copy of itself in the temporary folder.
+  wait_for 30 test ! -e "$program" || fail "the program folder is still there: $(ls "$program")"
+  [ ! -e "$shortcut" ] || fail "the Start menu entry is still there"
+  ! timeout 30 wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the apps list still has Ornavox"
+  [ -s "$recordings_dir/save.mp3" ] && [ -s "$config" ] || fail "the uninstaller took the recording or the settings"
+  echo "Installed, recorded, uninstalled: $recordings_dir/save.mp3 and $config kept"
+fi
