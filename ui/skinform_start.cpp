@@ -52,7 +52,13 @@ void TskinForm::FormCreate(Control)
     const std::string& recordings_dir = places.recordings_dir.empty() ? p.ProgramDir : places.recordings_dir;
     p.SettingsFile = (places.settings_dir.empty() ? p.ProgramDir : places.settings_dir) + "Config.ini";
     p.DefaultSaveFile = recordings_dir + "save.mp3";
-    p.Settings = IniDocument::load(p.SettingsFile);
+    // A program folder installed over an older one that kept its settings
+    // beside the program: those are read until the user's own are written.
+    std::error_code unknown;
+    const bool moved = p.SettingsFile != p.ProgramDir + "Config.ini";
+    p.Settings = IniDocument::load(moved && !std::filesystem::exists(utf8_path(p.SettingsFile), unknown)
+                                       ? p.ProgramDir + "Config.ini"
+                                       : p.SettingsFile);
     p.SaveFile = p.DefaultSaveFile;
     p.SaveDir = recordings_dir;
     show_start_texts();

@@ -238,7 +238,8 @@ TEST_F(WindowStartTest, ReadOnlyProgramFolderIsReported)
 
 // Installed, the program reads and writes Config.ini in the user's settings
 // folder, made at close, and records to the user's music folder; nothing goes
-// into the program folder.
+// into the program folder. Settings that an older version kept beside the
+// program are read until the user's own exist.
 TEST_F(WindowStartTest, AnInstalledProgramKeepsItsSettingsAndRecordingInTheUsersFolders)
 {
     const std::filesystem::path user = make_temporary_folder("ornavox-user-");
@@ -253,11 +254,19 @@ TEST_F(WindowStartTest, AnInstalledProgramKeepsItsSettingsAndRecordingInTheUsers
     EXPECT_TRUE(messages.messages.empty()) << messages.messages[0];
     EXPECT_EQ(folder.read_config(), "<missing>");
 
-    std::ofstream(p.SettingsFile, std::ios::binary) << "[mp3]\r\nsamples=48000\r\n";
+    const std::string settings_file = places.settings_dir + "Config.ini";
+    std::ofstream(settings_file, std::ios::binary) << "[mp3]\r\nsamples=48000\r\n";
+    folder.write_config("[mp3]\r\nsamples=32000\r\n");
     create();
-    EXPECT_EQ(view.edit_text(ControlId::ComboBox2), "48000");
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox2), "48000") << "the user's own settings come first";
     form->close();
-    EXPECT_EQ(folder.read_config(), "<missing>");
+
+    std::filesystem::remove(settings_file);
+    create();
+    EXPECT_EQ(view.edit_text(ControlId::ComboBox2), "32000");
+    form->close();
+    EXPECT_NE(IniDocument::load(settings_file).read_integer("mp3", "samples", 0), 0) << "now the user's own";
+    EXPECT_EQ(folder.read_config(), "[mp3]\r\nsamples=32000\r\n") << "the old file stays as it was";
     std::filesystem::remove_all(user);
 }
 
