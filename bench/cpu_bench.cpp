@@ -5,11 +5,11 @@
 // level meter's work (the meter and the sound's warnings fed with every
 // buffer, the display's meter painted into a picture of its size whenever it
 // changed, as the compact window does); the mixer panel's level stream for
-// 30 s, with its meter fed and painted; a call for 30 s (a 440 Hz microphone
-// and a 660 Hz tone played into the default output, mixed); then the last
-// take played back to its end. The share is this process's processor time (every thread, libpulse's
-// included) over the wall time. The window's toolkit is not part of it,
-// beyond the painting.
+// 30 s, with its meter fed and painted; a 440 Hz microphone alone and a call
+// of it with a 660 Hz tone played into the default output, in turns; then the
+// last take played back to its end. The share is this process's processor
+// time (every thread, libpulse's included) over the wall time. The window's
+// toolkit is not part of it, beyond the painting.
 
 #include "bench/elapsed.h"
 #include "platform/fake/queue_dispatcher.h"

@@ -51,7 +51,8 @@ private:
     friend class VoiceSide;
     friend class OtherSide;
 
-    // A twentieth of a second each: the other side's latency stays short.
+    // A tenth of a second each: few wakeups, and the other side's latency
+    // stays short.
     static constexpr size_t kOtherBuffers = 8;
 
     void voice_filled(CaptureBuffer& buffer);

@@ -35,8 +35,10 @@ int nearest(QRgb c)
     return best;
 }
 
+} // namespace
+
 // Drawn on a grid of 32 x 32, scaled to `size`.
-QImage draw_true_colour(int size)
+QImage draw_theme_icon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -75,11 +77,9 @@ QImage draw_true_colour(int size)
     return image;
 }
 
-} // namespace
-
 QImage draw_icon()
 {
-    const QImage source = draw_true_colour(32);
+    const QImage source = draw_theme_icon(32);
     QImage indexed(32, 32, QImage::Format_Indexed8);
     indexed.setColorTable(kPalette);
     for (int y = 0; y < 32; ++y) {
@@ -96,11 +96,6 @@ QImage draw_icon()
         }
     }
     return indexed;
-}
-
-QImage draw_theme_icon(int size)
-{
-    return draw_true_colour(size);
 }
 
 } // namespace ornavox::skin_generator
